@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, running and testing Cinevan needs.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
+  # Qt 6 widgets and the OpenGL widget the video is rendered into
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libgl1-mesa-dri
+  # media engines
+  libmpv-dev mpv
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+  gstreamer1.0-libav
+  # picture formats
+  libjpeg62-turbo-dev libwmf-dev libuemf-dev
+  # tests, fixtures and benchmarks
+  python3
+  libgtest-dev libgmock-dev libbenchmark-dev
+  ffmpeg imagemagick
+  xvfb xauth openbox xdotool x11-utils dbus-x11 at-spi2-core python3-pyatspi
+  fonts-dejavu-core fonts-liberation
+)
+
+export DEBIAN_FRONTEND=noninteractive
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
