@@ -1,0 +1,224 @@
+#include "tests/playback/mci/DriverContract.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QWidget>
+
+#include "tests/support/MediaFixtures.h"
+
+namespace cinevan::test {
+
+namespace {
+
+constexpr quint32 kFrameMs = 40;  // 25 fps
+constexpr quint32 kClipMs = 6000;
+
+int entriesIn(const char* folder) { return QDir(folder).entryList(QDir::NoDotAndDotDot).size(); }
+int openFileCount() { return entriesIn("/proc/self/fd"); }
+int threadCount() { return entriesIn("/proc/self/task"); }
+
+::testing::AssertionResult near(quint32 actual, quint32 expected, quint32 tolerance)
+{
+    const quint32 diff = actual > expected ? actual - expected : expected - actual;
+    if (diff <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << actual << " is " << diff << " ms away from " << expected << " (allowed "
+           << tolerance << ")";
+}
+
+}  // namespace
+
+void DriverContract::SetUp()
+{
+    type_ = GetParam().makeType();
+    ASSERT_NE(type_, nullptr);
+}
+
+void DriverContract::TearDown()
+{
+    device_.reset();
+    type_.reset();
+}
+
+mci::MediaDevice& DriverContract::openFixture(const QString& fixture)
+{
+    device_ = type_->create();
+    EXPECT_NE(device_, nullptr);
+    const mci::MciError error = device_->openElement(mediaFixture(fixture));
+    EXPECT_EQ(error, mci::Error::None) << fixture.toStdString();
+    EXPECT_EQ(device_->setTimeFormatMilliseconds(), mci::Error::None);
+    return *device_;
+}
+
+quint32 DriverContract::position()
+{
+    quint32 ms = 0;
+    EXPECT_EQ(device_->statusPosition(ms), mci::Error::None);
+    return ms;
+}
+
+quint32 DriverContract::waitUntilResting(int quietMs, int timeoutMs)
+{
+    QElapsedTimer total;
+    total.start();
+    QElapsedTimer quiet;
+    quiet.start();
+    quint32 last = position();
+    while (total.elapsed() < timeoutMs) {
+        QTest::qWait(50);
+        const quint32 now = position();
+        if (now != last) {
+            last = now;
+            quiet.restart();
+        } else if (quiet.elapsed() >= quietMs) {
+            break;
+        }
+    }
+    return last;
+}
+
+TEST_P(DriverContract, ReportsSourceSizeAndLengthOfEveryMpegKind)
+{
+    for (const char* fixture : {"clip-mpeg1.mpg", "clip-mpeg2.mpg", "track.dat"}) {
+        SCOPED_TRACE(fixture);
+        auto& device = openFixture(fixture);
+        QSize size;
+        EXPECT_EQ(device.whereSource(size), mci::Error::None);
+        EXPECT_EQ(size, QSize(352, 288));
+        quint32 length = 0;
+        EXPECT_EQ(device.statusLength(length), mci::Error::None);
+        EXPECT_TRUE(near(length, kClipMs, kFrameMs));
+        EXPECT_TRUE(near(position(), 0, kFrameMs));
+    }
+}
+
+TEST_P(DriverContract, PlayRangeStopsAndRestsAtTo)
+{
+    for (const char* fixture : {"clip-mpeg1.mpg", "track.dat"}) {
+        SCOPED_TRACE(fixture);
+        auto& device = openFixture(fixture);
+        ASSERT_EQ(device.play(2000, 4000), mci::Error::None);
+        QTest::qWait(700);
+        const quint32 midway = position();
+        EXPECT_GT(midway, 2000u);
+        EXPECT_LT(midway, 4000u);
+        EXPECT_TRUE(near(waitUntilResting(), 4000, 2 * kFrameMs));
+        QTest::qWait(500);
+        EXPECT_TRUE(near(position(), 4000, 2 * kFrameMs)) << "must rest, not rewind or unload";
+    }
+}
+
+TEST_P(DriverContract, PauseHoldsAndResumePlaysOnToTheLastTo)
+{
+    auto& device = openFixture("clip-mpeg1.mpg");
+    ASSERT_EQ(device.play(1000, 3500), mci::Error::None);
+    QTest::qWait(800);
+    ASSERT_EQ(device.pause(), mci::Error::None);
+    QTest::qWait(150);
+    const quint32 held = position();
+    EXPECT_GT(held, 1000u);
+    QTest::qWait(600);
+    EXPECT_TRUE(near(position(), held, kFrameMs)) << "pause must hold the position";
+
+    ASSERT_EQ(device.resume(), mci::Error::None);
+    QTest::qWait(400);
+    EXPECT_GT(position(), held);
+    EXPECT_TRUE(near(waitUntilResting(), 3500, 2 * kFrameMs));
+}
+
+TEST_P(DriverContract, SeekRestsAtTheTarget)
+{
+    for (const char* fixture : {"clip-mpeg1.mpg", "clip-mpeg2.mpg", "track.dat"}) {
+        SCOPED_TRACE(fixture);
+        auto& device = openFixture(fixture);
+        for (quint32 target : {3000u, 1520u, 5000u}) {
+            ASSERT_EQ(device.seek(target), mci::Error::None);
+            QTest::qWait(300);
+            EXPECT_TRUE(near(position(), target, kFrameMs));
+        }
+        QTest::qWait(500);
+        EXPECT_TRUE(near(position(), 5000, kFrameMs)) << "seek leaves the device paused";
+        // Playing on from a seek works.
+        ASSERT_EQ(device.play(5000, 5600), mci::Error::None);
+        EXPECT_TRUE(near(waitUntilResting(), 5600, 2 * kFrameMs));
+    }
+}
+
+TEST_P(DriverContract, BadElementsFailWithAnError)
+{
+    const QString missing = QDir::tempPath() + "/cinevan-no-such-movie.mpg";
+    for (const QString& element :
+         {missing, mediaFixture("not-a-movie.mpg"), mediaFixture("truncated.mpg")}) {
+        SCOPED_TRACE(element.toStdString());
+        QElapsedTimer timer;
+        timer.start();
+        auto device = type_->create();
+        ASSERT_NE(device, nullptr);
+        EXPECT_NE(device->openElement(element), mci::Error::None);
+        EXPECT_LT(timer.elapsed(), 10000) << "open must answer within a bounded time";
+    }
+}
+
+TEST_P(DriverContract, OpenWithoutFileAnswersCapabilitiesAndProduct)
+{
+    auto device = type_->create();
+    ASSERT_NE(device, nullptr);
+    ASSERT_EQ(device->openElement(QString()), mci::Error::None);
+    quint32 hasVideo = 0;
+    quint32 usesFiles = 0;
+    EXPECT_EQ(device->getDevCaps(mci::DevCapsItem::HasVideo, hasVideo), mci::Error::None);
+    EXPECT_EQ(device->getDevCaps(mci::DevCapsItem::UsesFiles, usesFiles), mci::Error::None);
+    EXPECT_NE(hasVideo & usesFiles & 0xFF, 0u);
+    QString product;
+    EXPECT_EQ(device->infoProduct(product), mci::Error::None);
+    EXPECT_FALSE(product.trimmed().isEmpty());
+}
+
+TEST_P(DriverContract, VideoFollowsTheWindowAndDestinationCommands)
+{
+    QWidget first;
+    QWidget second;
+    first.resize(400, 300);
+    second.resize(800, 600);
+    auto& device = openFixture("clip-mpeg1.mpg");
+    ASSERT_EQ(device.putDestination(QRect(0, 0, 352, 288)), mci::Error::None);
+    ASSERT_EQ(device.window(&first), mci::Error::None);
+    ASSERT_EQ(device.play(0, 2000), mci::Error::None);
+    QTest::qWait(300);
+    auto surfaceOf = [](QWidget& host) { return host.findChild<QWidget*>(); };
+    ASSERT_NE(surfaceOf(first), nullptr);
+    EXPECT_EQ(surfaceOf(first)->geometry(), QRect(0, 0, 352, 288));
+
+    ASSERT_EQ(device.window(&second), mci::Error::None);
+    ASSERT_EQ(device.putDestination(QRect(0, 0, 800, 600)), mci::Error::None);
+    EXPECT_EQ(surfaceOf(first), nullptr);
+    ASSERT_NE(surfaceOf(second), nullptr);
+    EXPECT_EQ(surfaceOf(second)->geometry(), QRect(0, 0, 800, 600));
+    const quint32 before = position();
+    QTest::qWait(400);
+    EXPECT_GT(position(), before) << "moving the video must not stop playback";
+}
+
+TEST_P(DriverContract, CloseReleasesThreadsAndFiles)
+{
+    // One warm-up cycle lets an engine create its process-wide pools once.
+    openFixture("clip-mpeg1.mpg").play(0, 1000);
+    QTest::qWait(200);
+    device_.reset();
+    QTest::qWait(300);
+    const int files = openFileCount();
+    const int threads = threadCount();
+    for (int i = 0; i < 4; ++i) {
+        openFixture(i % 2 ? "track.dat" : "clip-mpeg2.mpg").play(0, 1000);
+        QTest::qWait(150);
+        device_.reset();
+    }
+    QTest::qWait(500);
+    EXPECT_EQ(openFileCount(), files);
+    EXPECT_LE(threadCount(), threads);
+}
+
+}  // namespace cinevan::test
