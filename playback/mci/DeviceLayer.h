@@ -56,10 +56,17 @@ public:
     std::size_t openCount() const { return devices_.size(); }
 
 private:
-    MediaDevice* find(DeviceId id) const;
+    DeviceType* findType(const QString& name) const;
+    DeviceId takeFreeId();
+
+    // Runs `command` on the open device `id`, or answers Error::InvalidDeviceId. The device is
+    // kept alive until the command returns, also when a nested event loop inside it (a modal
+    // configuration dialog) closes the device meanwhile.
+    template <typename Command>
+    MciError forward(DeviceId id, Command&& command);
 
     std::vector<std::unique_ptr<DeviceType>> types_;
-    std::map<DeviceId, std::unique_ptr<MediaDevice>> devices_;
+    std::map<DeviceId, std::shared_ptr<MediaDevice>> devices_;
     DeviceId nextId_ = 1;
 };
 

@@ -1,0 +1,142 @@
+#include "playback/mci/DeviceLayer.h"
+
+#include <utility>
+
+namespace cinevan::mci {
+
+DeviceLayer::DeviceLayer() = default;
+
+DeviceLayer::~DeviceLayer() {
+    // Devices go first: a driver's device may still use the type that created it.
+    devices_.clear();
+}
+
+void DeviceLayer::registerType(std::unique_ptr<DeviceType> type) {
+    if (type) {
+        types_.push_back(std::move(type));
+    }
+}
+
+DeviceType* DeviceLayer::findType(const QString& name) const {
+    for (const auto& type : types_) {
+        if (type->name().compare(name, Qt::CaseInsensitive) == 0) {
+            return type.get();
+        }
+    }
+    return nullptr;
+}
+
+DeviceId DeviceLayer::takeFreeId() {
+    // Identifiers are handed out in increasing order and never reused while the layer lives;
+    // after a wrap-around, 0 and identifiers still open are skipped.
+    while (nextId_ == 0 || devices_.contains(nextId_)) {
+        ++nextId_;
+    }
+    return nextId_++;
+}
+
+MciError DeviceLayer::open(const QString& type, const QString& element, DeviceId& id) {
+    id = 0;
+    DeviceType* deviceType = findType(type);
+    if (!deviceType) {
+        return Error::InvalidDeviceName;
+    }
+    std::shared_ptr<MediaDevice> device = deviceType->create();
+    if (!device) {
+        return Error::CannotLoadDriver;
+    }
+    const MciError error = device->openElement(element);
+    if (error != Error::None) {
+        return error;  // the device is destroyed here: nothing stays open
+    }
+    id = takeFreeId();
+    devices_.emplace(id, std::move(device));
+    return Error::None;
+}
+
+MciError DeviceLayer::close(DeviceId id) {
+    const auto it = devices_.find(id);
+    if (it == devices_.end()) {
+        return Error::InvalidDeviceId;
+    }
+    devices_.erase(it);
+    return Error::None;
+}
+
+MciError DeviceLayer::sysinfoQuantity(quint32& count) const {
+    count = static_cast<quint32>(types_.size());
+    return Error::None;
+}
+
+MciError DeviceLayer::sysinfoName(quint32 number, QString& name) const {
+    if (number == 0 || number > types_.size()) {
+        name.clear();
+        return Error::OutOfRange;
+    }
+    name = types_[number - 1]->name();
+    return Error::None;
+}
+
+template <typename Command>
+MciError DeviceLayer::forward(DeviceId id, Command&& command) {
+    const auto it = devices_.find(id);
+    if (it == devices_.end()) {
+        return Error::InvalidDeviceId;
+    }
+    const std::shared_ptr<MediaDevice> device = it->second;
+    return std::forward<Command>(command)(*device);
+}
+
+MciError DeviceLayer::whereSource(DeviceId id, QSize& size) {
+    return forward(id, [&](MediaDevice& d) { return d.whereSource(size); });
+}
+
+MciError DeviceLayer::setTimeFormatMilliseconds(DeviceId id) {
+    return forward(id, [](MediaDevice& d) { return d.setTimeFormatMilliseconds(); });
+}
+
+MciError DeviceLayer::statusLength(DeviceId id, quint32& ms) {
+    return forward(id, [&](MediaDevice& d) { return d.statusLength(ms); });
+}
+
+MciError DeviceLayer::statusPosition(DeviceId id, quint32& ms) {
+    return forward(id, [&](MediaDevice& d) { return d.statusPosition(ms); });
+}
+
+MciError DeviceLayer::play(DeviceId id, quint32 fromMs, quint32 toMs) {
+    return forward(id, [=](MediaDevice& d) { return d.play(fromMs, toMs); });
+}
+
+MciError DeviceLayer::pause(DeviceId id) {
+    return forward(id, [](MediaDevice& d) { return d.pause(); });
+}
+
+MciError DeviceLayer::resume(DeviceId id) {
+    return forward(id, [](MediaDevice& d) { return d.resume(); });
+}
+
+MciError DeviceLayer::seek(DeviceId id, quint32 toMs) {
+    return forward(id, [=](MediaDevice& d) { return d.seek(toMs); });
+}
+
+MciError DeviceLayer::window(DeviceId id, QWidget* host) {
+    return forward(id, [=](MediaDevice& d) { return d.window(host); });
+}
+
+MciError DeviceLayer::putDestination(DeviceId id, const QRect& rect) {
+    return forward(id, [&](MediaDevice& d) { return d.putDestination(rect); });
+}
+
+MciError DeviceLayer::getDevCaps(DeviceId id, DevCapsItem item, quint32& answer) {
+    return forward(id, [&](MediaDevice& d) { return d.getDevCaps(item, answer); });
+}
+
+MciError DeviceLayer::infoProduct(DeviceId id, QString& text) {
+    return forward(id, [&](MediaDevice& d) { return d.infoProduct(text); });
+}
+
+MciError DeviceLayer::configure(DeviceId id, QWidget* parent) {
+    return forward(id, [=](MediaDevice& d) { return d.configure(parent); });
+}
+
+}  // namespace cinevan::mci

@@ -1,0 +1,15 @@
+#include "playback/mci/InstalledDevices.h"
+
+namespace cinevan::mci {
+
+std::unique_ptr<DeviceLayer> makeInstalledDeviceLayer() {
+    auto layer = std::make_unique<DeviceLayer>();
+    // Device types in the order the device search lists them. Each driver registers its type
+    // here, e.g. layer->registerType(std::make_unique<MpvDeviceType>());
+    //   "ActiveMovie": the libmpv driver
+    //   "MPEGVideo":   the GStreamer driver
+    //   an audio-only type (no video), left out by the device search
+    return layer;
+}
+
+}  // namespace cinevan::mci
