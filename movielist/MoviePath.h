@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace cinevan::moviepath {
+
+// Name rules of movie entries. Names are bytes and reach the file system unchanged.
+//
+// '/' separates folders. In a relative name a backslash separates folders as well, so that
+// movie lists written on Windows with relative names keep working.
+
+bool isAbsolute(const QByteArray& name);
+
+// Position of the last folder separator of the name, -1 if there is none.
+qsizetype lastFolderSeparator(const QByteArray& name);
+
+// The folder part of a name, up to and including its last separator; empty if it has none.
+QByteArray folderOf(const QByteArray& name);
+
+// The name resolved against `currentFolder` (itself absolute) with "." and ".." parts and
+// repeated separators removed; symbolic links are not resolved. Empty stays empty.
+QByteArray fullPath(const QByteArray& name, const QByteArray& currentFolder);
+
+// The same, against the process's current folder.
+QByteArray fullPath(const QByteArray& name);
+
+// The process's current folder as bytes; "/" if it cannot be determined.
+QByteArray currentFolder();
+
+// Makes `folder` the process's current folder; false (and nothing changed) on failure.
+bool setCurrentFolder(const QByteArray& folder);
+
+// The extension (from the last '.' after the last '/', '\' or ':'), lower-cased in A..Z only.
+QByteArray lowerExtension(const QByteArray& name);
+
+// The title shown for an entry without one: the name without everything up to and including
+// the last '/', '\' or ':', and without its extension.
+QByteArray defaultTitle(const QByteArray& fileName);
+
+// Decodes a byte text in the locale's encoding for display; invalid bytes show as
+// replacement characters.
+QString displayText(const QByteArray& text);
+
+}  // namespace cinevan::moviepath
