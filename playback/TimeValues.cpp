@@ -159,6 +159,62 @@ QString withoutTimeZone(const QString& pattern) {
     return result.trimmed();
 }
 
+qsizetype runLength(const QString& pattern, qsizetype pos) {
+    qsizetype end = pos;
+    while (end < pattern.size() && pattern[end] == pattern[pos]) {
+        ++end;
+    }
+    return end - pos;
+}
+
+QString twoDigits(int value, bool padded) {
+    return padded ? QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'))
+                  : QString::number(value);
+}
+
+bool hasDayHalf(const QString& pattern) {
+    bool quoted = false;
+    for (const QChar c : pattern) {
+        quoted = c == u'\'' ? !quoted : quoted;
+        if (!quoted && (c == u'a' || c == u'A')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Expands a QTime-style pattern (h, hh, H, HH, m, mm, s, ss, AP, ap, 'quoted text') with the
+// designators of `locale`; the hours run from 1 to 12 when the pattern has a designator.
+QString expandPattern(const QString& pattern, const ClockTime& time, const TimeLocale& locale) {
+    const bool twelveHours = hasDayHalf(pattern);
+    const int hour12 = time.hours % 12 == 0 ? 12 : time.hours % 12;
+    QString text;
+    for (qsizetype pos = 0; pos < pattern.size();) {
+        const QChar c = pattern[pos];
+        qsizetype run = runLength(pattern, pos);
+        if (c == u'\'') {
+            const qsizetype close = pattern.indexOf(u'\'', pos + 1);
+            const qsizetype end = close < 0 ? pattern.size() : close;
+            text += run >= 2 ? QStringLiteral("'") : pattern.mid(pos + 1, end - pos - 1);
+            run = run >= 2 ? 2 : end - pos + 1;
+        } else if (c == u'h' || c == u'H') {
+            run = std::min<qsizetype>(run, 2);
+            text += twoDigits(c == u'h' && twelveHours ? hour12 : time.hours, run == 2);
+        } else if (c == u'm' || c == u's') {
+            run = std::min<qsizetype>(run, 2);
+            text += twoDigits(c == u'm' ? time.minutes : time.seconds, run == 2);
+        } else if (c == u'a' || c == u'A') {
+            const QString& designator = time.hours < 12 ? locale.amDesignator : locale.pmDesignator;
+            text += c == u'a' ? designator.toLower() : designator.toUpper();
+            run = pos + 1 < pattern.size() && pattern[pos + 1].toLower() == u'p' ? 2 : 1;
+        } else {
+            text += QStringView(pattern).mid(pos, run);
+        }
+        pos += run;
+    }
+    return text;
+}
+
 }  // namespace
 
 TimeLocale TimeLocale::system() {
@@ -191,6 +247,12 @@ QString TimeToText(double value) {
         .arg(seconds / 3600)
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString FormatLongTime(double value, const TimeLocale& locale) {
+    const qint32 seconds = TimeOfDayMs(value) / 1000;
+    const ClockTime time{seconds / 3600, seconds / 60 % 60, seconds % 60};
+    return expandPattern(locale.longTimeFormat, time, locale);
 }
 
 qint32 TimeOfDayMs(double value) {

@@ -31,6 +31,9 @@ double TextToTime(const QString& text, double defaultValue,
 // "H:MM:SS" of the time of day of `value`; milliseconds are dropped, whole days wrap around.
 QString TimeToText(double value);
 
+// The time of day of `value` in the locale's long time format, e.g. "1:05:09 PM".
+QString FormatLongTime(double value, const TimeLocale& locale = TimeLocale::system());
+
 // The time of day of `value` in milliseconds, 0 to 86 399 999.
 qint32 TimeOfDayMs(double value);
 

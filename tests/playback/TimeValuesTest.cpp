@@ -150,3 +150,47 @@ TEST(TimeLocale, SystemConventionsFollowTheDefaultLocale) {
 
 }  // namespace
 }  // namespace cinevan
+
+namespace cinevan {
+namespace {
+
+TEST(FormatLongTime, ExpandsTheLocalePattern) {
+    TimeLocale locale;
+    locale.amDesignator = QStringLiteral("am");
+    locale.pmDesignator = QStringLiteral("pm");
+    const double afternoon = SecondsToTime(13 * 3600 + 5 * 60 + 9);
+    const double midnight = SecondsToTime(30 * 60);
+
+    locale.longTimeFormat = QStringLiteral("h:mm:ss AP");
+    EXPECT_EQ(FormatLongTime(afternoon, locale), "1:05:09 PM");
+    EXPECT_EQ(FormatLongTime(midnight, locale), "12:30:00 AM");
+    locale.longTimeFormat = QStringLiteral("ap hh:mm:ss");
+    EXPECT_EQ(FormatLongTime(afternoon, locale), "pm 01:05:09");
+    locale.longTimeFormat = QStringLiteral("HH:mm:ss");
+    EXPECT_EQ(FormatLongTime(afternoon, locale), "13:05:09");
+    EXPECT_EQ(FormatLongTime(midnight, locale), "00:30:00");
+    locale.longTimeFormat = QStringLiteral("H 'h' m 'min' s''");
+    EXPECT_EQ(FormatLongTime(afternoon, locale), "13 h 5 min 9'");
+    EXPECT_EQ(FormatLongTime(0.0, locale), "0 h 0 min 0'");
+}
+
+TEST(FormatLongTime, TextsOfCommonLocalesReadBackWithTextToTime) {
+    const QLocale saved;
+    for (const auto& [language, country] : {std::pair{QLocale::English, QLocale::UnitedStates},
+                                            std::pair{QLocale::English, QLocale::UnitedKingdom},
+                                            std::pair{QLocale::German, QLocale::Germany},
+                                            std::pair{QLocale::Finnish, QLocale::Finland}}) {
+        QLocale::setDefault(QLocale(language, country));
+        const TimeLocale locale = TimeLocale::system();
+        for (const int s : {0, 59, 3725, 12 * 3600 + 1, 13 * 3600 + 5 * 60 + 9, 86399}) {
+            const QString text = FormatLongTime(SecondsToTime(s), locale);
+            EXPECT_EQ(TimeOfDayMs(TextToTime(text, 0.5, locale)), s * 1000)
+                << QLocale().name().toStdString() << " " << text.toStdString() << " from "
+                << locale.longTimeFormat.toStdString();
+        }
+    }
+    QLocale::setDefault(saved);
+}
+
+}  // namespace
+}  // namespace cinevan
