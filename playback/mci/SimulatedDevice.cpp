@@ -189,27 +189,27 @@ MciError SimulatedDevice::configure(QWidget* /*parent*/) {
     return Error::None;
 }
 
-// Where the current run comes to rest: at the last `to`, or where it started if that lies
-// beyond; earlier at the stall position when the run passes it.
-quint32 SimulatedDevice::runLimit() const {
-    const quint32 end = std::max(anchorMs_, toMs_);
-    const auto& stall = element_->stallAtMs;
-    if (stall && *stall >= anchorMs_ && *stall < end) {
-        return *stall;
-    }
-    return end;
-}
-
+// A run goes from the anchor to the last `to` (or stays where it started if that lies
+// beyond), held at the stall position when it passes it: for good, or for the stall's duration.
 quint32 SimulatedDevice::positionNow() const {
     if (!running_) {
         return anchorMs_;
     }
-    const qint64 elapsed = clock_->nowMs() - anchorClockMs_;
-    const quint32 limit = runLimit();
-    if (elapsed >= static_cast<qint64>(limit - anchorMs_)) {
-        return limit;
+    const quint32 end = std::max(anchorMs_, toMs_);
+    qint64 travel = clock_->nowMs() - anchorClockMs_;
+    const auto& stall = element_->stallAtMs;
+    if (stall && *stall >= anchorMs_ && *stall < end) {
+        const qint64 toStall = *stall - anchorMs_;
+        if (travel > toStall) {
+            if (!element_->stallForMs) {
+                return *stall;
+            }
+            travel = std::max(toStall, travel - *element_->stallForMs);
+        }
     }
-    return anchorMs_ + static_cast<quint32>(elapsed);
+    return travel >= static_cast<qint64>(end - anchorMs_)
+               ? end
+               : anchorMs_ + static_cast<quint32>(travel);
 }
 
 void SimulatedDevice::runFrom(quint32 ms) {

@@ -21,8 +21,10 @@ struct SimulatedElement {
     quint32 lengthMs = 60000;
     QSize sourceSize{352, 288};
     MciError whereSourceError = Error::None;
-    // Playing stops advancing at this position while the device goes on "playing".
+    // Playing stops advancing at this position while the device goes on "playing": for good,
+    // or for stallForMs of clock time after which it runs on.
     std::optional<quint32> stallAtMs;
+    std::optional<qint64> stallForMs;
     // Non-zero: every position query fails with this code and answers positionGarbage.
     MciError positionError = Error::None;
     quint32 positionGarbage = 0xCDCDCDCD;
@@ -97,7 +99,6 @@ public:
 private:
     void record(const QString& text) const;
     quint32 positionNow() const;
-    quint32 runLimit() const;
     void runFrom(quint32 ms);
     void restAt(quint32 ms);
 

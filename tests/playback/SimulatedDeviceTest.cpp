@@ -130,6 +130,19 @@ TEST_F(SimulatedDeviceTest, StallStopsThePositionShortOfTheEnd) {
     EXPECT_EQ(after(2000), 120000u);
 }
 
+TEST_F(SimulatedDeviceTest, ShortStallHoldsThePositionThenRunsOn) {
+    SimulatedElement& element = type_->script().elements[kMovie];
+    element.stallAtMs = 30000;
+    element.stallForMs = 1000;
+    id_ = open();
+    ASSERT_EQ(layer_.play(id_, 29000, 60000), Error::None);
+    EXPECT_EQ(after(1000), 30000u);
+    EXPECT_EQ(after(500), 30000u);
+    EXPECT_EQ(after(500), 30000u);
+    EXPECT_EQ(after(500), 30500u);
+    EXPECT_EQ(after(60000), 60000u);
+}
+
 TEST_F(SimulatedDeviceTest, ScriptedFailuresAnswerWithTheirErrors) {
     SimulatedElement& broken = type_->script().elements[kMovie];
     broken.whereSourceError = Error::Hardware;
