@@ -1,0 +1,30 @@
+#include "app/AlterEgo.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <memory>
+
+#include "platform/InstanceLock.h"
+
+namespace cinevan {
+
+QString InstanceMutexName(const QString& programPath) {
+    QString name = QStringLiteral("APPLICATION-") + programPath.toUpper();
+    name.replace('\\', '_');
+    name.replace('/', '_');
+    return name;
+}
+
+QString ProgramFilePath() {
+    // Available before any QCoreApplication exists, unlike applicationFilePath().
+    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return exe.isEmpty() ? QString() : QFileInfo(exe).absoluteFilePath();
+}
+
+bool FirstInstance() {
+    static const std::unique_ptr<InstanceLock> lock =
+        std::make_unique<InstanceLock>(InstanceMutexName(ProgramFilePath()));
+    return lock->acquired();
+}
+
+}  // namespace cinevan

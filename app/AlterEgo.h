@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace cinevan {
+
+// Name of the single-instance lock of the program file at `programPath`: "APPLICATION-"
+// followed by the full path, upper-cased, with every folder separator replaced by '_'.
+QString InstanceMutexName(const QString& programPath);
+
+// Full path of the running program file.
+QString ProgramFilePath();
+
+// Takes the single-instance lock of this program file once per process. True when this
+// process is the first instance; false when another process runs the same program file or
+// the lock cannot be had. The lock is held until the process ends.
+bool FirstInstance();
+
+}  // namespace cinevan

@@ -1,0 +1,89 @@
+#include "app/ProgramEntry.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <clocale>
+
+#include "app/AlterEgo.h"
+#include "app/ApplicationTitle.h"
+#include "app/StrCont.h"
+#include "playback/mci/InstalledDevices.h"
+#include "ui/About.h"
+#include "ui/Forms.h"
+#include "ui/FullScreen.h"
+#include "ui/Main.h"
+#include "ui/MovieLink.h"
+#include "ui/MovieList.h"
+
+namespace cinevan {
+
+const char* const kFatalErrorTexts[3] = {
+    "Active Movie driver is not installed. Do you want to install it?",
+    "Can not create program's forms",
+    "Can not find/execute Active Movie installer.",
+};
+
+QString CompanionFile(const QString& programPath, const QString& extension) {
+    const QFileInfo program(programPath);
+    const QString suffix = program.suffix();
+    QString base = programPath;
+    if (!suffix.isEmpty()) {
+        base.chop(suffix.size() + 1);
+    }
+    return base + extension;
+}
+
+void PrepareCatalog(const QString& programPath) {
+    TStringContainer& catalog = StringContainer();
+    for (int i = 0; i < 3; ++i) {
+        catalog.SetString(i, QString::fromLatin1(kFatalErrorTexts[i]));
+    }
+    try {
+        catalog.SetFileName(CompanionFile(programPath, QStringLiteral(".str")));
+        catalog.AddSection(QStringLiteral("Fatal Errors"));
+    } catch (...) {
+        // Whatever was merged before the failure stays; the rest keeps the defaults.
+    }
+}
+
+ProgramWindows::ProgramWindows(mci::DeviceLayer& devices) {
+    main_ = std::make_unique<TFormMain>(devices);
+    FormMain = main_.get();
+    movieList_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
+    FormMovieList = movieList_.get();
+    fullScreen_ = std::make_unique<TFormFullScreen>(*main_);
+    FormFullScreen = fullScreen_.get();
+    edit_ = std::make_unique<TFormEdit>(main_.get());
+    FormEdit = edit_.get();
+    about_ = std::make_unique<TFormAbout>(main_.get());
+    FormAbout = about_.get();
+}
+
+ProgramWindows::~ProgramWindows() {
+    FormAbout = nullptr;
+    about_.reset();
+    FormEdit = nullptr;
+    edit_.reset();
+    FormFullScreen = nullptr;
+    fullScreen_.reset();
+    FormMovieList = nullptr;
+    movieList_.reset();
+    FormMain = nullptr;
+    main_.reset();
+}
+
+int RunProgram(int& argc, char** argv) {
+    QApplication application(argc, argv);
+    // libmpv needs the C numeric locale; QApplication has just set it from the environment.
+    std::setlocale(LC_NUMERIC, "C");
+    SetApplicationTitle(QStringLiteral("Cinevanm"));
+    PrepareCatalog(ProgramFilePath());
+
+    const std::unique_ptr<mci::DeviceLayer> devices = mci::makeInstalledDeviceLayer();
+    ProgramWindows windows(*devices);
+    windows.Main().SetCommandLine(QCoreApplication::arguments().mid(1));
+    windows.Main().show();
+    return QApplication::exec();
+}
+
+}  // namespace cinevan

@@ -1,0 +1,642 @@
+#include "playback/PlayerController.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <exception>
+
+#include "playback/Selection.h"
+#include "playback/TimeValues.h"
+
+namespace cinevan {
+
+namespace {
+
+constexpr char kActiveMovie[] = "ActiveMovie";
+constexpr char kMpegVideo[] = "MPEGVideo";
+
+bool MovieFileExists(const QByteArray& name) {
+    if (name.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(QFile::decodeName(name));
+    return info.exists() && !info.isDir();
+}
+
+// Sets a flag for the life of the scope and restores it afterwards, also when an exception
+// passes.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = saved_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    const bool saved_;
+};
+
+// Device type names compare without regard to case.
+int IndexOfName(const QStringList& names, const QString& name) {
+    for (int i = 0; i < names.size(); ++i) {
+        if (names.at(i).compare(name, Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+PlayerController::PlayerController(PlayerView& view, mci::DeviceLayer& devices)
+    : FView(view),
+      FDeviceLayer(devices),
+      FMovies(this),
+      FRandom(static_cast<std::mt19937::result_type>(
+          std::chrono::system_clock::now().time_since_epoch().count())) {}
+
+PlayerController::~PlayerController() {
+    if (FDeviceId != 0) {
+        FDeviceLayer.close(FDeviceId);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+void PlayerController::ProcessCommandLine(const QStringList& arguments) {
+    QByteArrayList names;
+    for (const QString& argument : arguments) {
+        names.append(QFile::encodeName(argument));
+    }
+    const auto isPlaySwitch = [](const QByteArray& name) {
+        return name.compare("/play", Qt::CaseInsensitive) == 0;
+    };
+    const auto playSwitch = std::find_if(names.begin(), names.end(), isPlaySwitch);
+    SetCloseAtEnd(playSwitch != names.end());
+    if (FCloseAtEnd) {
+        names.erase(playSwitch);
+    }
+    {
+        FlagScope noCover(FNoCoverLoad);
+        FMovies.AddMovies(names, true);
+        if (FView.ShuffleChecked()) {
+            const int i = RandomMovie();
+            if (i >= 0) {
+                GoToMovie(i);
+            }
+        }
+    }
+    BitBtnPlayClick();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Playback engine
+
+void PlayerController::SetPlayState(PlayState state) {
+    if (state != FPlayState) {
+        switch (state) {
+            case PlayState::Closed:
+                if (FDeviceId != 0) {
+                    FMciError = FDeviceLayer.close(FDeviceId);
+                    FDeviceId = 0;
+                    FView.SetTrackBarMaximum(0);
+                    FView.SetTrackBarPosition(0);
+                    FVideoWidth = 0;
+                    FVideoHeight = 0;
+                }
+                break;
+            case PlayState::Paused:
+                if (FDeviceId != 0) {
+                    FMciError = FDeviceLayer.pause(FDeviceId);
+                }
+                break;
+            case PlayState::Playing:
+                if (FPlayState == PlayState::Paused) {
+                    FMciError = FDeviceLayer.resume(FDeviceId);
+                } else if (FPlayState == PlayState::Stopped) {
+                    FPlayParms.from =
+                        static_cast<quint32>(FView.TrackBarPosition() + FStartSec) * 1000;
+                    FPlayParms.to = static_cast<quint32>(FStopMs);
+                    ResetEndDetection();
+                    FMciError = FDeviceLayer.play(FDeviceId, FPlayParms.from, FPlayParms.to);
+                }
+                break;
+            case PlayState::Stopped:
+                break;
+        }
+    }
+    FPlayState = state;
+    FView.RefreshDisplay();
+}
+
+void PlayerController::BitBtnPlayClick() {
+    if (FView.PlayButtonHasFocus()) {
+        FFocusButton = 1;
+    }
+    if (FPlayState == PlayState::Paused || FPlayState == PlayState::Stopped) {
+        SetPlayState(PlayState::Playing);
+        FView.CheckBoxFullScreenClick();
+    } else if (FMovies.Current() >= 0) {
+        try {
+            const QByteArray name = FMovies.GetMovieField(FMovies.Current(), MovieList::kFileName);
+            if (MovieFileExists(name)) {
+                OpenCurrentMovie(QFile::decodeName(name));
+            } else {
+                SkipMissingFile(name);
+            }
+        } catch (const std::exception&) {
+            // A failing list operation while opening leaves the entry unplayed.
+        }
+    }
+    if (!FView.FullScreenVisible()) {
+        FView.FocusTrackBar();
+    }
+}
+
+bool PlayerController::TryOpen(const QString& type, const QString& fileName) {
+    FDeviceName = type;
+    mci::DeviceId id = 0;
+    FMciError = FDeviceLayer.open(type, fileName, id);
+    if (FMciError == mci::Error::None) {
+        FDeviceId = id;
+    }
+    return FMciError == mci::Error::None;
+}
+
+void PlayerController::OpenCurrentMovie(const QString& fileName) {
+    if (FDeviceId != 0) {
+        BitBtnStopClick();
+    }
+    bool opened = TryOpen(FDeviceName, fileName) || TryOpen(kActiveMovie, fileName) ||
+                  TryOpen(kMpegVideo, fileName);
+    if (!opened) {
+        if (!FDevicesUpdated) {
+            MenuItemUpdateDeviceClick();
+        }
+        const QStringList candidates = FDevices;
+        for (const QString& name : candidates) {
+            if (TryOpen(name, fileName)) {
+                opened = true;
+                break;
+            }
+        }
+    }
+    if (!opened) {
+        if (!FDevices.contains(kActiveMovie, Qt::CaseInsensitive) &&
+            !FDevices.contains(kMpegVideo, Qt::CaseInsensitive)) {
+            ReportMissingDriver();
+        }
+        return;
+    }
+    SetPlayState(PlayState::Playing);
+    ActiveMovieOpenComplete();
+    FView.RefreshDisplay();
+    FMissingCount = 0;
+    const int item = IndexOfName(FDevices, FDeviceName);
+    if (item >= 0) {
+        FView.CheckDeviceItem(item);
+    }
+}
+
+void PlayerController::ReportMissingDriver() {
+    if (FView.AskConfirmation(FView.CatalogText(0))) {
+        const bool started = FRunSetup && FRunSetup();
+        if (!started) {
+            FView.ShowError(FView.CatalogText(2));
+        }
+    }
+    FView.EndProcessNow();
+}
+
+void PlayerController::SkipMissingFile(const QByteArray& fileName) {
+    ++FMissingCount;
+    FView.ShowPage(MoviePage::Preview);
+    FView.LoadCoverPreview();
+    if (FBreakOnError) {
+        FView.ShowError(
+            FView.MissingFileFormat().replace(QStringLiteral("%s"), QFile::decodeName(fileName)));
+    } else if (NextEnabled()) {
+        if (FMovies.MovieCount() > FMissingCount) {
+            BitBtnSkipClick(+1);
+            if (PlayEnabled()) {
+                BitBtnPlayClick();
+            }
+        } else {
+            FMissingCount = 0;
+        }
+    }
+}
+
+void PlayerController::ActiveMovieOpenComplete() {
+    FView.ShowPage(MoviePage::Movie);
+    QSize source;
+    const mci::MciError where = FDeviceLayer.whereSource(FDeviceId, source);
+    if ((where & 0xFF) != 0) {
+        SetPlayState(PlayState::Closed);
+        FMciError = where;
+        FView.RefreshDisplay();
+        return;
+    }
+    FMciError = where;
+    FVideoWidth = source.width();
+    FVideoHeight = source.height();
+    FView.FormResize();
+
+    const int current = FMovies.Current();
+    const QString startText =
+        QString::fromLocal8Bit(FMovies.GetMovieField(current, MovieList::kStart));
+    const QString stopText =
+        QString::fromLocal8Bit(FMovies.GetMovieField(current, MovieList::kStop));
+    FMciError = FDeviceLayer.setTimeFormatMilliseconds(FDeviceId);
+    quint32 lengthMs = 0;
+    FMciError = FDeviceLayer.statusLength(FDeviceId, lengthMs);
+    const Selection selection = Selection::FromEntry(startText, stopText, lengthMs);
+    FStartSec = selection.startSec;
+    FStopMs = selection.stopMs;
+    FStopSec = selection.stopSec;
+
+    FView.CheckBoxFullScreenClick();
+    ResetEndDetection();
+    FPlayParms.from = static_cast<quint32>(selection.startMs);
+    FPlayParms.to = static_cast<quint32>(FStopMs);
+    FMciError = FDeviceLayer.play(FDeviceId, FPlayParms.from, FPlayParms.to);
+    FPlayState = PlayState::Playing;
+    const int maximum = selection.TrackBarMaximum();
+    FView.SetTrackBarMaximum(maximum);
+    FView.SetTrackBarPageSize(Selection::PageSizeFor(maximum));
+    FView.RefreshDisplay();
+    FView.RefreshList(false);
+}
+
+void PlayerController::BitBtnPauseClick() {
+    SetCloseAtEnd(false);
+    if (FPlayState == PlayState::Playing) {
+        if (FView.PauseButtonHasFocus()) {
+            FFocusButton = 2;
+        }
+        SetPlayState(PlayState::Paused);
+    }
+}
+
+void PlayerController::BitBtnStopClick() {
+    SetCloseAtEnd(false);
+    SetPlayState(PlayState::Closed);
+    FView.ShowPage(MoviePage::Preview);
+    FView.LoadCoverPreview();
+}
+
+void PlayerController::ItemButtonsClick(int tag) {
+    switch (tag) {
+        case 1:
+            if (PlayEnabled()) {
+                BitBtnPlayClick();
+            } else if (PauseEnabled()) {
+                BitBtnPauseClick();
+            }
+            break;
+        case 2:
+            if (StopEnabled()) {
+                BitBtnStopClick();
+            }
+            break;
+        case 3:
+            if (PriorEnabled()) {
+                BitBtnSkipClick(-1);
+            }
+            break;
+        case 4:
+            if (NextEnabled()) {
+                BitBtnSkipClick(+1);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+quint8 PlayerController::TakeFocusButton() {
+    const quint8 button = FFocusButton;
+    FFocusButton = 0;
+    return button;
+}
+
+bool PlayerController::StopEnabled() const {
+    return HasMovies() && (FPlayState == PlayState::Playing || FPlayState == PlayState::Paused);
+}
+
+bool PlayerController::PriorEnabled() const {
+    return HasMovies() && (FMovies.Current() > 0 || FView.LoopChecked());
+}
+
+bool PlayerController::NextEnabled() const {
+    return HasMovies() && (FMovies.Current() < FMovies.MovieCount() - 1 || FView.LoopChecked());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Position tracking and seeking
+
+void PlayerController::UpdateTimeLabels() {
+    if (FPlayState == PlayState::Closed) {
+        FView.SetTimeLabels(QString(), QString());
+        return;
+    }
+    FView.SetTimeLabels(TimeToText(SecondsToTime(FStopSec - FStartSec)),
+                        TimeToText(SecondsToTime(FView.TrackBarPosition())));
+}
+
+void PlayerController::ActiveMovieTimer() {
+    if (FPlayState != PlayState::Playing) {
+        return;
+    }
+    quint32 pos = 0;
+    FMciError = FDeviceLayer.statusPosition(FDeviceId, pos);
+    if (FMciError != mci::Error::None) {
+        // No position this tick: neither the thumb nor the end detection may act on it.
+        return;
+    }
+    const auto posMs = static_cast<qint32>(pos);
+    FPositionSec = posMs / 1000 + 1;
+    {
+        FlagScope updating(FUpdatingTrackBar);
+        if (!FTracking) {
+            FView.SetTrackBarPosition(FPositionSec - FStartSec);
+        }
+    }
+    UpdateTimeLabels();
+    if (FEndDetector.Tick(posMs, FStopMs)) {
+        EndOfSelection();
+    }
+}
+
+void PlayerController::EndOfSelection() {
+    if (NextEnabled()) {
+        BitBtnSkipClick(std::nullopt);
+    } else {
+        FView.UncheckFullScreen();
+        BitBtnStopClick();
+    }
+}
+
+void PlayerController::TrackBarChange() {
+    SetCloseAtEnd(false);
+    if (!FUpdatingTrackBar && FDeviceId != 0) {
+        FSeekState = FPlayState;
+        UpdateTimeLabels();
+    }
+}
+
+void PlayerController::TrackBarMouseUp() {
+    const quint32 thumbMs = static_cast<quint32>(FView.TrackBarPosition() + FStartSec) * 1000;
+    if (FSeekState == PlayState::Playing) {
+        BitBtnPauseClick();
+        FPlayParms.from = thumbMs;
+        FPlayParms.to = static_cast<quint32>(FStopMs);
+        FPlayState = PlayState::Playing;
+        if (FPlayParms.from < FPlayParms.to) {
+            ResetEndDetection();
+            FMciError = FDeviceLayer.play(FDeviceId, FPlayParms.from, FPlayParms.to);
+        } else {
+            EndOfSelection();
+        }
+        FSeekState = PlayState::Closed;
+    } else if (FSeekState == PlayState::Paused || FSeekState == PlayState::Stopped) {
+        FMciError = FDeviceLayer.seek(FDeviceId, thumbMs);
+        FSeekState = PlayState::Closed;
+        FPlayState = PlayState::Stopped;
+    }
+    FTracking = false;
+    FView.RefreshDisplay();
+}
+
+// ---------------------------------------------------------------------------------------------
+// List navigation and editing
+
+void PlayerController::GoToMovie(int target) {
+    const int count = FMovies.MovieCount();
+    target = count == 0 ? -1 : std::clamp(target, 0, count - 1);
+    if (target == FMovies.Current() && FMovies.Current() != 0) {
+        return;
+    }
+    const bool wasPlaying = FPlayState == PlayState::Playing;
+    BitBtnStopClick();
+    FMovies.SetCurrent(target);
+    FView.RefreshDisplay();
+    if (wasPlaying) {
+        FlagScope noCover(FNoCoverLoad);
+        FView.LoadCoverPreview();
+    } else {
+        FView.LoadCoverPreview();
+    }
+    FView.RefreshList(false);
+    if (wasPlaying) {
+        BitBtnPlayClick();
+    }
+}
+
+void PlayerController::BitBtnSkipClick(std::optional<int> senderTag) {
+    const int count = FMovies.MovieCount();
+    int target = 0;
+    if (senderTag) {
+        SetCloseAtEnd(false);
+        target = FMovies.Current() + *senderTag;
+    } else {
+        target = FMovies.Current() + 1;
+        if ((target < 0 || target >= count) && FCloseAtEnd) {
+            FView.CloseMainWindow();
+        }
+    }
+    if (FView.LoopChecked()) {
+        if (target < 0) {
+            target = count - 1;
+        } else if (target >= count) {
+            target = 0;
+        }
+    }
+    GoToMovie(target);
+}
+
+int PlayerController::RandomMovie() {
+    const int count = FMovies.MovieCount();
+    if (count == 0) {
+        return -1;
+    }
+    return std::uniform_int_distribution<int>(0, count - 1)(FRandom);
+}
+
+void PlayerController::ClearMovies() {
+    if (FMovies.MovieCount() == 0) {
+        return;
+    }
+    BitBtnStopClick();
+    FMovies.Clear();
+    FView.ClearCoverPreview();
+    FView.RefreshDisplay();
+    FView.LoadCoverPreview();
+    FView.RefreshList(true);
+}
+
+void PlayerController::DeleteMovie(int index) {
+    if (index < 0 || index >= FMovies.MovieCount()) {
+        return;
+    }
+    const bool current = index == FMovies.Current();
+    if (current) {
+        BitBtnStopClick();
+    }
+    FMovies.Delete(index);
+    FView.RefreshDisplay();
+    if (current) {
+        FView.LoadCoverPreview();
+    }
+    FView.RefreshList(true);
+}
+
+int PlayerController::MoveMovie(int from, int to) {
+    try {
+        if (FMovies.MovieCount() < 2) {
+            return -1;
+        }
+        if (!FMovies.WouldMove(from, to)) {
+            return std::clamp(from, 0, FMovies.MovieCount() - 1);
+        }
+        BitBtnPauseClick();
+        const int moved = FMovies.Move(from, to);
+        FView.RefreshDisplay();
+        FView.RefreshList(true);
+        return moved;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+int PlayerController::CopyMovie(int index) {
+    const int copy = FMovies.Copy(index);
+    if (copy < 0) {
+        return -1;
+    }
+    FView.RefreshDisplay();
+    FView.RefreshList(true);
+    return copy;
+}
+
+void PlayerController::AddDroppedFiles(const QByteArrayList& names) {
+    QByteArrayList kept;
+    for (const QByteArray& name : names) {
+        if (!name.isEmpty()) {
+            kept.append(name);
+        }
+    }
+    FMovies.AddMovies(kept, FMovies.MovieCount() == 0);
+}
+
+void PlayerController::AddWithoutCover(const QByteArrayList& names, bool setFolder) {
+    FlagScope noCover(FNoCoverLoad);
+    if (setFolder) {
+        AddDroppedFiles(names);
+    } else {
+        FMovies.AddMovies(names, false);
+    }
+}
+
+void PlayerController::DropFilesOnMainWindow(const QByteArrayList& names) {
+    ClearMovies();
+    AddWithoutCover(names, true);
+    BitBtnPlayClick();
+}
+
+void PlayerController::LoadVideoCD(const QByteArrayList& names) {
+    ClearMovies();
+    AddWithoutCover(names, false);
+    BitBtnPlayClick();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Device selection
+
+void PlayerController::MenuItemUpdateDeviceClick() {
+    const PlayState before = FPlayState;
+    if (before == PlayState::Playing) {
+        SetPlayState(PlayState::Paused);
+    }
+    FDevicesUpdated = true;
+    FDevices.clear();
+    QStringList captions;
+    quint32 count = 0;
+    FMciError = FDeviceLayer.sysinfoQuantity(count);
+    for (quint32 k = 1; k <= (count & 0xFFFF) && FDevices.size() < 10; ++k) {
+        QString name;
+        FMciError = FDeviceLayer.sysinfoName(k, name);
+        mci::DeviceId id = 0;
+        FMciError = FDeviceLayer.open(name, QString(), id);
+        if (FMciError != mci::Error::None) {
+            continue;
+        }
+        quint32 hasVideo = 0;
+        quint32 usesFiles = 0;
+        FMciError = FDeviceLayer.getDevCaps(id, mci::DevCapsItem::HasVideo, hasVideo);
+        FMciError = FDeviceLayer.getDevCaps(id, mci::DevCapsItem::UsesFiles, usesFiles);
+        if ((hasVideo & 0xFF) & (usesFiles & 0xFF)) {
+            QString product;
+            FMciError = FDeviceLayer.infoProduct(id, product);
+            FDevices.append(name);
+            captions.append(product.isEmpty() ? name : product);
+        }
+        FMciError = FDeviceLayer.close(id);
+    }
+    FView.ShowDeviceItems(captions);
+    ApplyDeviceChoice();
+    if (before == PlayState::Playing) {
+        SetPlayState(PlayState::Playing);
+    }
+}
+
+void PlayerController::ApplyDeviceChoice() {
+    int item = IndexOfName(FDevices, FDeviceName);
+    if (item < 0) {
+        for (const char* preferred : {kActiveMovie, kMpegVideo}) {
+            item = IndexOfName(FDevices, QString::fromLatin1(preferred));
+            if (item >= 0) {
+                break;
+            }
+        }
+        if (item < 0 && !FDevices.isEmpty()) {
+            item = 0;
+        }
+        if (item >= 0) {
+            FDeviceName = FDevices.at(item);
+        }
+    }
+    FView.CheckDeviceItem(item);
+}
+
+void PlayerController::MenuItemDeviceClick(int index) {
+    if (index < 0 || index >= FDevices.size()) {
+        return;
+    }
+    FView.CheckDeviceItem(index);
+    FDeviceName = FDevices.at(index);
+    if (FPlayState == PlayState::Playing || FPlayState == PlayState::Paused) {
+        BitBtnStopClick();
+        BitBtnPlayClick();
+    }
+}
+
+void PlayerController::ConfigureClick(QWidget* dialogParent) {
+    mci::DeviceId id = 0;
+    FMciError = FDeviceLayer.open(FDeviceName, QString(), id);
+    if (FMciError == mci::Error::None) {
+        FMciError = FDeviceLayer.configure(id, dialogParent);
+        FMciError = FDeviceLayer.close(id);
+    }
+    if (FPlayState == PlayState::Playing) {
+        SetPlayState(PlayState::Paused);
+        SetPlayState(PlayState::Playing);
+    } else if (FPlayState == PlayState::Paused) {
+        SetPlayState(PlayState::Playing);
+        SetPlayState(PlayState::Paused);
+    }
+}
+
+}  // namespace cinevan

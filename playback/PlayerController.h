@@ -1,0 +1,159 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <random>
+
+#include "movielist/MovieList.h"
+#include "movielist/MovieListListener.h"
+#include "playback/EndDetector.h"
+#include "playback/PlayerView.h"
+#include "playback/mci/DeviceLayer.h"
+
+class QWidget;
+
+namespace cinevan {
+
+// The playback state: 0 closed (no device open), 1 paused, 2 playing, 3 stopped (device open,
+// resting at the track bar's position).
+enum class PlayState : quint8 { Closed = 0, Paused = 1, Playing = 2, Stopped = 3 };
+
+// The player's logic behind the main window: the movie list with its current entry, the
+// playback engine and its device, position tracking with end detection and seeking, list
+// navigation and device selection. It runs on the GUI thread and reaches the windows only
+// through PlayerView. Operations carry the names of the window handlers that run them.
+class PlayerController : public MovieListListener {
+public:
+    PlayerController(PlayerView& view, mci::DeviceLayer& devices);
+    ~PlayerController() override;
+    PlayerController(const PlayerController&) = delete;
+    PlayerController& operator=(const PlayerController&) = delete;
+
+    MovieList& List() { return FMovies; }
+    const MovieList& List() const { return FMovies; }
+
+    // Start-up and options.
+    void ProcessCommandLine(const QStringList& arguments);
+    void SetCloseAtEnd(bool value) { FCloseAtEnd = value; }
+    bool CloseAtEnd() const { return FCloseAtEnd; }
+    void SetBreakOnError(bool value) { FBreakOnError = value; }
+    // Starts the movie driver's installer; true when it was started.
+    void SetSetupRunner(std::function<bool()> runner) { FRunSetup = std::move(runner); }
+
+    // Playback engine.
+    void SetPlayState(PlayState state);
+    void BitBtnPlayClick();
+    void BitBtnPauseClick();
+    void BitBtnStopClick();
+    void ItemButtonsClick(int tag);
+
+    // Position tracking and seeking.
+    void ActiveMovieTimer();
+    void UpdateTimeLabels();
+    void ResetEndDetection() { FEndDetector.Reset(); }
+    void TrackBarChange();
+    void TrackBarMouseDown() { FTracking = true; }
+    void TrackBarKeyDown() { FTracking = true; }
+    void TrackBarMouseUp();
+    void TrackBarKeyUp() { TrackBarMouseUp(); }
+
+    // List navigation and editing.
+    void GoToMovie(int target);
+    // `senderTag` is the Prior (-1) or Next (+1) button's tag; none for the automatic advance.
+    void BitBtnSkipClick(std::optional<int> senderTag);
+    int RandomMovie();
+    void ClearMovies();
+    void DeleteMovie(int index);
+    int MoveMovie(int from, int to);
+    int CopyMovie(int index);
+    void AddDroppedFiles(const QByteArrayList& names);
+    // Files dropped on the main window replace the list and play.
+    void DropFilesOnMainWindow(const QByteArrayList& names);
+    // Loads a Video CD's track files and plays them.
+    void LoadVideoCD(const QByteArrayList& names);
+    void CheckBoxLoopClick() { FView.RefreshDisplay(); }
+
+    // Device selection.
+    void MenuItemUpdateDeviceClick();
+    void MenuItemDeviceClick(int index);
+    void ConfigureClick(QWidget* dialogParent);
+    const QString& DeviceName() const { return FDeviceName; }
+    void SetDeviceName(const QString& name) { FDeviceName = name; }
+    const QStringList& Devices() const { return FDevices; }
+
+    // State read by the windows.
+    PlayState State() const { return FPlayState; }
+    mci::DeviceId DeviceId() const { return FDeviceId; }
+    mci::MciError LastError() const { return FMciError; }
+    mci::DeviceLayer& Layer() { return FDeviceLayer; }
+    QSize VideoSize() const { return {FVideoWidth, FVideoHeight}; }
+    qint32 PositionSec() const { return FPositionSec; }
+    bool NoCoverLoad() const { return FNoCoverLoad; }
+    // Which transport button had the focus at the last play (1) or pause (2) click; taken
+    // and reset by the main window's refresh.
+    quint8 TakeFocusButton();
+
+    // Availability of the transport buttons, by the list and the playback state.
+    bool HasMovies() const { return FMovies.MovieCount() > 0; }
+    bool PlayEnabled() const { return HasMovies() && FPlayState != PlayState::Playing; }
+    bool PauseEnabled() const { return HasMovies() && FPlayState == PlayState::Playing; }
+    bool StopEnabled() const;
+    bool PriorEnabled() const;
+    bool NextEnabled() const;
+
+    // MovieListListener
+    void PausePlayback() override { BitBtnPauseClick(); }
+    void RefreshDisplay() override { FView.RefreshDisplay(); }
+    void LoadCoverPreview() override { FView.LoadCoverPreview(); }
+    void RefreshList(bool rebuild) override { FView.RefreshList(rebuild); }
+
+private:
+    void OpenCurrentMovie(const QString& fileName);
+    bool TryOpen(const QString& type, const QString& fileName);
+    void ReportMissingDriver();
+    void SkipMissingFile(const QByteArray& fileName);
+    void ActiveMovieOpenComplete();
+    void EndOfSelection();
+    void AddWithoutCover(const QByteArrayList& names, bool setFolder);
+    void ApplyDeviceChoice();
+
+    PlayerView& FView;
+    mci::DeviceLayer& FDeviceLayer;
+    MovieList FMovies;
+
+    PlayState FPlayState = PlayState::Closed;
+    mci::DeviceId FDeviceId = 0;
+    mci::MciError FMciError = 0;
+    QString FDeviceName;
+    QStringList FDevices;
+    bool FDevicesUpdated = false;
+    qint32 FMissingCount = 0;
+    bool FBreakOnError = false;
+    quint8 FFocusButton = 0;
+    qint32 FVideoWidth = 0;
+    qint32 FVideoHeight = 0;
+    qint32 FStartSec = 0;
+    qint32 FStopSec = 0;
+    qint32 FStopMs = 0;
+    struct PlayParms {
+        quint32 from = 0;
+        quint32 to = 0;
+    } FPlayParms;
+
+    qint32 FPositionSec = 0;
+    bool FUpdatingTrackBar = false;
+    bool FTracking = false;
+    PlayState FSeekState = PlayState::Closed;
+    EndDetector FEndDetector;
+
+    bool FCloseAtEnd = false;
+    bool FNoCoverLoad = false;
+    std::function<bool()> FRunSetup;
+    std::mt19937 FRandom;
+};
+
+}  // namespace cinevan

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+namespace cinevan {
+
+class TFormMain;
+
+// The borderless black window that takes the video in full-screen mode. It covers the primary
+// screen when shown; Esc, hiding it or a double click return the video to the main window.
+class TFormFullScreen : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormFullScreen(TFormMain& main);
+
+    void FormShow();
+    void FormHide();
+    void FormDblClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void ReturnVideo();
+
+    TFormMain& FMain;
+};
+
+}  // namespace cinevan
