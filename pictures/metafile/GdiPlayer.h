@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTransform>
+#include <optional>
+#include <vector>
+
+#include "pictures/metafile/GdiObjects.h"
+
+namespace cinevan::pictures {
+
+// Draws metafile operations through QPainter with the device-context state of the
+// Windows drawing layer: mapping mode, window and viewport, world transform, selected
+// pen, brush and font, text and background settings, clipping, paths and a save stack.
+// Coordinates given to the drawing operations are logical units.
+class GdiPlayer {
+public:
+    enum MapMode {
+        Text = 1,
+        LoMetric,
+        HiMetric,
+        LoEnglish,
+        HiEnglish,
+        Twips,
+        Isotropic,
+        Anisotropic
+    };
+    enum BkMode { TransparentBk = 1, OpaqueBk = 2 };
+
+    // painter draws in output pixels; deviceToOutput maps the reference device's pixels
+    // onto them; pixelsPerMm is the reference device's resolution for the metric modes.
+    GdiPlayer(QPainter& painter, const QTransform& deviceToOutput, double pixelsPerMm,
+              QRectF outputBounds);
+
+    // Device-context settings.
+    void setMapMode(int mode) { m_dc.mapMode = mode; }
+    void setWindowOrg(QPointF origin) { m_dc.windowOrg = origin; }
+    void setWindowExt(QSizeF extent);
+    void setViewportOrg(QPointF origin) { m_dc.viewportOrg = origin; }
+    void setViewportExt(QSizeF extent);
+    void setWorldTransform(const QTransform& transform) { m_dc.world = transform; }
+    const QTransform& worldTransform() const { return m_dc.world; }
+    void setTextColor(QColor color) { m_dc.textColor = color; }
+    void setBkColor(QColor color) { m_dc.bkColor = color; }
+    void setBkMode(int mode) { m_dc.bkMode = mode; }
+    void setTextAlign(std::uint32_t align) { m_dc.textAlign = align; }
+    void setPolyFillMode(int mode) { m_dc.windingFill = mode == 2; }
+    void selectPen(const GdiPen& pen) { m_dc.pen = pen; }
+    void selectBrush(const GdiBrush& brush) { m_dc.brush = brush; }
+    void selectFont(const GdiFont& font) { m_dc.font = font; }
+    void save();
+    void restore(int which);
+    void intersectClipRect(const QRectF& logical);
+    void resetClip() { m_dc.clip.reset(); }
+
+    // Drawing.
+    void moveTo(QPointF point);
+    void lineTo(QPointF point);
+    void polyline(const QPolygonF& points);
+    void polylineTo(const QPolygonF& points);
+    void polygon(const QPolygonF& points);
+    void polyPolygon(const std::vector<QPolygonF>& polygons);
+    void polyPolyline(const std::vector<QPolygonF>& polylines);
+    void polyBezier(const QPolygonF& points);
+    void polyBezierTo(const QPolygonF& points);
+    void rectangle(const QRectF& box);
+    void roundRect(const QRectF& box, QSizeF corner);
+    void ellipse(const QRectF& box);
+    enum class ArcKind { Arc, Chord, Pie };
+    void arc(ArcKind kind, const QRectF& box, QPointF start, QPointF end);
+    // opaqueBox (logical, may be empty) is filled with the background colour first.
+    void text(QPointF reference, const QString& text, const QRectF& opaqueBox = {});
+    void fillRect(const QRectF& box, QColor color);
+    void patBlt(const QRectF& box, std::uint32_t rop);
+    void drawImage(const QRectF& target, const QImage& image, const QRectF& source,
+                   std::uint32_t rop);
+
+    // Paths.
+    void beginPath() { m_path.emplace(); }
+    void endPath() {}
+    void closeFigure();
+    void fillPath() { finishPath(false, true); }
+    void strokePath() { finishPath(true, false); }
+    void strokeAndFillPath() { finishPath(true, true); }
+    void abortPath() { m_path.reset(); }
+
+private:
+    struct DcState {
+        int mapMode = Text;
+        QPointF windowOrg{0, 0};
+        QSizeF windowExt{1, 1};
+        QPointF viewportOrg{0, 0};
+        QSizeF viewportExt{1, 1};
+        QTransform world;
+        GdiPen pen;
+        GdiBrush brush;
+        GdiFont font;
+        QColor textColor = Qt::black;
+        QColor bkColor = Qt::white;
+        int bkMode = OpaqueBk;
+        std::uint32_t textAlign = 0;
+        bool windingFill = false;
+        QPointF position{0, 0};
+        std::optional<QPainterPath> clip;  // output pixels
+    };
+
+    QTransform pageToDevice() const;
+    QTransform logicalToOutput() const;
+    double outputScale() const;
+    QPen outputPen() const;
+    QBrush outputBrush() const;
+    bool isReasonable(const QRectF& outputBox) const;
+    void draw(const QPainterPath& logical, bool stroke, bool fill);
+    void drawOutput(const QPainterPath& output, bool stroke, bool fill);
+    void finishPath(bool stroke, bool fill);
+    void applyClip();
+    // Continues the recorded path from the current position to point (output pixels).
+    void extendPath(QPointF point);
+    QFont outputFont(double* pixelHeight) const;
+
+    QPainter& m_painter;
+    QTransform m_deviceToOutput;
+    double m_pixelsPerMm;
+    QRectF m_limit;  // output area beyond which shapes are dropped as absurd
+    DcState m_dc;
+    std::vector<DcState> m_saved;
+    std::optional<QPainterPath> m_path;  // output pixels, while a path is being recorded
+};
+
+}  // namespace cinevan::pictures
