@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+
+namespace cinevan::mci {
+
+// The libmpv devices' own settings: the engine version, hardware decoding and the audio
+// output. Accepting stores them for every libmpv device of the process.
+class MpvConfigDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit MpvConfigDialog(const QString& engineVersion, QWidget* parent = nullptr);
+
+    void accept() override;
+
+private:
+    QCheckBox* hardwareDecoding_;
+    QComboBox* audioOutput_;
+};
+
+}  // namespace cinevan::mci

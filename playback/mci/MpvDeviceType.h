@@ -1,0 +1,21 @@
+#pragma once
+
+#include "playback/mci/DeviceType.h"
+
+namespace cinevan::mci {
+
+// "ActiveMovie": movies played and drawn by libmpv.
+class MpvDeviceType : public DeviceType {
+public:
+    QString name() const override { return QStringLiteral("ActiveMovie"); }
+    std::unique_ptr<MediaDevice> create() override;
+};
+
+// "WaveAudio": the sound of a file played by libmpv, without video.
+class MpvSoundDeviceType : public DeviceType {
+public:
+    QString name() const override { return QStringLiteral("WaveAudio"); }
+    std::unique_ptr<MediaDevice> create() override;
+};
+
+}  // namespace cinevan::mci

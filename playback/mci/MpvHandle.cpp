@@ -1,0 +1,51 @@
+#include "playback/mci/MpvHandle.h"
+
+#include <mpv/client.h>
+
+#include <clocale>
+#include <cstring>
+#include <thread>
+
+namespace cinevan::mci {
+
+namespace {
+
+// libmpv refuses to start unless numbers are formatted the C way.
+void ensureCNumericLocale() {
+    const char* current = std::setlocale(LC_NUMERIC, nullptr);
+    if (!current || std::strcmp(current, "C") != 0) {
+        std::setlocale(LC_NUMERIC, "C");
+    }
+}
+
+}  // namespace
+
+MpvHandle::MpvHandle() {
+    ensureCNumericLocale();
+    handle_ = mpv_create();
+}
+
+MpvHandle::~MpvHandle() {
+    if (handle_) {
+        mpv_terminate_destroy(handle_);
+    }
+}
+
+int MpvHandle::setOption(const char* name, const QString& value) {
+    return mpv_set_option_string(handle_, name, value.toUtf8().constData());
+}
+
+int MpvHandle::initialize() {
+    return mpv_initialize(handle_);
+}
+
+void MpvHandle::abandon() {
+    if (!handle_) {
+        return;
+    }
+    mpv_handle* stuck = handle_;
+    handle_ = nullptr;
+    std::thread([stuck] { mpv_terminate_destroy(stuck); }).detach();
+}
+
+}  // namespace cinevan::mci

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <atomic>
+#include <optional>
+
+#include "playback/mci/MciTypes.h"
+#include "playback/mci/MpvHandle.h"
+
+struct mpv_event;
+
+namespace cinevan::mci {
+
+// One libmpv player with the commands the media devices need: load a file paused at its
+// start, play a range and rest at its end, pause, resume and exact seeks. Engine events are
+// handled on the thread that owns this object (the GUI thread); position and length are
+// answered from values the engine reported, so polling them never waits for the engine.
+class MpvPlayer : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Media { Video, SoundOnly };
+
+    explicit MpvPlayer(Media media);
+    ~MpvPlayer() override;
+
+    // Starts the engine and, unless `path` is empty, loads that file paused at its start.
+    // Answers within about `timeoutMs`, also when the file cannot be read.
+    MciError open(const QString& path, int timeoutMs);
+    bool hasFile() const { return loaded_; }
+
+    MciError sourceSize(QSize& size) const;
+    quint32 lengthMs() const;
+    quint32 positionMs() const;
+
+    MciError playRange(quint32 fromMs, quint32 toMs);
+    MciError pause();
+    MciError resume();
+    MciError seek(quint32 toMs);
+
+    // Version text of the engine, e.g. "mpv 0.35.1 (libmpv client API 2.0)".
+    QString engineVersion() const;
+
+    // Video output: libmpv's render API (a surface renders the frames) or none (frames are
+    // decoded and timed but not shown). Switching keeps the selected video track.
+    mpv_handle* handle() const { return handle_.get(); }
+    void setRenderedOutput(bool rendered);
+    QByteArray videoTrack() const;
+    void restoreVideoTrack(const QByteArray& track);
+
+private:
+    MciError startEngine();
+    MciError waitForLoad(const QDeadlineTimer& deadline);
+    MciError checkLoadedMedia() const;
+    void applyOptions();
+    void applyOptionsIfChanged();
+    void drainEvents();
+    void handleEvent(const mpv_event& event);
+    int command(std::initializer_list<const char*> args);
+    int setProperty(const char* name, const QString& value);
+    static void wakeup(void* self);
+
+    MpvHandle handle_;
+    const Media media_;
+    bool loaded_ = false;
+    double positionSec_ = 0.0;
+    double durationSec_ = 0.0;
+    quint32 endMs_ = 0;  // 0: plays to the end of the file
+    // Target of the last seek while the player rests there. The engine's own position can
+    // lag behind it by the sound output's buffer when only sound is played.
+    std::optional<quint32> restingMs_;
+    quint64 optionsGeneration_ = 0;
+    std::atomic<bool> wakeupPending_{false};
+};
+
+}  // namespace cinevan::mci
