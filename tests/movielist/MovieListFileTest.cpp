@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -127,6 +128,20 @@ TEST_F(MovieListFileIo, ReadOnlyFolderLeavesNoFile) {
     QFile::setPermissions(dir.filePath("ro"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(readAll(dir.filePath("ro/old.mls")), "old\r\n");
+}
+
+TEST_F(MovieListFileIo, WritingThroughALinkKeepsLinkAndPermissions) {
+    writeBytes(dir.filePath("real.mls"), "old\r\n");
+    QFile::setPermissions(dir.filePath("real.mls"), QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ReadOther);
+    ASSERT_TRUE(QFile::link(dir.filePath("real.mls"), dir.filePath("link.mls")));
+    movielistfile::write(path("link.mls"), {"new"});
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.mls")).isSymLink());
+    EXPECT_EQ(readAll(dir.filePath("real.mls")), "new\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(path("real.mls").constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0604u);
 }
 
 // A file-size limit makes the disk write fail part-way, as a full disk would.

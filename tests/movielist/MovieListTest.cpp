@@ -252,3 +252,39 @@ TEST_F(MovieListRefreshTest, StoringTheDefaultTitleDoesNothing) {
 
 }  // namespace
 }  // namespace cinevan
+
+namespace cinevan {
+namespace {
+
+class ThrowingPause : public MockListener {
+public:
+    void PausePlayback() override {
+        if (fail) {
+            throw std::runtime_error("pause failed");
+        }
+    }
+    bool fail = false;
+};
+
+TEST(MovieListErrors, AddMoviesRefreshesAndClearsUpdatingWhenAnErrorEscapes) {
+    NiceMock<ThrowingPause> listener;
+    MovieList list(&listener);
+    list.AddMovies({"/m/a.mpg"}, false);
+    // The edit dialog may store a relative cover; the next AddMovies rewrites the current
+    // entry, and its pause fails.
+    list.SetMovieField(0, MovieList::kCover, "cover.jpg");
+    ::testing::Mock::VerifyAndClearExpectations(&listener);
+    listener.fail = true;
+    EXPECT_CALL(listener, RefreshDisplay()).Times(1);
+    EXPECT_CALL(listener, RefreshList(true)).Times(1);
+    EXPECT_THROW(list.AddMovies({"/m/b.mpg"}, false), std::runtime_error);
+    EXPECT_EQ(list.MovieCount(), 2);
+    ::testing::Mock::VerifyAndClearExpectations(&listener);
+    // Not updating any more: an edit of another entry refreshes again.
+    EXPECT_CALL(listener, RefreshDisplay()).Times(1);
+    EXPECT_CALL(listener, RefreshList(true)).Times(1);
+    list.SetMovieField(1, MovieList::kTitle, "B");
+}
+
+}  // namespace
+}  // namespace cinevan
