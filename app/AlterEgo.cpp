@@ -21,6 +21,15 @@ QString ProgramFilePath() {
     return exe.isEmpty() ? QString() : QFileInfo(exe).absoluteFilePath();
 }
 
+QString CompanionFile(const QString& programPath, const QString& extension) {
+    const QString suffix = QFileInfo(programPath).suffix();
+    QString base = programPath;
+    if (!suffix.isEmpty()) {
+        base.chop(suffix.size() + 1);
+    }
+    return base + extension;
+}
+
 bool FirstInstance() {
     static const std::unique_ptr<InstanceLock> lock =
         std::make_unique<InstanceLock>(InstanceMutexName(ProgramFilePath()));

@@ -23,16 +23,6 @@ const char* const kFatalErrorTexts[3] = {
     "Can not find/execute Active Movie installer.",
 };
 
-QString CompanionFile(const QString& programPath, const QString& extension) {
-    const QFileInfo program(programPath);
-    const QString suffix = program.suffix();
-    QString base = programPath;
-    if (!suffix.isEmpty()) {
-        base.chop(suffix.size() + 1);
-    }
-    return base + extension;
-}
-
 void PrepareCatalog(const QString& programPath) {
     TStringContainer& catalog = StringContainer();
     for (int i = 0; i < 3; ++i) {

@@ -18,9 +18,6 @@ class TFormAbout;
 // The built-in texts of the catalog's "Fatal Errors" section, indexes 0 to 2.
 extern const char* const kFatalErrorTexts[3];
 
-// The program file's path with its extension replaced by `extension` (".str", ".ini").
-QString CompanionFile(const QString& programPath, const QString& extension);
-
 // Puts the built-in fatal-error texts into the catalog, then merges the catalog file next to
 // the program over them. A missing or malformed catalog leaves the defaults.
 void PrepareCatalog(const QString& programPath);

@@ -21,9 +21,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/AppInit.h"
 #include "app/ApplicationTitle.h"
 #include "app/StrCont.h"
 #include "controls/ImageEx.h"
+#include "pictures/Picture.h"
 #include "platform/Numeric.h"
 #include "ui/About.h"
 #include "ui/ButtonGlyphs.h"
@@ -422,7 +424,9 @@ void TFormMain::FormCreate() {
     BitBtnPause->setGeometry(BitBtnPlay->geometry());
     FCheckSpread = static_cast<float>(kChecksDesignWidth) / (kShuffleLeft - kFullLeft);
     AddSystemMenuItems();
-    RefreshDisplay();
+    FPlayer->SetBreakOnError(ProgramOptions::ForProgram().ReadBreakOnError());
+    // The application title keeps the program's name until the command line is read.
+    RefreshButtons();
 }
 
 void TFormMain::UpdateAccessibleNames() {
@@ -540,7 +544,7 @@ void TFormMain::dropEvent(QDropEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // Refresh
 
-void TFormMain::RefreshDisplay() {
+void TFormMain::RefreshButtons() {
     const PlayerController& player = *FPlayer;
     const bool playing = player.State() == PlayState::Playing;
     BitBtnPlay->setVisible(!playing);
@@ -556,7 +560,11 @@ void TFormMain::RefreshDisplay() {
     BitBtnStop->setEnabled(player.StopEnabled());
     BitBtnPrior->setEnabled(player.PriorEnabled());
     BitBtnNext->setEnabled(player.NextEnabled());
-    const MovieList& list = player.List();
+}
+
+void TFormMain::RefreshDisplay() {
+    RefreshButtons();
+    const MovieList& list = FPlayer->List();
     LabelTitle->setText(
         QString::fromLocal8Bit(list.GetMovieField(list.Current(), MovieList::kTitle)));
     FPlayer->UpdateTimeLabels();
@@ -577,7 +585,7 @@ void TFormMain::LoadCoverPreview() {
     struct CursorRestore {
         ~CursorRestore() { QApplication::restoreOverrideCursor(); }
     } restore;
-    ImagePreview->ClearPicture();
+    ImagePreview->picture()->clear();
     ImagePreview->repaint();
     if (FPlayer->NoCoverLoad()) {
         return;
@@ -586,15 +594,15 @@ void TFormMain::LoadCoverPreview() {
     try {
         const QByteArray cover = list.GetMovieField(list.Current(), MovieList::kCover);
         if (!cover.isEmpty()) {
-            ImagePreview->LoadPicture(QFile::decodeName(cover));
+            ImagePreview->picture()->loadFromFile(QFile::decodeName(cover));
         }
     } catch (const std::exception&) {
-        ImagePreview->ClearPicture();
+        ImagePreview->picture()->clear();
     }
 }
 
 void TFormMain::ClearCoverPreview() {
-    ImagePreview->ClearPicture();
+    ImagePreview->picture()->clear();
 }
 
 void TFormMain::RefreshList(bool rebuild) {

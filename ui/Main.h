@@ -97,6 +97,7 @@ private:
     void ConnectHandlers();
     void AddSystemMenuItems();
     void UpdateAccessibleNames();
+    void RefreshButtons();
     template <class Handler>
     void Guarded(Handler&& handler);
 

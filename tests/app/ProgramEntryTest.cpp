@@ -2,8 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 
+#include "app/AlterEgo.h"
 #include "app/ApplicationTitle.h"
 #include "app/ProgramEntry.h"
 #include "app/StrCont.h"

@@ -1,0 +1,138 @@
+"""A private X desktop for end-to-end tests: Xvfb with a window manager, the real player
+started in it with private HOME and XDG folders, and helpers to look at what a person sees
+(window titles, geometry, window-manager state, screenshots) and to type and click."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+
+def _run(args, env, check=True, timeout=20):
+    result = subprocess.run(args, env=env, capture_output=True, text=True, timeout=timeout)
+    if check and result.returncode != 0:
+        raise RuntimeError(f"{args[0]} failed: {result.stderr.strip()}")
+    return result.stdout
+
+
+class Desktop:
+    def __init__(self, width=1024, height=768):
+        self.size = (width, height)
+        self.home = tempfile.mkdtemp(prefix="cinevan-e2e-")
+        self.processes = []
+        self.env = None
+
+    def __enter__(self):
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+             f"{self.size[0]}x{self.size[1]}x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            display = pipe.readline().strip()
+        self.processes.append(xvfb)
+        env = dict(os.environ)
+        for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
+            env.pop(var, None)
+        env.update({
+            "DISPLAY": f":{display}",
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": os.path.join(self.home, "config"),
+            "XDG_DATA_HOME": os.path.join(self.home, "data"),
+            "XDG_CACHE_HOME": os.path.join(self.home, "cache"),
+            "XDG_RUNTIME_DIR": os.path.join(self.home, "runtime"),
+            "CINEVAN_AUDIO_OUTPUT": "null",
+            "LIBGL_ALWAYS_SOFTWARE": "1",
+        })
+        for folder in ("config", "data", "cache", "runtime"):
+            os.makedirs(os.path.join(self.home, folder), mode=0o700, exist_ok=True)
+        self.env = env
+        self.processes.append(subprocess.Popen(
+            ["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        time.sleep(0.5)
+        return self
+
+    def __exit__(self, *exc):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(10)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    # -- the player ------------------------------------------------------------------------
+
+    def start(self, program, args=(), cwd=None):
+        process = subprocess.Popen([program, *args], env=self.env, cwd=cwd,
+                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.processes.append(process)
+        return process
+
+    # -- looking ---------------------------------------------------------------------------
+
+    def xdotool(self, *args, check=True):
+        return _run(["xdotool", *args], self.env, check=check)
+
+    def find_window(self, name_pattern, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.xdotool("search", "--onlyvisible", "--name", name_pattern,
+                                 check=False).split()
+            if found:
+                return found[0]
+            time.sleep(0.2)
+        raise AssertionError(f"no visible window named like {name_pattern!r}")
+
+    def title(self, window):
+        return self.xdotool("getwindowname", window).strip()
+
+    def wait_title(self, window, pattern, timeout=15):
+        deadline = time.time() + timeout
+        title = ""
+        while time.time() < deadline:
+            title = self.title(window)
+            if re.search(pattern, title):
+                return title
+            time.sleep(0.2)
+        raise AssertionError(f"title {title!r} never matched {pattern!r}")
+
+    def geometry(self, window):
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
+
+    def wm_state(self, window):
+        return _run(["xprop", "-id", window, "_NET_WM_STATE"], self.env)
+
+    def screenshot(self, path, window="root"):
+        _run(["import", "-window", window, path], self.env, timeout=30)
+        return path
+
+    def crop_mean(self, path, x, y, width, height):
+        """Mean of each colour channel (0..1) inside a rectangle of a screenshot."""
+        out = _run(["convert", path, "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                    "-format", "%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]", "info:"], self.env)
+        return tuple(float(v) for v in out.split())
+
+    def differing_pixels(self, first, second, x, y, width, height):
+        crop = f"{width}x{height}+{x}+{y}"
+        result = subprocess.run(
+            ["compare", "-metric", "AE", "-fuzz", "5%",
+             f"{first}[{crop}]", f"{second}[{crop}]", "null:"],
+            env=self.env, capture_output=True, text=True)
+        return int(float(result.stderr.split()[0]))
+
+    # -- acting ----------------------------------------------------------------------------
+
+    def key(self, window, *keys):
+        self.xdotool("windowactivate", "--sync", window, check=False)
+        self.xdotool("key", "--window", window, "--clearmodifiers", *keys)
+
+    def double_click(self, x, y):
+        self.xdotool("mousemove", "--sync", str(x), str(y))
+        self.xdotool("click", "--repeat", "2", "--delay", "80", "1")
