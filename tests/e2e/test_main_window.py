@@ -23,11 +23,11 @@ def make_cover(path, colour):
 class MainWindowTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="cinevan-list-")
-        make_cover(os.path.join(self.folder, "first.png"), "#c02020")
+        make_cover(os.path.join(self.folder, "first.jpg"), "#c02020")
         make_cover(os.path.join(self.folder, "second.bmp"), "#2020c0")
         self.list = os.path.join(self.folder, "two.mls")
         with open(self.list, "wb") as f:
-            f.write(f'"{MEDIA}/clip-mpeg1.mpg","First Clip",first.png\r\n'.encode())
+            f.write(f'"{MEDIA}/clip-mpeg1.mpg","First Clip",first.jpg\r\n'.encode())
             f.write(f'"{MEDIA}/clip-mpeg2.mpg","Second Clip",second.bmp,0:00:01,0:00:03\r\n'
                     .encode())
 
