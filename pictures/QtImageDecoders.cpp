@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include "pictures/ByteReader.h"
 #include "pictures/LoadLimits.h"
 #include "pictures/PictureError.h"
 
@@ -17,6 +18,45 @@ struct Candidate {
     std::int64_t area = 0;
     int depth = 0;
 };
+
+QString invalidGif() {
+    return QStringLiteral("GIF image is not valid");
+}
+
+// Skips a chain of data sub-blocks (length byte, data) up to its zero terminator.
+std::int64_t skipSubBlocks(const ByteReader& in, std::int64_t at) {
+    for (;;) {
+        const int length = in.u8(at);
+        ++at;
+        if (length == 0) {
+            return at;
+        }
+        in.require(at, length);
+        at += length;
+    }
+}
+
+std::int64_t colorTableBytes(int flags) {
+    return flags & 0x80 ? 3LL << ((flags & 7) + 1) : 0;
+}
+
+// Qt's reader returns whatever part of a cut file it could decode; this walks the blocks up
+// to the end of the first image's data so that a cut file is rejected.
+void checkGifFirstFrame(const ByteReader& in) {
+    std::int64_t at = 13 + colorTableBytes(in.u8(10));
+    for (;;) {
+        const int introducer = in.u8(at);
+        if (introducer == 0x21) {  // extension: label, then sub-blocks
+            at = skipSubBlocks(in, at + 2);
+        } else if (introducer == 0x2C) {  // image descriptor, local table, code size, data
+            at += 10 + colorTableBytes(in.u8(at + 9));
+            skipSubBlocks(in, at + 1);
+            return;
+        } else {
+            in.fail();
+        }
+    }
+}
 
 }  // namespace
 
@@ -49,11 +89,12 @@ QImage readWithQt(QByteArrayView data, const char* format, int imageIndex) {
 
 QImage decodeGif(QByteArrayView data) {
     if (!data.startsWith("GIF87a") && !data.startsWith("GIF89a")) {
-        throw PictureError(QStringLiteral("GIF image is not valid"));
+        throw PictureError(invalidGif());
     }
+    checkGifFirstFrame(ByteReader(data, invalidGif()));
     QImage image = readWithQt(data, "gif");
     if (image.isNull()) {
-        throw PictureError(QStringLiteral("GIF image is not valid"));
+        throw PictureError(invalidGif());
     }
     return image;
 }
@@ -68,7 +109,8 @@ QImage decodeIcon(QByteArrayView data) {
     for (int i = 0; i < count; ++i) {
         QImage image = readWithQt(data, "ico", i);
         if (image.isNull()) {
-            continue;
+            // A damaged or cut entry makes the whole file invalid.
+            throw PictureError(QStringLiteral("Icon image is not valid"));
         }
         const std::int64_t area = std::int64_t(image.width()) * image.height();
         const int depth = image.depth();

@@ -167,7 +167,8 @@ public:
 
     void play() {
         std::int64_t at = 0;
-        for (int count = 0; count < kMaxMetafileRecords && m_in.has(at, 8); ++count) {
+        // A file that ends before its end record is cut short and not valid.
+        for (int count = 0; count < kMaxMetafileRecords; ++count) {
             const std::int64_t size = m_in.u32(at + 4);
             if (size < 8 || size % 4 != 0 || !m_in.has(at, size)) {
                 m_in.fail();

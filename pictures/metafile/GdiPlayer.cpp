@@ -175,8 +175,9 @@ QBrush GdiPlayer::outputBrush() const {
 }
 
 bool GdiPlayer::isReasonable(const QRectF& outputBox) const {
+    // Corner by corner: a line's box has no area, and QRectF::contains(QRectF) rejects those.
     return isFinite(outputBox.topLeft()) && isFinite(outputBox.bottomRight()) &&
-           m_limit.contains(outputBox.normalized());
+           m_limit.contains(outputBox.topLeft()) && m_limit.contains(outputBox.bottomRight());
 }
 
 void GdiPlayer::applyClip() {

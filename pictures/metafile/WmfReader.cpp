@@ -92,10 +92,11 @@ struct Layout {
     int objectSlots = 0;
 };
 
-// Walks the records from the header on, handing each to visit until the end record.
+// Walks the records from the header on, handing each to visit until the end record; a file
+// that ends before its end record is cut short and not valid.
 template <typename Visit>
 void forEachRecord(const ByteReader& in, std::int64_t at, Visit visit) {
-    for (int count = 0; count < kMaxMetafileRecords && in.has(at, 6); ++count) {
+    for (int count = 0; count < kMaxMetafileRecords; ++count) {
         const std::int64_t bytes = std::int64_t(in.u32(at)) * 2;
         if (bytes < 6 || !in.has(at, bytes)) {
             in.fail();
