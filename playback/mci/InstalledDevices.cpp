@@ -1,5 +1,7 @@
 #include "playback/mci/InstalledDevices.h"
 
+#include "playback/mci/GstDeviceType.h"
+
 namespace cinevan::mci {
 
 std::unique_ptr<DeviceLayer> makeInstalledDeviceLayer() {
@@ -9,6 +11,7 @@ std::unique_ptr<DeviceLayer> makeInstalledDeviceLayer() {
     //   "ActiveMovie": the libmpv driver
     //   "MPEGVideo":   the GStreamer driver
     //   an audio-only type (no video), left out by the device search
+    layer->registerType(std::make_unique<GstDeviceType>());
     return layer;
 }
 

@@ -8,6 +8,14 @@
 
 #include "tests/support/TestEnvironment.h"
 
+// Leak-check suppressions for system libraries, built into every test binary: CTest cannot
+// hand the LSAN_OPTIONS of cinevan_add_gtest through gtest_discover_tests (its list of
+// variables is cut at the first one), and a binary run by hand needs them as well.
+extern "C" const char* __lsan_default_options()
+{
+    return "suppressions=" CINEVAN_SOURCE_DIR "/tests/support/lsan.supp:print_suppressions=0";
+}
+
 int main(int argc, char** argv)
 {
     cinevan::test::isolateUserFolders();

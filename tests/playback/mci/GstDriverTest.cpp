@@ -147,6 +147,24 @@ TEST_F(GstDeviceTest, PicturesKeepComingAfterMovingToAnotherHost) {
     EXPECT_GT(difference(moved, later), 0.5) << "new pictures must arrive in the new host";
 }
 
+// The demuxer's own duration estimate ends half a second before the last picture; playing to
+// the length must still show the movie to its very end.
+TEST_F(GstDeviceTest, PlayToTheLengthRestsOnTheLastPicture) {
+    for (const char* fixture : {"clip-mpeg2.mpg", "track.dat"}) {
+        SCOPED_TRACE(fixture);
+        mci::GstDevice device;
+        ASSERT_EQ(device.openElement(mediaFixture(fixture)), mci::Error::None);
+        quint32 length = 0;
+        ASSERT_EQ(device.statusLength(length), mci::Error::None);
+        ASSERT_EQ(device.play(5200, length), mci::Error::None);
+        QTest::qWait(1600);
+        const quint32 resting = positionOf(device);
+        EXPECT_GE(resting + 80, length);
+        QTest::qWait(300);
+        EXPECT_EQ(positionOf(device), resting);
+    }
+}
+
 TEST_F(GstDeviceTest, PlaybackKeepsRealTimeWithSilentOutput) {
     open("long-mpeg1.mpg");
     ASSERT_EQ(device_.play(0, 20000), mci::Error::None);
