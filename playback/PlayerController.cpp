@@ -105,6 +105,9 @@ void PlayerController::SetPlayState(PlayState state) {
                     FView.SetTrackBarPosition(0);
                     FVideoWidth = 0;
                     FVideoHeight = 0;
+                    // A thumb still held refers to the movie just closed: its release must
+                    // neither seek nor play a device that is gone.
+                    FSeekState = PlayState::Closed;
                 }
                 break;
             case PlayState::Paused:
