@@ -140,7 +140,7 @@ void TFormMain::CreateBottomPanel() {
     PanelBottom->setLineWidth(1);
     PanelBottom->setFixedHeight(kBottomHeight);
     auto* bottom = new QVBoxLayout(PanelBottom);
-    bottom->setContentsMargins(3, 3, 3, 3);
+    bottom->setContentsMargins(2, 2, 2, 2);
     bottom->setSpacing(0);
 
     PanelShow = MakePanel("PanelShow", PanelBottom);
@@ -153,6 +153,8 @@ void TFormMain::CreateBottomPanel() {
     LabelTitle->setFont(SerifFont(15));
     LabelTitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     LabelTitle->setFixedHeight(17);
+    // Long titles and narrow windows clip the texts; they never widen the window.
+    LabelTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     LabelOffset = MakeLabel("LabelOffset", QString(), PanelShow);
     LabelOffset->setFixedHeight(5);
     PanelInfoBottom = MakePanel("PanelInfoBottom", PanelShow);
@@ -170,6 +172,7 @@ void TFormMain::CreateBottomPanel() {
         label->setFont(SansFont(13));
         label->setAlignment(Qt::AlignCenter);
     }
+    LabelCurrent->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     info->addWidget(LabelDuration);
     info->addWidget(LabelCurrent, 1);
     info->addWidget(LabelPositions);
@@ -187,6 +190,7 @@ void TFormMain::CreateBottomPanel() {
     PanelButtons->setFixedWidth(137);
     CreateButtons(PanelButtons);
     PanelTracker = MakePanel("PanelTracker", PanelControls);
+    PanelTracker->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     TrackBar = new QSlider(Qt::Horizontal, PanelTracker);
     TrackBar->setObjectName(QStringLiteral("TrackBar"));
     TrackBar->setRange(0, 0);

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/ApplicationTitle.h"
+#include "playback/mci/SimulatedDevice.h"
+#include "ui/Main.h"
+
+namespace cinevan {
+namespace {
+
+// The main window on simulated devices: every button, label and title it shows.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mci::SimulatedTypeScript script;
+        script.name = "ActiveMovie";
+        script.defaultElement.lengthMs = 600000;
+        sim_.add(layer_, script);
+        window_ = std::make_unique<TFormMain>(layer_);
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        window_->TimerOpen->stop();  // the tests read the command line themselves
+    }
+
+    QString Movie(const QString& name)
+    {
+        const QString path = folder_.path() + "/" + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("movie");
+        return path;
+    }
+
+    void Load(const QStringList& names) { window_->Player().ProcessCommandLine(names); }
+    PlayState State() { return window_->Player().State(); }
+
+    QTemporaryDir folder_;
+    mci::DeviceLayer layer_;
+    mci::SimulatedDevices sim_;
+    std::unique_ptr<TFormMain> window_;
+};
+
+TEST_F(MainWindowTest, EmptyListShowsOnlyADisabledPlayButton)
+{
+    Load({});
+    TFormMain& w = *window_;
+    EXPECT_TRUE(w.BitBtnPlay->isVisible());
+    EXPECT_FALSE(w.BitBtnPlay->isEnabled());
+    EXPECT_FALSE(w.BitBtnPause->isVisible());
+    EXPECT_FALSE(w.BitBtnStop->isEnabled());
+    EXPECT_FALSE(w.BitBtnPrior->isEnabled());
+    EXPECT_FALSE(w.BitBtnNext->isEnabled());
+    EXPECT_EQ(w.LabelPositions->text(), "");
+    EXPECT_EQ(w.LabelTitle->text(), "");
+    EXPECT_EQ(w.windowTitle(), "Cinevan");
+    EXPECT_EQ(ApplicationTitle(), "Cinevan");
+}
+
+TEST_F(MainWindowTest, ButtonsLabelsAndTitleFollowEveryState)
+{
+    TFormMain& w = *window_;
+    Load({Movie("first.mpg"), Movie("Tom & Jerry.b.mpg")});
+    ASSERT_EQ(State(), PlayState::Playing);
+    EXPECT_FALSE(w.BitBtnPlay->isVisible());
+    EXPECT_TRUE(w.BitBtnPause->isVisible());
+    EXPECT_TRUE(w.BitBtnPause->isEnabled());
+    EXPECT_TRUE(w.BitBtnStop->isEnabled());
+    EXPECT_FALSE(w.BitBtnPrior->isEnabled()) << "first entry without Loop";
+    EXPECT_TRUE(w.BitBtnNext->isEnabled());
+    EXPECT_EQ(w.windowTitle(), "first - [1/2]");
+    EXPECT_EQ(w.PageControl->currentWidget(), w.TabSheetMovie);
+    EXPECT_EQ(w.LabelDuration->text(), "0:10:00");
+
+    QTest::mouseClick(w.BitBtnPause, Qt::LeftButton);
+    EXPECT_EQ(State(), PlayState::Paused);
+    EXPECT_TRUE(w.BitBtnPlay->isVisible());
+    EXPECT_TRUE(w.BitBtnPlay->isEnabled());
+    EXPECT_FALSE(w.BitBtnPause->isVisible());
+    EXPECT_TRUE(w.BitBtnStop->isEnabled());
+
+    QTest::mouseClick(w.BitBtnNext, Qt::LeftButton);
+    EXPECT_EQ(State(), PlayState::Closed) << "Next while paused stops and does not play";
+    EXPECT_EQ(w.LabelTitle->text(), "Tom & Jerry.b") << "the ampersand shows as it is";
+    EXPECT_EQ(w.windowTitle(), "Tom & Jerry.b - [2/2]");
+    EXPECT_TRUE(w.BitBtnPrior->isEnabled());
+    EXPECT_FALSE(w.BitBtnNext->isEnabled());
+    EXPECT_FALSE(w.BitBtnStop->isEnabled());
+    EXPECT_EQ(w.PageControl->currentWidget(), w.TabSheetPreview);
+    EXPECT_EQ(w.LabelDuration->text(), "");
+
+    QTest::mouseClick(w.CheckBoxLoop, Qt::LeftButton);
+    EXPECT_TRUE(w.BitBtnNext->isEnabled()) << "Loop enables Next at the last entry at once";
+}
+
+TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt)
+{
+    TFormMain& w = *window_;
+    Load({Movie("a.mpg")});
+    QTest::mouseClick(w.BitBtnPause, Qt::LeftButton);
+    ASSERT_EQ(State(), PlayState::Paused);
+
+    w.BitBtnPlay->setFocus();
+    QTest::keyClick(w.BitBtnPlay, Qt::Key_Space);
+    EXPECT_EQ(State(), PlayState::Playing);
+    EXPECT_TRUE(w.BitBtnPause->hasFocus()) << "the focus moves to the button that took Play's place";
+    QTest::keyClick(w.BitBtnPause, Qt::Key_Space);
+    EXPECT_EQ(State(), PlayState::Paused);
+    EXPECT_TRUE(w.BitBtnPlay->hasFocus());
+
+    w.CheckBoxShuffle->setFocus();
+    QTest::keyClick(&w, Qt::Key_Z);
+    EXPECT_EQ(State(), PlayState::Playing) << "Z toggles playback";
+    EXPECT_TRUE(w.CheckBoxShuffle->hasFocus()) << "without moving the focus";
+    QTest::keyClick(&w, Qt::Key_Z);
+    EXPECT_EQ(State(), PlayState::Paused);
+    QTest::keyClick(&w, Qt::Key_X);
+    EXPECT_EQ(State(), PlayState::Closed);
+}
+
+TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease)
+{
+    TFormMain& w = *window_;
+    Load({Movie("a.mpg")});
+    sim_.clock->advance(3200);
+    w.Player().ActiveMovieTimer();
+    EXPECT_EQ(w.TrackBar->value(), 4);
+    EXPECT_EQ(w.LabelCurrent->text(), "0:00:04");
+    EXPECT_EQ(w.TrackBar->maximum(), 600);
+    EXPECT_EQ(w.TrackBar->pageStep(), 60);
+
+    // Dragging the thumb with the keyboard while playing continues from the thumb.
+    w.TrackBar->setFocus();
+    sim_.log->clear();
+    QTest::keyClick(w.TrackBar, Qt::Key_PageUp);
+    EXPECT_EQ(w.TrackBar->value(), 64);
+    EXPECT_EQ(State(), PlayState::Playing);
+    EXPECT_EQ(sim_.log->commands(mci::SimulatedLog::Filter::Actions),
+              (QStringList{"pause", "play 64000 600000"}));
+}
+
+TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth)
+{
+    TFormMain& w = *window_;
+    w.resize(364, 411);
+    QTest::qWait(20);
+    ASSERT_EQ(w.PanelChecks->width(), 358);
+    EXPECT_EQ(w.CheckBoxFullScreen->x(), 13);
+    EXPECT_EQ(w.CheckBoxLoop->x(), 105);
+    EXPECT_EQ(w.CheckBoxOnTop->x(), 196);
+    EXPECT_EQ(w.CheckBoxShuffle->x(), 288);
+    w.resize(506, 411);
+    QTest::qWait(20);
+    ASSERT_EQ(w.PanelChecks->width(), 500);
+    EXPECT_EQ(w.CheckBoxLoop->x(), 141);
+    EXPECT_EQ(w.CheckBoxOnTop->x(), 269);
+    EXPECT_EQ(w.CheckBoxShuffle->x(), 397);
+    EXPECT_EQ(w.TrackBar->width(), w.PanelTracker->width());
+    EXPECT_EQ(w.TrackBar->height(), 25);
+}
+
+TEST_F(MainWindowTest, ScaleCommandsSizeTheMoviePage)
+{
+    TFormMain& w = *window_;
+    Load({Movie("a.mpg")});
+    ASSERT_EQ(w.Player().VideoSize(), QSize(352, 288));
+    for (const auto& [percent, size] : {std::pair{100, QSize(352, 288)},
+                                        std::pair{50, QSize(176, 144)},
+                                        std::pair{200, QSize(704, 576)}}) {
+        w.MenuItemScale100Click(percent);
+        QTest::qWait(20);
+        EXPECT_EQ(w.TabSheetMovie->size(), size) << percent << " %";
+    }
+}
+
+TEST_F(MainWindowTest, ScaleRoundsHalvesToEven)
+{
+    mci::SimulatedTypeScript odd;
+    odd.name = "ActiveMovie";
+    odd.defaultElement.sourceSize = QSize(321, 241);
+    mci::DeviceLayer layer;
+    sim_.add(layer, odd);
+    TFormMain w(layer);
+    w.show();
+    w.TimerOpen->stop();
+    w.Player().ProcessCommandLine({Movie("odd.mpg")});
+    w.MenuItemScale100Click(50);
+    QTest::qWait(20);
+    EXPECT_EQ(w.TabSheetMovie->size(), QSize(160, 120)) << "160.5 and 120.5 go to the even side";
+}
+
+}  // namespace
+}  // namespace cinevan
