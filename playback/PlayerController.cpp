@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -258,6 +259,9 @@ void PlayerController::ActiveMovieOpenComplete() {
     const Selection selection = Selection::FromEntry(startText, stopText, lengthMs);
     FStartSec = selection.startSec;
     FStopMs = selection.stopMs;
+    // A stop beyond the movie is kept for the play range and the track bar, but the device
+    // rests at the movie's end and would never reach it.
+    FEndMs = lengthMs > 0 ? static_cast<qint32>(std::min<qint64>(FStopMs, lengthMs)) : FStopMs;
     FStopSec = selection.stopSec;
 
     FView.CheckBoxFullScreenClick();
@@ -368,7 +372,7 @@ void PlayerController::ActiveMovieTimer() {
         }
     }
     UpdateTimeLabels();
-    if (FEndDetector.Tick(posMs, FStopMs)) {
+    if (FEndDetector.Tick(posMs, FEndMs)) {
         EndOfSelection();
     }
 }

@@ -139,6 +139,8 @@ private:
     qint32 FStartSec = 0;
     qint32 FStopSec = 0;
     qint32 FStopMs = 0;
+    // Where the selection really ends: the stop, or the movie's end when the stop lies beyond.
+    qint32 FEndMs = 0;
     struct PlayParms {
         quint32 from = 0;
         quint32 to = 0;

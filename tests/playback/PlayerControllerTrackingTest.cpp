@@ -161,6 +161,27 @@ TEST_F(StallTest, APauseNearTheEndIsNotAStallOnceResumed) {
     EXPECT_EQ(AdvanceTime(sim.clock->nowMs() + 5000), 125000);
 }
 
+TEST_F(StallTest, AStopBeyondTheMovieEndsTheEntryWhereTheMovieEnds) {
+    AddMovies({MakeMovie("short.mpg", 60000), MakeMovie("next.mpg", 60000)});
+    SetSelection(0, "", "0:02:00");
+    player->BitBtnPlayClick();
+    EXPECT_EQ(view.trackMaximum, 120) << "the selection is kept as given";
+    EXPECT_TRUE(Transport().contains("play 0 120000"));
+
+    EXPECT_EQ(AdvanceTime(200000), 60000);
+}
+
+TEST_F(StallTest, AMovieThatStopsJustShortOfAStopBeyondItsEndEndsAfterASecond) {
+    mci::SimulatedElement element;
+    element.lengthMs = 60000;
+    element.stallAtMs = 59900;  // the last frame's time, short of the reported length
+    AddMovies({MakeMovie("short.mpg", element), MakeMovie("next.mpg", 60000)});
+    SetSelection(0, "", "0:02:00");
+    player->BitBtnPlayClick();
+
+    EXPECT_EQ(AdvanceTime(200000), 61500);
+}
+
 TEST_F(TrackingTest, AFailingPositionQueryNeverEndsTheEntryNorMovesTheThumb) {
     mci::SimulatedElement failing;
     failing.lengthMs = 10000;
