@@ -393,7 +393,7 @@ TEST_F(MissingDriverTest, AnInstallerThatCannotStartIsReportedBeforeTheEnd) {
     player->BitBtnPlayClick();
     EXPECT_EQ(view.events.filter(QStringLiteral(": ")),
               (QStringList{"Confirm: Install the movie driver?", "Error: Installer missing."}));
-    EXPECT_EQ(view.events.last(), "EndProcessNow");
+    EXPECT_EQ(Last(view.events), "EndProcessNow");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -451,7 +451,7 @@ TEST_F(PlayerTest, AMissingFileBetweenTwoMoviesIsSkippedByTheAdvance) {
     EXPECT_EQ(player->List().Current(), 2);
     EXPECT_EQ(CurrentFile(), last);
     EXPECT_EQ(player->State(), PlayState::Playing);
-    EXPECT_EQ(Transport().first(), "close");
+    EXPECT_EQ(First(Transport()), "close");
     EXPECT_TRUE(Transport().contains(Open(last)));
     ExpectConsistent();
 }

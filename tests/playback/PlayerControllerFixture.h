@@ -113,6 +113,10 @@ protected:
         }
         return kept;
     }
+    // The first and last of `texts`, empty when there is none.
+    static QString First(const QStringList& texts) { return texts.value(0); }
+    static QString Last(const QStringList& texts) { return texts.value(texts.size() - 1); }
+
     QStringList AllCommands() const { return sim.log->commands(); }
     void ClearLog() {
         sim.log->clear();

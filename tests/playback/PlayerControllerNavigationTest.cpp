@@ -66,7 +66,7 @@ TEST_F(NavigationTest, GoToMovieOnTheCurrentEntryDoesNothingExceptForEntryZero) 
     player->BitBtnPlayClick();
     ClearLog();
     player->GoToMovie(0);
-    EXPECT_EQ(Transport().first(), "close");
+    EXPECT_EQ(First(Transport()), "close");
     EXPECT_TRUE(Transport().contains(Open(movies_[0])));
     EXPECT_EQ(player->State(), PlayState::Playing) << "entry 0 is stopped and started again";
 }
@@ -75,7 +75,7 @@ TEST_F(NavigationTest, GoToMovieWhilePlayingPlaysTheNewEntryWithoutLoadingItsCov
     player->BitBtnPlayClick();
     ClearLog();
     player->GoToMovie(3);
-    EXPECT_EQ(Transport().first(), "close");
+    EXPECT_EQ(First(Transport()), "close");
     EXPECT_TRUE(Transport().contains(Open(movies_[3])));
     EXPECT_EQ(player->State(), PlayState::Playing);
     EXPECT_TRUE(InOrder(view.events, {"LoadCoverPreview(cleared only)", "RefreshList(repaint)"}));

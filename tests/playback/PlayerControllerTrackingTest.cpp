@@ -105,9 +105,9 @@ TEST_F(TrackingTest, ALoopedSingleEntryReplays) {
     RunUntil(2000);
 
     EXPECT_EQ(player->State(), PlayState::Playing);
-    EXPECT_EQ(Transport().first(), "close");
+    EXPECT_EQ(First(Transport()), "close");
     EXPECT_TRUE(Transport().contains(Open(movie)));
-    EXPECT_EQ(Transport().last(), "play 0 2000");
+    EXPECT_EQ(Last(Transport()), "play 0 2000");
 }
 
 class StallTest : public TrackingTest {
@@ -243,7 +243,7 @@ TEST_F(TrackingTest, DraggingWhilePausedSeeksAndPlayContinuesFromThere) {
 
     ClearLog();
     player->BitBtnPlayClick();
-    EXPECT_EQ(Transport().first(), "play 130000 600000");
+    EXPECT_EQ(First(Transport()), "play 130000 600000");
     EXPECT_EQ(player->State(), PlayState::Playing);
 }
 
