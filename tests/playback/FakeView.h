@@ -34,9 +34,15 @@ public:
     void RefreshDisplay() override {
         events << QStringLiteral("RefreshDisplay");
         if (player_) {
-            // As the real refresh: the time labels follow the state, the focus flag is taken.
+            // As the real refresh: the time labels follow the state, and the focus goes from
+            // the button just used to the one that took its place.
             player_->UpdateTimeLabels();
-            player_->TakeFocusButton();
+            const quint8 focus = player_->TakeFocusButton();
+            if (focus == 1 && player_->PauseEnabled()) {
+                events << QStringLiteral("FocusPauseButton");
+            } else if (focus == 2 && player_->PlayEnabled()) {
+                events << QStringLiteral("FocusPlayButton");
+            }
         }
     }
     void LoadCoverPreview() override {

@@ -131,6 +131,25 @@ TEST_F(EngineTest, PlayFromStoppedPlaysFromTheThumbToTheStop) {
     ExpectConsistent();
 }
 
+TEST_F(EngineTest, TheFocusFollowsTheToggleBetweenPlayAndPause) {
+    player->BitBtnPlayClick();
+    player->BitBtnPauseClick();
+    EXPECT_FALSE(view.events.contains("FocusPauseButton"));
+    EXPECT_FALSE(view.events.contains("FocusPlayButton"));
+
+    ClearLog();
+    view.playButtonFocused = true;
+    player->BitBtnPlayClick();
+    EXPECT_EQ(view.events.count("FocusPauseButton"), 1);
+    view.playButtonFocused = false;
+
+    ClearLog();
+    view.pauseButtonFocused = true;
+    player->BitBtnPauseClick();
+    EXPECT_EQ(view.events.count("FocusPlayButton"), 1);
+    EXPECT_EQ(player->TakeFocusButton(), 0) << "the refresh has taken the flag";
+}
+
 TEST_F(EngineTest, PlayWithAnEmptyListOnlyFocusesTheTrackBar) {
     player->ClearMovies();
     ClearLog();
