@@ -18,8 +18,9 @@ def _run(args, env, check=True, timeout=20):
 
 
 class Desktop:
-    def __init__(self, width=1024, height=768):
+    def __init__(self, width=1024, height=768, accessibility=False):
         self.size = (width, height)
+        self.accessibility = accessibility
         self.home = tempfile.mkdtemp(prefix="cinevan-e2e-")
         self.processes = []
         self.env = None
@@ -50,12 +51,41 @@ class Desktop:
         for folder in ("config", "data", "cache", "runtime"):
             os.makedirs(os.path.join(self.home, folder), mode=0o700, exist_ok=True)
         self.env = env
+        if self.accessibility:
+            self._start_accessibility_bus()
         self.processes.append(subprocess.Popen(
             ["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         time.sleep(0.5)
         return self
 
+    def _start_accessibility_bus(self):
+        """A private session bus with the accessibility bus on it, so that the player's
+        widgets can be read and pressed as a screen reader does (pyatspi)."""
+        out = _run(["dbus-launch", "--sh-syntax"], self.env)
+        for line in out.splitlines():
+            match = re.match(r"(\w+)='([^']*)';", line)
+            if match:
+                self.env[match.group(1)] = match.group(2)
+        pid = self.env.get("DBUS_SESSION_BUS_PID")
+        if pid:
+            self.bus_pid = int(pid)
+        self.processes.append(subprocess.Popen(
+            ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=self.env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.env["QT_ACCESSIBILITY"] = "1"
+        self.env["NO_AT_BRIDGE"] = "0"
+        # pyatspi in this process talks to the same bus.
+        for var in ("DBUS_SESSION_BUS_ADDRESS", "DISPLAY"):
+            os.environ[var] = self.env[var]
+        time.sleep(0.5)
+
     def __exit__(self, *exc):
+        if getattr(self, "bus_pid", None):
+            try:
+                os.kill(self.bus_pid, 15)
+            except OSError:
+                pass
         for process in reversed(self.processes):
             if process.poll() is None:
                 process.terminate()
@@ -107,7 +137,7 @@ class Desktop:
         return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
 
     def wm_state(self, window):
-        return _run(["xprop", "-id", window, "_NET_WM_STATE"], self.env)
+        return _run(["xprop", "-id", hex(int(window)), "_NET_WM_STATE"], self.env)
 
     def screenshot(self, path, window="root"):
         _run(["import", "-window", window, path], self.env, timeout=30)
@@ -136,3 +166,53 @@ class Desktop:
     def double_click(self, x, y):
         self.xdotool("mousemove", "--sync", str(x), str(y))
         self.xdotool("click", "--repeat", "2", "--delay", "80", "1")
+
+
+class Accessible:
+    """The player's widgets as a screen reader sees them."""
+
+    def __init__(self, app_name="cinevan", timeout=20):
+        import pyatspi
+        self.pyatspi = pyatspi
+        deadline = time.time() + timeout
+        self.app = None
+        while time.time() < deadline and self.app is None:
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                child = desktop.getChildAtIndex(i)
+                if child is not None and child.name == app_name:
+                    self.app = child
+            time.sleep(0.3)
+        if self.app is None:
+            raise AssertionError("the player is not on the accessibility bus")
+
+    def find(self, predicate, root=None):
+        root = root or self.app
+        found = []
+
+        def walk(node, depth=0):
+            if node is None or depth > 40:
+                return
+            try:
+                if predicate(node):
+                    found.append(node)
+                for i in range(node.childCount):
+                    walk(node.getChildAtIndex(i), depth + 1)
+            except Exception:  # nodes may vanish while walking
+                pass
+
+        walk(root)
+        return found
+
+    def by_name(self, name, role=None):
+        matches = self.find(lambda n: n.name == name and
+                            (role is None or n.getRoleName() == role))
+        if not matches:
+            raise AssertionError(f"nothing named {name!r}")
+        return matches[0]
+
+    def checked(self, node):
+        return node.getState().contains(self.pyatspi.STATE_CHECKED)
+
+    def press(self, node):
+        node.queryAction().doAction(0)
