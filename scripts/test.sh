@@ -11,3 +11,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCINEVAN_SANITIZE=ON \
       -DCINEVAN_BUILD_TESTS=ON -DCINEVAN_BUILD_BENCH=ON
 cmake --build "$build" --parallel "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
+
+# Fuzz the picture decoders with clang's libFuzzer for a bounded time each.
+fuzzbuild=${CINEVAN_FUZZ_BUILD_DIR:-build-fuzz}
+cmake -S . -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCINEVAN_FUZZ=ON \
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+cmake --build "$fuzzbuild" --parallel "$(nproc)"
+bash fuzz/run-fuzzers.sh "$fuzzbuild" "${CINEVAN_FUZZ_SECONDS:-20}"
