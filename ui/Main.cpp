@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -639,6 +640,9 @@ void TFormMain::CheckBoxFullScreenClick() {
         if (device == 0) {
             return;
         }
+        // The pause around the switch briefly shows Play in place of Pause; the keyboard
+        // focus must not be lost to that.
+        const QPointer<QWidget> focused = QApplication::focusWidget();
         const PlayState state = FPlayer->State();
         if (state == PlayState::Playing) {
             FPlayer->SetPlayState(PlayState::Paused);
@@ -646,6 +650,9 @@ void TFormMain::CheckBoxFullScreenClick() {
         layer.window(device, host);
         layer.putDestination(device, rect);
         FPlayer->SetPlayState(state);
+        if (focused && focused->isVisible() && focused->isEnabled()) {
+            focused->setFocus();
+        }
     };
     if (CheckBoxFullScreen->isChecked() && FPlayer->State() == PlayState::Playing &&
         FormFullScreen) {
@@ -761,7 +768,14 @@ bool TFormMain::PlayButtonHasFocus() const {
 bool TFormMain::PauseButtonHasFocus() const {
     return BitBtnPause->hasFocus();
 }
+// The track bar takes the focus that playback has left nowhere (a hidden Play button, no
+// focus at all); a control the user is working with keeps it, so that Space on Play and
+// Pause toggles playback and the Z key leaves the focus where it was.
 void TFormMain::FocusTrackBar() {
+    const QWidget* focused = QApplication::focusWidget();
+    if (focused && focused->window() == this && focused->isVisible() && focused->isEnabled()) {
+        return;
+    }
     TrackBar->setFocus();
 }
 int TFormMain::TrackBarPosition() const {

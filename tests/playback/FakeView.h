@@ -40,8 +40,12 @@ public:
             const quint8 focus = player_->TakeFocusButton();
             if (focus == 1 && player_->PauseEnabled()) {
                 events << QStringLiteral("FocusPauseButton");
+                playButtonFocused = false;
+                pauseButtonFocused = true;
             } else if (focus == 2 && player_->PlayEnabled()) {
                 events << QStringLiteral("FocusPlayButton");
+                pauseButtonFocused = false;
+                playButtonFocused = true;
             }
         }
     }
@@ -84,7 +88,10 @@ public:
 
     bool PlayButtonHasFocus() const override { return playButtonFocused; }
     bool PauseButtonHasFocus() const override { return pauseButtonFocused; }
-    void FocusTrackBar() override { ++trackBarFocusCount; }
+    void FocusTrackBar() override {
+        ++trackBarFocusCount;
+        playButtonFocused = pauseButtonFocused = false;
+    }
 
     int TrackBarPosition() const override { return trackPosition; }
     void SetTrackBarPosition(int position) override {

@@ -21,8 +21,7 @@ namespace {
 // The main window on simulated devices: every button, label and title it shows.
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         mci::SimulatedTypeScript script;
         script.name = "ActiveMovie";
         script.defaultElement.lengthMs = 600000;
@@ -34,8 +33,7 @@ protected:
         window_->TimerOpen->stop();  // the tests read the command line themselves
     }
 
-    QString Movie(const QString& name)
-    {
+    QString Movie(const QString& name) {
         const QString path = folder_.path() + "/" + name;
         QFile file(path);
         file.open(QIODevice::WriteOnly);
@@ -52,8 +50,7 @@ protected:
     std::unique_ptr<TFormMain> window_;
 };
 
-TEST_F(MainWindowTest, EmptyListShowsOnlyADisabledPlayButton)
-{
+TEST_F(MainWindowTest, EmptyListShowsOnlyADisabledPlayButton) {
     Load({});
     TFormMain& w = *window_;
     EXPECT_TRUE(w.BitBtnPlay->isVisible());
@@ -68,8 +65,7 @@ TEST_F(MainWindowTest, EmptyListShowsOnlyADisabledPlayButton)
     EXPECT_EQ(ApplicationTitle(), "Cinevan");
 }
 
-TEST_F(MainWindowTest, ButtonsLabelsAndTitleFollowEveryState)
-{
+TEST_F(MainWindowTest, ButtonsLabelsAndTitleFollowEveryState) {
     TFormMain& w = *window_;
     Load({Movie("first.mpg"), Movie("Tom & Jerry.b.mpg")});
     ASSERT_EQ(State(), PlayState::Playing);
@@ -104,8 +100,7 @@ TEST_F(MainWindowTest, ButtonsLabelsAndTitleFollowEveryState)
     EXPECT_TRUE(w.BitBtnNext->isEnabled()) << "Loop enables Next at the last entry at once";
 }
 
-TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt)
-{
+TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt) {
     TFormMain& w = *window_;
     Load({Movie("a.mpg")});
     QTest::mouseClick(w.BitBtnPause, Qt::LeftButton);
@@ -114,7 +109,8 @@ TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt)
     w.BitBtnPlay->setFocus();
     QTest::keyClick(w.BitBtnPlay, Qt::Key_Space);
     EXPECT_EQ(State(), PlayState::Playing);
-    EXPECT_TRUE(w.BitBtnPause->hasFocus()) << "the focus moves to the button that took Play's place";
+    EXPECT_TRUE(w.BitBtnPause->hasFocus())
+        << "the focus moves to the button that took Play's place";
     QTest::keyClick(w.BitBtnPause, Qt::Key_Space);
     EXPECT_EQ(State(), PlayState::Paused);
     EXPECT_TRUE(w.BitBtnPlay->hasFocus());
@@ -129,8 +125,7 @@ TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt)
     EXPECT_EQ(State(), PlayState::Closed);
 }
 
-TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease)
-{
+TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease) {
     TFormMain& w = *window_;
     Load({Movie("a.mpg")});
     sim_.clock->advance(3200);
@@ -150,8 +145,7 @@ TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease)
               (QStringList{"pause", "play 64000 600000"}));
 }
 
-TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth)
-{
+TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth) {
     TFormMain& w = *window_;
     w.resize(364, 411);
     QTest::qWait(20);
@@ -170,22 +164,20 @@ TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth)
     EXPECT_EQ(w.TrackBar->height(), 25);
 }
 
-TEST_F(MainWindowTest, ScaleCommandsSizeTheMoviePage)
-{
+TEST_F(MainWindowTest, ScaleCommandsSizeTheMoviePage) {
     TFormMain& w = *window_;
     Load({Movie("a.mpg")});
     ASSERT_EQ(w.Player().VideoSize(), QSize(352, 288));
-    for (const auto& [percent, size] : {std::pair{100, QSize(352, 288)},
-                                        std::pair{50, QSize(176, 144)},
-                                        std::pair{200, QSize(704, 576)}}) {
+    for (const auto& [percent, size] :
+         {std::pair{100, QSize(352, 288)}, std::pair{50, QSize(176, 144)},
+          std::pair{200, QSize(704, 576)}}) {
         w.MenuItemScale100Click(percent);
         QTest::qWait(20);
         EXPECT_EQ(w.TabSheetMovie->size(), size) << percent << " %";
     }
 }
 
-TEST_F(MainWindowTest, ScaleRoundsHalvesToEven)
-{
+TEST_F(MainWindowTest, ScaleRoundsHalvesToEven) {
     mci::SimulatedTypeScript odd;
     odd.name = "ActiveMovie";
     odd.defaultElement.sourceSize = QSize(321, 241);
