@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/ApplicationTitle.h"
 #include "playback/mci/SimulatedDevice.h"
@@ -143,6 +148,25 @@ TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease) {
     EXPECT_EQ(State(), PlayState::Playing);
     EXPECT_EQ(sim_.log->commands(mci::SimulatedLog::Filter::Actions),
               (QStringList{"pause", "play 64000 600000"}));
+}
+
+TEST_F(MainWindowTest, FilesDroppedOnTheWindowReplaceTheListAndPlay) {
+    TFormMain& w = *window_;
+    Load({Movie("old.mpg")});
+    QTest::mouseClick(w.BitBtnStop, Qt::LeftButton);
+    ASSERT_EQ(State(), PlayState::Closed);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Movie("one.mpg")), QUrl::fromLocalFile(Movie("two.mpg"))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+
+    EXPECT_EQ(w.Player().List().MovieCount(), 2);
+    EXPECT_EQ(State(), PlayState::Playing);
+    EXPECT_EQ(w.windowTitle(), "one - [1/2]");
 }
 
 TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth) {
