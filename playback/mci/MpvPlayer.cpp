@@ -130,6 +130,7 @@ MciError MpvPlayer::startEngine() {
         {"audio-display", "no"},
         {"audio-fallback-to-null", "yes"},
         {"hr-seek-demuxer-offset", kSeekPrerollSec},
+        {"gpu-hwdec-interop", "no"},
         {"vo", "null"},
         {"vid", video ? "auto" : "no"},
     };
