@@ -214,7 +214,7 @@ void TFormMain::CreateBottomPanel() {
 }
 
 void TFormMain::CreateButtons(QWidget* parent) {
-    struct ButtonSpec {
+    struct ButtonDesign {
         QPushButton** button;
         const char* name;
         int left;
@@ -222,7 +222,7 @@ void TFormMain::CreateButtons(QWidget* parent) {
         const char* hint;
         int tag;
     };
-    const ButtonSpec specs[] = {
+    const ButtonDesign designs[] = {
         {&BitBtnPlay, "BitBtnPlay", 2, Glyph::Play, "Start play Movie (Z)", 0},
         {&BitBtnPause, "BitBtnPause", 17, Glyph::Pause, "Pause Movie (Z)", 0},
         {&BitBtnStop, "BitBtnStop", 24, Glyph::Stop, "Stop playing (X)", 0},
@@ -231,23 +231,23 @@ void TFormMain::CreateButtons(QWidget* parent) {
         {&BitBtnOpen, "BitBtnOpen", 93, Glyph::Eject, "Show/Hide Movie List Editor (Alt+E)", 0},
         {&BitBtnVideoCD, "BitBtnVideoCD", 115, Glyph::Disc, "Start VideoCD (Alt+V)", 0},
     };
-    for (const ButtonSpec& spec : specs) {
+    for (const ButtonDesign& design : designs) {
         auto* button = new QPushButton(parent);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(spec.left, 4, kButtonSize, kButtonSize);
-        button->setIcon(glyphIcon(spec.glyph));
+        button->setObjectName(QString::fromLatin1(design.name));
+        button->setGeometry(design.left, 4, kButtonSize, kButtonSize);
+        button->setIcon(glyphIcon(design.glyph));
         button->setIconSize(QSize(16, 15));
-        button->setToolTip(QString::fromLatin1(spec.hint));
-        button->setProperty("Tag", spec.tag);
+        button->setToolTip(QString::fromLatin1(design.hint));
+        button->setProperty("Tag", design.tag);
         button->setFocusPolicy(Qt::StrongFocus);
-        *spec.button = button;
+        *design.button = button;
     }
     // Play and Pause share one place; the refresh shows one of them at a time.
     BitBtnPause->setGeometry(BitBtnPlay->geometry());
 }
 
 void TFormMain::CreateChecks(QWidget* parent) {
-    struct CheckSpec {
+    struct CheckDesign {
         QCheckBox** box;
         const char* name;
         int left;
@@ -255,7 +255,7 @@ void TFormMain::CreateChecks(QWidget* parent) {
         const char* caption;
         const char* hint;
     };
-    const CheckSpec specs[] = {
+    const CheckDesign designs[] = {
         {&CheckBoxFullScreen, "CheckBoxFullScreen", kFullLeft, 64, "&Full",
          "Turn on full screen mode"},
         {&CheckBoxLoop, "CheckBoxLoop", 162, 60, "&Loop", "Loop Movie list"},
@@ -263,12 +263,12 @@ void TFormMain::CreateChecks(QWidget* parent) {
         {&CheckBoxShuffle, "CheckBoxShuffle", kShuffleLeft, 69, "&Shuffle",
          "Play Movies in random order"},
     };
-    for (const CheckSpec& spec : specs) {
-        auto* box = new QCheckBox(QString::fromLatin1(spec.caption), parent);
-        box->setObjectName(QString::fromLatin1(spec.name));
-        box->setGeometry(spec.left, kCheckTop, spec.width, kCheckHeight);
-        box->setToolTip(QString::fromLatin1(spec.hint));
-        *spec.box = box;
+    for (const CheckDesign& design : designs) {
+        auto* box = new QCheckBox(QString::fromLatin1(design.caption), parent);
+        box->setObjectName(QString::fromLatin1(design.name));
+        box->setGeometry(design.left, kCheckTop, design.width, kCheckHeight);
+        box->setToolTip(QString::fromLatin1(design.hint));
+        *design.box = box;
     }
 }
 

@@ -56,14 +56,14 @@ void TFormMovieList::CreateControls() {
     PanelControls = new QFrame(this);
     PanelControls->setObjectName(QStringLiteral("PanelControls"));
     PanelControls->setFixedWidth(82);
-    struct ButtonSpec {
+    struct ButtonDesign {
         QPushButton** button;
         const char* name;
         const char* caption;
         int left;
         int top;
     };
-    const ButtonSpec specs[] = {
+    const ButtonDesign designs[] = {
         {&ButtonClose, "ButtonClose", "Close", 4, 4},
         {&ButtonAdd, "ButtonAdd", "&Add from...", 4, 36},
         {&ButtonSaveAs, "ButtonSaveAs", "&Save as...", 4, 60},
@@ -75,11 +75,11 @@ void TFormMovieList::CreateControls() {
         {&ButtonUp, "ButtonUp", "Move &Up", 4, 212},
         {&ButtonDown, "ButtonDown", "Move Do&wn", 4, 236},
     };
-    for (const ButtonSpec& spec : specs) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.caption), PanelControls);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(spec.left, spec.top, 75, 21);
-        *spec.button = button;
+    for (const ButtonDesign& design : designs) {
+        auto* button = new QPushButton(QString::fromLatin1(design.caption), PanelControls);
+        button->setObjectName(QString::fromLatin1(design.name));
+        button->setGeometry(design.left, design.top, 75, 21);
+        *design.button = button;
     }
     CheckBoxLink = new QCheckBox(QStringLiteral("Linked"), PanelControls);
     CheckBoxLink->setObjectName(QStringLiteral("CheckBoxLink"));
