@@ -1,6 +1,7 @@
 #include "playback/mci/InstalledDevices.h"
 
 #include "playback/mci/GstDeviceType.h"
+#include "playback/mci/MpvDeviceType.h"
 
 namespace cinevan::mci {
 
@@ -11,7 +12,9 @@ std::unique_ptr<DeviceLayer> makeInstalledDeviceLayer() {
     //   "ActiveMovie": the libmpv driver
     //   "MPEGVideo":   the GStreamer driver
     //   an audio-only type (no video), left out by the device search
+    layer->registerType(std::make_unique<MpvDeviceType>());
     layer->registerType(std::make_unique<GstDeviceType>());
+    layer->registerType(std::make_unique<MpvSoundDeviceType>());
     return layer;
 }
 
