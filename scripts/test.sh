@@ -10,7 +10,6 @@ build=${CINEVAN_TEST_BUILD_DIR:-build-test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCINEVAN_SANITIZE=ON \
       -DCINEVAN_BUILD_TESTS=ON -DCINEVAN_BUILD_BENCH=ON
 cmake --build "$build" --parallel "$(nproc)"
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
 
 # Fuzz the picture decoders with clang's libFuzzer for a bounded time each.
 fuzzbuild=${CINEVAN_FUZZ_BUILD_DIR:-build-fuzz}
@@ -18,3 +17,6 @@ cmake -S . -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCINEVAN_
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 cmake --build "$fuzzbuild" --parallel "$(nproc)"
 bash fuzz/run-fuzzers.sh "$fuzzbuild" "${CINEVAN_FUZZ_SECONDS:-20}"
+
+# Every test last, so that CTest's summary closes the output.
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
