@@ -16,8 +16,15 @@ extern "C" const char* __lsan_default_options()
     return "suppressions=" CINEVAN_SOURCE_DIR "/tests/support/lsan.supp:print_suppressions=0";
 }
 
+extern "C" const char* __ubsan_default_options()
+{
+    return "print_stacktrace=1";
+}
+
 int main(int argc, char** argv)
 {
+    // Tests never make sound: CI machines have no sound card.
+    ::setenv("CINEVAN_AUDIO_OUTPUT", "null", 0);
     cinevan::test::isolateUserFolders();
     // Engine plug-in caches (GStreamer registry, fontconfig) are shared between test runs of
     // one build; they hold nothing of the user's.
