@@ -253,7 +253,15 @@ MciError MpvPlayer::pause() {
     if (!loaded_) {
         return Error::DeviceNotReady;
     }
-    return setProperty("pause", "yes") < 0 ? Error::Driver : Error::None;
+    if (setProperty("pause", "yes") < 0) {
+        return Error::Driver;
+    }
+    if (media_ == Media::SoundOnly) {
+        // Without video the engine's clock goes on settling by the output's buffer after a
+        // pause; the device holds the position it had when told to pause.
+        restingMs_ = positionMs();
+    }
+    return Error::None;
 }
 
 MciError MpvPlayer::resume() {

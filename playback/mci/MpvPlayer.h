@@ -70,8 +70,8 @@ private:
     double positionSec_ = 0.0;
     double durationSec_ = 0.0;
     quint32 endMs_ = 0;  // 0: plays to the end of the file
-    // Target of the last seek while the player rests there. The engine's own position can
-    // lag behind it by the sound output's buffer when only sound is played.
+    // Position while the player rests after a seek (its target) or, playing sound only, after
+    // a pause: the engine's own sound clock can be off by the output's buffer then.
     std::optional<quint32> restingMs_;
     quint64 optionsGeneration_ = 0;
     std::atomic<bool> wakeupPending_{false};
