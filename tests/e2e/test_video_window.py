@@ -85,6 +85,14 @@ class VideoWindowTest(unittest.TestCase):
             before = self.time_label(ui)
             time.sleep(1.2)
             self.assertNotEqual(before, self.time_label(ui), "playback goes on")
+            folder = tempfile.mkdtemp()
+            first = desktop.screenshot(os.path.join(folder, "a.png"), window)
+            time.sleep(0.8)
+            second = desktop.screenshot(os.path.join(folder, "b.png"), window)
+            _, _, width, height = desktop.geometry(window)
+            self.assertGreater(
+                desktop.differing_pixels(first, second, 0, 0, width, height - BOTTOM_PANEL), 500,
+                "the new native window shows moving video")
 
 
 if __name__ == "__main__":
