@@ -1,5 +1,8 @@
 #include "app/AppInit.h"
 
+#include <QProcess>
+#include <QStringList>
+
 #include "app/AlterEgo.h"
 #include "platform/PrivateProfile.h"
 
@@ -29,6 +32,17 @@ bool ProgramOptions::ReadBool(const QByteArray& section, const QByteArray& key,
                               bool defaultValue) const {
     const QByteArray text = PrivateProfile(FFileName).ReadString(section, key);
     return ParseOptionBool(text).value_or(defaultValue);
+}
+
+bool ProgramOptions::RunAMovieSetup() const {
+    const QString command = QString::fromLocal8Bit(
+        PrivateProfile(FFileName).ReadString("AMovie Setup", "CmdLine").trimmed());
+    QStringList arguments = QProcess::splitCommand(command);
+    if (arguments.isEmpty()) {
+        return false;
+    }
+    const QString program = arguments.takeFirst();
+    return QProcess::startDetached(program, arguments);
 }
 
 bool ProgramOptions::ReadBreakOnError() const {

@@ -26,6 +26,10 @@ public:
 
     bool ReadBool(const QByteArray& section, const QByteArray& key, bool defaultValue) const;
 
+    // Starts the movie driver's installer named by "CmdLine" of section "AMovie Setup",
+    // without waiting for it. False when no installer is named or it cannot be started.
+    bool RunAMovieSetup() const;
+
 private:
     QString FFileName;
 };

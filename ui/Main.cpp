@@ -430,6 +430,7 @@ void TFormMain::FormCreate() {
     FCheckSpread = static_cast<float>(kChecksDesignWidth) / (kShuffleLeft - kFullLeft);
     AddSystemMenuItems();
     FPlayer->SetBreakOnError(ProgramOptions::ForProgram().ReadBreakOnError());
+    FPlayer->SetSetupRunner([] { return ProgramOptions::ForProgram().RunAMovieSetup(); });
     // The device type used until the stored choice is read.
     FPlayer->SetDeviceName(QStringLiteral("ActiveMovie"));
     // The application title keeps the program's name until the command line is read.

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/AppInit.h"
 
@@ -41,6 +42,27 @@ TEST(ProgramOptions, BreakOnErrorComesFromTheOptionsSection) {
     EXPECT_FALSE(options.ReadBreakOnError());
     write("[Other]\nBreakOnError=1\n");
     EXPECT_FALSE(options.ReadBreakOnError());
+}
+
+TEST(ProgramOptions, TheInstallerRunsOnlyWhenNamedAndStartable) {
+    QTemporaryDir folder;
+    const QString ini = folder.path() + "/player.ini";
+    const QString marker = folder.path() + "/installer ran";
+    const auto write = [&](const QByteArray& text) {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    const ProgramOptions options(ini);
+    EXPECT_FALSE(options.RunAMovieSetup()) << "no options file";
+    write("[AMovie Setup]\nCmdLine=\n");
+    EXPECT_FALSE(options.RunAMovieSetup()) << "no installer named";
+    write("[AMovie Setup]\nCmdLine=/no/such/installer --quiet\n");
+    EXPECT_FALSE(options.RunAMovieSetup()) << "an installer that cannot be started";
+    write("[AMovie Setup]\nCmdLine=touch \"" + QFile::encodeName(marker) + "\"\n");
+    EXPECT_TRUE(options.RunAMovieSetup());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 5000))
+        << "the command line, quotes included, reaches the installer";
 }
 
 }  // namespace

@@ -49,6 +49,10 @@ class VideoWindowTest(unittest.TestCase):
                 self.assertEqual((width, height - BOTTOM_PANEL), size, f"scale key {key}")
 
             ui = Accessible()
+            # Glyph-only buttons read as their action; the hint stays their description.
+            pause = ui.by_name("Pause Movie", "push button")
+            self.assertEqual(pause.description, "Pause Movie (Z)")
+            ui.by_name("Stop playing", "push button")
             ui.press(ui.by_name("Loop", "check box"))  # keep the movie going for the whole test
             full = ui.by_name("Full", "check box")
             self.assertFalse(ui.checked(full))
