@@ -1,0 +1,423 @@
+#include "settings/FormPlacement.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include "settings/PlacementText.h"
+#include "settings/SettingsKey.h"
+
+namespace cinevan {
+
+namespace {
+
+QPointer<QWidget>& MainWindow() {
+    static QPointer<QWidget> window;
+    return window;
+}
+
+void ShowMessageBox(QWidget* window, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, window);
+    box.exec();
+}
+
+TFormPlacement::ErrorDisplay& CurrentErrorDisplay() {
+    static TFormPlacement::ErrorDisplay display = ShowMessageBox;
+    return display;
+}
+
+QScreen* PrimaryScreen() {
+    return QGuiApplication::primaryScreen();
+}
+
+int CurrentPixelsPerInch() {
+    const QScreen* screen = PrimaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+QString CurrentSuffix() {
+    const QScreen* screen = PrimaryScreen();
+    return placement::ResolutionSuffix(screen ? screen->size() : QSize());
+}
+
+// Frame thickness around the client area: left, top, right, bottom.
+QMargins FrameMargins(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+// The window's rectangle in its normal (neither minimised nor maximised) state, frame
+// included.
+QRect NormalFrameRect(const QWidget& window) {
+    QRect normal = window.geometry();
+    if (window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        const QRect stored = window.normalGeometry();
+        if (stored.isValid()) {
+            normal = stored;
+        }
+    }
+    return normal.marginsAdded(FrameMargins(window));
+}
+
+bool IsSizeable(const QWidget& window) {
+    return window.minimumSize() != window.maximumSize() &&
+           !window.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint);
+}
+
+}  // namespace
+
+// Keeps the settings key open for one save or restore, or for one value outside them.
+class TFormPlacement::KeyScope {
+public:
+    explicit KeyScope(TFormPlacement& placement) : FPlacement(placement) {
+        if (!placement.FKey) {
+            FOwned = std::make_unique<SettingsKey>(placement.FIniFileName, placement.FUseRegistry);
+            placement.FKey = FOwned.get();
+        }
+    }
+    ~KeyScope() {
+        if (FOwned) {
+            FPlacement.FKey = nullptr;
+        }
+    }
+    KeyScope(const KeyScope&) = delete;
+    KeyScope& operator=(const KeyScope&) = delete;
+
+    SettingsKey& Key() const { return *FPlacement.FKey; }
+
+private:
+    TFormPlacement& FPlacement;
+    std::unique_ptr<SettingsKey> FOwned;
+};
+
+TFormPlacement::TFormPlacement(QWidget* owner) : QObject(owner), FOwner(owner) {
+    setObjectName(QStringLiteral("FormStorage"));
+    if (FOwner) {
+        FOwner->installEventFilter(this);
+    }
+}
+
+TFormPlacement::~TFormPlacement() {
+    OwnerDestroy();
+}
+
+void TFormPlacement::SetApplicationMainWindow(QWidget* window) {
+    MainWindow() = window;
+}
+
+void TFormPlacement::SetErrorDisplay(ErrorDisplay display) {
+    CurrentErrorDisplay() = display ? std::move(display) : ErrorDisplay(ShowMessageBox);
+}
+
+bool TFormPlacement::IsMainWindow() const {
+    return FOwner && MainWindow() == FOwner;
+}
+
+void TFormPlacement::Guarded(const std::function<void()>& step) const {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        CurrentErrorDisplay()(FOwner, QString::fromUtf8(error.what()));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window hooks
+
+bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != FOwner || FDestroyDone) {
+        return false;
+    }
+    switch (event->type()) {
+        case QEvent::Show:
+            // A window coming back from the task bar is not being shown by the program.
+            if (FActive && !event->spontaneous()) {
+                Guarded([this] { RestoreWindowState(); });
+            }
+            return false;
+        case QEvent::Close: {
+            if (FDispatchingClose) {
+                return false;
+            }
+            // The window's own close handling decides first; the placement is saved after it.
+            FDispatchingClose = true;
+            QCoreApplication::sendEvent(FOwner, event);
+            FDispatchingClose = false;
+            if (event->isAccepted() && !FWasSaved) {
+                SaveOnClose();
+            }
+            return true;
+        }
+        case QEvent::Move:
+        case QEvent::Resize:
+            CorrectFrameSize();
+            return false;
+        case QEvent::Hide:
+            FPendingFrameSize = QSize();
+            return false;
+        default:
+            return false;
+    }
+}
+
+void TFormPlacement::SaveOnClose() {
+    if (FActive && FOwner && FOwner->testAttribute(Qt::WA_WState_Created)) {
+        Guarded([this] { SaveWindowState(); });
+    }
+}
+
+void TFormPlacement::OwnerDestroy() {
+    if (FDestroyDone) {
+        return;
+    }
+    FDestroyDone = true;
+    if (FOwner) {
+        FOwner->removeEventFilter(this);
+    }
+    if (FActive && !FWasSaved) {
+        FInDestroy = true;
+        Guarded([this] { SaveWindowState(); });
+        FInDestroy = false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving
+
+void TFormPlacement::SaveWindowState() {
+    if (!FOwner || (FActive && !FWasRestored)) {
+        return;
+    }
+    const KeyScope scope(*this);
+    WritePlacement();
+    WriteValue(QStringLiteral("Visible"), FInDestroy ? QStringLiteral("1") : QStringLiteral("0"));
+    WriteStoredProps();
+    emit OnSavePlacement();
+    FWasSaved = true;
+}
+
+void TFormPlacement::WritePlacement() {
+    const QWidget& window = *FOwner;
+    const Qt::WindowStates state = window.windowState();
+    int showCmd = placement::kShowNormal;
+    if (state & Qt::WindowMinimized) {
+        showCmd = placement::kShowMinimized;
+    } else if (state & Qt::WindowMaximized) {
+        showCmd = placement::kShowMaximized;
+    }
+    const bool restoreToMaximized = (state & Qt::WindowMinimized) && (state & Qt::WindowMaximized);
+    WriteValue(QStringLiteral("Flags"),
+               QString::number(restoreToMaximized ? placement::kRestoreToMaximized : 0));
+    WriteValue(QStringLiteral("ShowCmd"), QString::number(showCmd));
+    WriteValue(QStringLiteral("PixelsPerInch"), QString::number(CurrentPixelsPerInch()));
+    WriteTwice(QStringLiteral("MinMaxPos"),
+               placement::FourNumbers(FMinPosition.x(), FMinPosition.y(), FMaxPosition.x(),
+                                      FMaxPosition.y()));
+    const QRect normal = NormalFrameRect(window);
+    WriteTwice(QStringLiteral("NormPos"),
+               placement::FourNumbers(normal.left(), normal.top(), normal.left() + normal.width(),
+                                      normal.top() + normal.height()));
+}
+
+void TFormPlacement::WriteTwice(const QString& name, const QString& value) {
+    WriteValue(name + CurrentSuffix(), value);
+    WriteValue(name, value);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Restoring
+
+void TFormPlacement::RestoreWindowState() {
+    if (!FOwner) {
+        return;
+    }
+    FWasSaved = false;
+    {
+        const KeyScope scope(*this);
+        ReadPlacement();
+        FWasRestored = true;
+        ReadStoredProps();
+        emit OnRestorePlacement();
+    }
+    AdjustMaximizedPosition();
+    ApplyMinMaxInfo();
+}
+
+void TFormPlacement::ReadPlacement() {
+    if (FOptions & fpPosition) {
+        ReadPosition();
+    }
+    if (FOptions & fpState) {
+        ReadState();
+    }
+    FOwner->update();
+}
+
+QString TFormPlacement::ReadPositionText(const QString& name) {
+    const QString specific = ReadValue(name + CurrentSuffix(), QString());
+    return specific.isEmpty() ? ReadValue(name, QString()) : specific;
+}
+
+void TFormPlacement::ReadPosition() {
+    using placement::WordAsInt;
+    FFlags = placement::ToInt(ReadValue(QStringLiteral("Flags"), QString::number(FFlags)), FFlags);
+    const QString minMax = ReadPositionText(QStringLiteral("MinMaxPos"));
+    if (!minMax.isEmpty()) {
+        const QStringList words = placement::Words(minMax);
+        FMinPosition = QPoint(WordAsInt(words, 0, 0), WordAsInt(words, 1, 0));
+        FMaxPosition = QPoint(WordAsInt(words, 2, 0), WordAsInt(words, 3, 0));
+    }
+    const QRect current = NormalFrameRect(*FOwner);
+    int left = current.left();
+    int top = current.top();
+    int right = left + current.width();
+    int bottom = top + current.height();
+    const QString norm = ReadPositionText(QStringLiteral("NormPos"));
+    if (!norm.isEmpty()) {
+        const QStringList words = placement::Words(norm);
+        left = WordAsInt(words, 0, left);
+        top = WordAsInt(words, 1, top);
+        right = WordAsInt(words, 2, right);
+        bottom = WordAsInt(words, 3, bottom);
+    }
+    const int pixelsPerInch = CurrentPixelsPerInch();
+    const int storedPixelsPerInch = placement::ToInt(
+        ReadValue(QStringLiteral("PixelsPerInch"), QString::number(pixelsPerInch)), pixelsPerInch);
+    if ((minMax.isEmpty() && norm.isEmpty()) || storedPixelsPerInch != pixelsPerInch) {
+        return;
+    }
+    if (!IsSizeable(*FOwner)) {
+        right = left + current.width();
+        bottom = top + current.height();
+    }
+    if (left < right) {
+        ApplyNormalRect(left, top, right, bottom);
+    }
+}
+
+void TFormPlacement::ApplyNormalRect(int left, int top, int right, int bottom) {
+    QWidget& window = *FOwner;
+    const Qt::WindowStates sized = Qt::WindowMinimized | Qt::WindowMaximized;
+    if (window.windowState() & sized) {
+        window.setWindowState(window.windowState() & ~sized);
+    }
+    const QMargins frame = FrameMargins(window);
+    const QSize frameSize(right - left, bottom - top);
+    const QSize client = frameSize.shrunkBy(frame).expandedTo(QSize(1, 1));
+    window.move(left, top);
+    window.resize(client);
+    const bool frameUnknown = frame.isNull() && window.isWindow() &&
+                              !window.windowFlags().testFlag(Qt::FramelessWindowHint);
+    FPendingFrameSize = frameUnknown ? frameSize : QSize();
+}
+
+void TFormPlacement::CorrectFrameSize() {
+    if (!FPendingFrameSize.isValid() || FOwner->windowState() != Qt::WindowNoState) {
+        return;
+    }
+    const QMargins frame = FrameMargins(*FOwner);
+    if (frame.isNull()) {
+        return;
+    }
+    const QSize client = FPendingFrameSize.shrunkBy(frame);
+    FPendingFrameSize = QSize();
+    if (client.isValid() && client != FOwner->size()) {
+        FOwner->resize(client);
+    }
+}
+
+void TFormPlacement::ReadState() {
+    const int showCmd =
+        placement::ToInt(ReadValue(QStringLiteral("ShowCmd"), QStringLiteral("0")), 0);
+    QWidget& window = *FOwner;
+    const Qt::WindowStates normal =
+        window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    switch (placement::StateOfShowCmd(showCmd)) {
+        case placement::ShowState::Normal:
+            window.setWindowState(normal);
+            break;
+        case placement::ShowState::Maximized:
+            window.setWindowState(normal | Qt::WindowMaximized);
+            break;
+        case placement::ShowState::Minimized:
+            if (IsMainWindow()) {
+                // The window appears normal and the application is minimised once it is up.
+                window.setWindowState(normal);
+                QTimer::singleShot(0, &window, [&window] { window.showMinimized(); });
+            } else {
+                const bool toMaximized = FFlags & placement::kRestoreToMaximized;
+                window.setWindowState(normal | Qt::WindowMinimized |
+                                      (toMaximized ? Qt::WindowMaximized : Qt::WindowNoState));
+            }
+            break;
+    }
+}
+
+// A maximised window's frame lies just outside the screen: its maximised position is minus the
+// frame thickness. Qt places maximised windows itself; the position is kept for the record.
+void TFormPlacement::AdjustMaximizedPosition() {
+    if (!FOwner->testAttribute(Qt::WA_WState_Created) || FPreventResize ||
+        !FMinMaxInfo.IsDefault()) {
+        return;
+    }
+    const QMargins frame = FrameMargins(*FOwner);
+    FMaxPosition = QPoint(-frame.left(), -frame.bottom());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Size limits
+
+void TFormPlacement::SetMinMaxInfo(const TWinMinMaxInfo& info) {
+    FMinMaxInfo = info;
+    ApplyMinMaxInfo();
+}
+
+void TFormPlacement::SetPreventResize(bool prevent) {
+    FPreventResize = prevent;
+    ApplyMinMaxInfo();
+}
+
+// Qt has no maximised size or position of its own; the tracking sizes become the window's
+// minimum and maximum size.
+void TFormPlacement::ApplyMinMaxInfo() {
+    if (!FOwner) {
+        return;
+    }
+    if (FPreventResize) {
+        FOwner->setFixedSize(FOwner->size());
+        return;
+    }
+    const TWinMinMaxInfo& info = FMinMaxInfo;
+    if (info.MinTrackWidth || info.MinTrackHeight) {
+        const QSize minimum = FOwner->minimumSize();
+        FOwner->setMinimumSize(info.MinTrackWidth ? info.MinTrackWidth : minimum.width(),
+                               info.MinTrackHeight ? info.MinTrackHeight : minimum.height());
+    }
+    if (info.MaxTrackWidth || info.MaxTrackHeight) {
+        const QSize maximum = FOwner->maximumSize();
+        FOwner->setMaximumSize(info.MaxTrackWidth ? info.MaxTrackWidth : maximum.width(),
+                               info.MaxTrackHeight ? info.MaxTrackHeight : maximum.height());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Single values
+
+QString TFormPlacement::ReadValue(const QString& name, const QString& fallback) {
+    const KeyScope scope(*this);
+    return scope.Key().Read(FIniSection, name, fallback);
+}
+
+void TFormPlacement::WriteValue(const QString& name, const QString& value) {
+    const KeyScope scope(*this);
+    scope.Key().Write(FIniSection, name, value);
+}
+
+}  // namespace cinevan

@@ -1,0 +1,100 @@
+#include "settings/SettingsKey.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringList>
+
+namespace cinevan {
+
+namespace {
+
+#ifndef Q_OS_WIN
+QStringList KeyParts(const QString& keyPath) {
+    QString path = keyPath;
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    if (!parts.isEmpty() &&
+        parts.first().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0) {
+        parts.removeFirst();
+    }
+    return parts;
+}
+#endif
+
+std::unique_ptr<QSettings> OpenNative(const QString& keyPath, QString& groupPrefix) {
+#ifdef Q_OS_WIN
+    groupPrefix.clear();
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + keyPath,
+                                       QSettings::NativeFormat);
+#else
+    QStringList parts = KeyParts(keyPath);
+    const QString organization = parts.isEmpty() ? QStringLiteral("Unknown") : parts.takeFirst();
+    const QString application = parts.isEmpty() ? organization : parts.takeFirst();
+    groupPrefix = parts.join(QLatin1Char('/'));
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization,
+                                       application);
+#endif
+}
+
+}  // namespace
+
+SettingsKey::SettingsKey(const QString& keyPath, bool useRegistry) {
+    if (useRegistry) {
+        FSettings = OpenNative(keyPath, FGroupPrefix);
+    } else {
+        FSettings = std::make_unique<QSettings>(keyPath, QSettings::IniFormat);
+    }
+    FSettings->setFallbacksEnabled(false);
+}
+
+SettingsKey::~SettingsKey() = default;
+
+QString SettingsKey::ValueKey(const QString& section, const QString& name) const {
+    QString key = section + QLatin1Char('/') + name;
+    return FGroupPrefix.isEmpty() ? key : FGroupPrefix + QLatin1Char('/') + key;
+}
+
+QString SettingsKey::Read(const QString& section, const QString& name,
+                          const QString& fallback) const {
+    const QVariant value = FSettings->value(ValueKey(section, name));
+    if (!value.isValid()) {
+        return fallback;
+    }
+    switch (value.typeId()) {
+        case QMetaType::QString:
+            return value.toString();
+        case QMetaType::QStringList:
+            // An INI line holding commas without quotes reads as a list: it was one text.
+            return value.toStringList().join(QLatin1Char(','));
+        default:
+            throw ESettingsError(
+                QStringLiteral("Invalid data type for '%1'").arg(name).toStdString());
+    }
+}
+
+void SettingsKey::CreateSection(const QString& section) {
+    if (FCreated) {
+        return;
+    }
+    const QFileInfo file(FSettings->fileName());
+    if (file.isAbsolute() && !QDir().mkpath(file.absolutePath())) {
+        throw ESettingsError(QStringLiteral("Failed to create key %1").arg(section).toStdString());
+    }
+    FCreated = true;
+}
+
+void SettingsKey::Write(const QString& section, const QString& name, const QString& value) {
+    CreateSection(section);
+    FSettings->setValue(ValueKey(section, name), value);
+    FSettings->sync();
+    if (FSettings->status() != QSettings::NoError) {
+        throw ESettingsError(QStringLiteral("Failed to set data for '%1'").arg(name).toStdString());
+    }
+}
+
+QString SettingsKey::Location() const {
+    return FSettings->fileName();
+}
+
+}  // namespace cinevan

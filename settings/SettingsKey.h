@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <stdexcept>
+
+class QSettings;
+
+namespace cinevan {
+
+// A stored value that cannot be read or written, or a section that cannot be created. The
+// text is the message shown to the user.
+class ESettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One open settings key of the current user, with one section (subkey) per window. Every
+// value is a string.
+//
+// The key path is written as a registry path, "Software\Vantrel\Cinevan\1.0". On Windows it is
+// that key under HKEY_CURRENT_USER. Elsewhere the native format is an INI file in the user's
+// configuration folder: a leading "Software" is dropped, the next two parts name the folder
+// and the file, and the rest prefixes the section, so the path above lands in
+// $XDG_CONFIG_HOME/Vantrel/Cinevan.conf, section "1.0/Main" for the main window.
+// With `useRegistry` off, the key path is the name of an INI file instead.
+class SettingsKey {
+public:
+    SettingsKey(const QString& keyPath, bool useRegistry);
+    ~SettingsKey();
+    SettingsKey(const SettingsKey&) = delete;
+    SettingsKey& operator=(const SettingsKey&) = delete;
+
+    // The value, or `fallback` when the section or the value does not exist. Throws
+    // ESettingsError for a value that is not a string.
+    QString Read(const QString& section, const QString& name, const QString& fallback) const;
+    // Writes the value at once. Throws ESettingsError when it cannot be stored.
+    void Write(const QString& section, const QString& name, const QString& value);
+
+    // Where the values of this key are kept (a file, or the registry path on Windows).
+    QString Location() const;
+
+private:
+    QString ValueKey(const QString& section, const QString& name) const;
+    void CreateSection(const QString& section);
+
+    std::unique_ptr<QSettings> FSettings;
+    QString FGroupPrefix;
+    bool FCreated = false;
+};
+
+}  // namespace cinevan
