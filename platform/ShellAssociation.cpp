@@ -1,0 +1,176 @@
+#include "platform/ShellAssociation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <optional>
+
+namespace cinevan {
+
+namespace {
+
+constexpr const char* kDefaultSection = "[Default Applications]";
+
+bool WriteWholeFile(const QString& fileName, const QByteArray& contents) {
+    if (!QDir().mkpath(QFileInfo(fileName).path())) {
+        return false;
+    }
+    QSaveFile file(fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+           file.commit();
+}
+
+// The file's contents; empty for a missing file, nothing when it exists but cannot be read.
+std::optional<QByteArray> ReadExistingFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.exists()) {
+        return QByteArray();
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+QByteArray MimePackage(const QString& ext) {
+    const QString pattern = (QLatin1Char('*') + ext).toHtmlEscaped();
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+               "  <mime-type type=\"%1\">\n"
+               "    <comment>Movie List</comment>\n"
+               "    <glob pattern=\"%2\"/>\n"
+               "  </mime-type>\n"
+               "</mime-info>\n")
+        .arg(QLatin1String(ShellAssociation::kMimeType), pattern)
+        .toUtf8();
+}
+
+QByteArray DesktopEntry(const QString& programPath) {
+    const QString program = DesktopExecArgument(programPath);
+    return QStringLiteral(
+               "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=Cinevan\n"
+               "Comment=Movie List\n"
+               "Exec=%1 %f\n"
+               "MimeType=%2;\n"
+               "NoDisplay=true\n"
+               "Actions=play;\n"
+               "\n"
+               "[Desktop Action play]\n"
+               "Name=Play\n"
+               "Exec=%1 %f /play\n")
+        .arg(program, QLatin1String(ShellAssociation::kMimeType))
+        .toUtf8();
+}
+
+QByteArray KeyOf(const QByteArray& line) {
+    const qsizetype equals = line.indexOf('=');
+    return equals < 0 ? QByteArray() : line.left(equals).trimmed();
+}
+
+}  // namespace
+
+QString DesktopExecArgument(const QString& argument) {
+    QString quoted;
+    for (const QChar c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            quoted += '\\';
+        }
+        quoted += c;
+    }
+    quoted.replace('%', QStringLiteral("%%"));
+    // The string escapes of desktop file values apply before the quoting above is undone.
+    quoted.replace('\\', QStringLiteral("\\\\"));
+    quoted.replace('\n', QStringLiteral("\\n"));
+    quoted.replace('\t', QStringLiteral("\\t"));
+    quoted.replace('\r', QStringLiteral("\\r"));
+    return '"' + quoted + '"';
+}
+
+QByteArray SetDefaultApplication(const QByteArray& text, const QByteArray& key,
+                                 const QByteArray& value) {
+    QByteArrayList lines = text.split('\n');
+    if (lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    const QByteArray entry = key + '=' + value;
+    qsizetype insertAt = -1;
+    bool inSection = false;
+    bool replaced = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.startsWith('[')) {
+            inSection = line == kDefaultSection;
+            insertAt = inSection ? i + 1 : insertAt;
+        } else if (inSection && !line.isEmpty()) {
+            insertAt = i + 1;
+            if (!line.startsWith('#') && KeyOf(line) == key) {
+                lines[i] = entry;
+                replaced = true;
+            }
+        }
+    }
+    if (!replaced && insertAt >= 0) {
+        lines.insert(insertAt, entry);
+    } else if (!replaced) {
+        if (!lines.isEmpty()) {
+            lines.append(QByteArray());
+        }
+        lines.append(kDefaultSection);
+        lines.append(entry);
+    }
+    return lines.join('\n') + '\n';
+}
+
+ShellAssociation ShellAssociation::ForUser() {
+    return ShellAssociation(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+QString ShellAssociation::MimeFolder() const {
+    return FDataFolder + QStringLiteral("/mime");
+}
+
+QString ShellAssociation::MimePackageFile() const {
+    return MimeFolder() + QStringLiteral("/packages/cinevan-movielist.xml");
+}
+
+QString ShellAssociation::DesktopFile() const {
+    return FDataFolder + QStringLiteral("/applications/") + QLatin1String(kDesktopId);
+}
+
+QString ShellAssociation::MimeAppsFile() const {
+    return FConfigFolder + QStringLiteral("/mimeapps.list");
+}
+
+bool ShellAssociation::Register(const QString& ext, const QString& programPath) const {
+    if (FDataFolder.isEmpty() || FConfigFolder.isEmpty()) {
+        return false;
+    }
+    if (!WriteWholeFile(MimePackageFile(), MimePackage(ext)) ||
+        !WriteWholeFile(DesktopFile(), DesktopEntry(programPath))) {
+        return false;
+    }
+    // The user's other associations in the same file must survive.
+    const std::optional<QByteArray> mimeApps = ReadExistingFile(MimeAppsFile());
+    return mimeApps &&
+           WriteWholeFile(MimeAppsFile(), SetDefaultApplication(*mimeApps, kMimeType,
+                                                                QByteArray(kDesktopId) + ';'));
+}
+
+bool ShellAssociation::MimeDatabaseNeedsUpdate(const QString& ext) const {
+    return !QFileInfo::exists(MimeFolder() + QStringLiteral("/mime.cache")) ||
+           ReadExistingFile(MimePackageFile()) != MimePackage(ext);
+}
+
+bool ShellAssociation::StartMimeDatabaseUpdate() const {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+    return !tool.isEmpty() && QProcess::startDetached(tool, {MimeFolder()});
+}
+
+}  // namespace cinevan

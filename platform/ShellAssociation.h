@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace cinevan {
+
+// Association of a file type with a program in the freedesktop way, below the user's data and
+// configuration folders:
+//   <data>/mime/packages/<id>.xml     the file type: its glob ("*" + extension) and comment;
+//   <data>/applications/<id>.desktop  the program: its Exec is the "open" command (program
+//                                     and file), its desktop action "play" adds " /play";
+//   <config>/mimeapps.list            the program as the type's default handler; every other
+//                                     line of the file is kept.
+class ShellAssociation {
+public:
+    static constexpr const char* kMimeType = "application/x-cinevan-movielist";
+    static constexpr const char* kDesktopId = "cinevan-movielist.desktop";
+
+    ShellAssociation(QString dataFolder, QString configFolder)
+        : FDataFolder(std::move(dataFolder)), FConfigFolder(std::move(configFolder)) {}
+
+    // Below $XDG_DATA_HOME and $XDG_CONFIG_HOME (or their defaults).
+    static ShellAssociation ForUser();
+
+    // Writes the three files for the program at `programPath` and the extension `ext`
+    // (".mls"), whatever they held before. False as soon as one cannot be written; what was
+    // written stays.
+    bool Register(const QString& ext, const QString& programPath) const;
+
+    // True when the mime database below the data folder does not yet know the type as
+    // Register() writes it: no database, or a package file that differs.
+    bool MimeDatabaseNeedsUpdate(const QString& ext) const;
+
+    // Starts update-mime-database on the data folder's "mime" folder when the tool is
+    // installed, without waiting for it. False when it is missing or cannot be started.
+    bool StartMimeDatabaseUpdate() const;
+
+    QString MimePackageFile() const;
+    QString DesktopFile() const;
+    QString MimeAppsFile() const;
+    QString MimeFolder() const;
+
+private:
+    QString FDataFolder;
+    QString FConfigFolder;
+};
+
+// One argument of a desktop file's Exec key: quoted and escaped so that blanks, quotes, '$',
+// '`', '\', '%' and line breaks in it reach the program unchanged.
+QString DesktopExecArgument(const QString& argument);
+
+// `text` (a mimeapps.list) with `key`=`value` set in its section "[Default Applications]":
+// an existing key of that section is replaced, otherwise the key is added at the section's end
+// and the section is added when missing. All other lines stay as they are.
+QByteArray SetDefaultApplication(const QByteArray& text, const QByteArray& key,
+                                 const QByteArray& value);
+
+}  // namespace cinevan
