@@ -8,6 +8,11 @@
 
 namespace cinevan {
 
+// The settings key under which this program's windows keep their placement and properties.
+inline QString ProgramSettingsKey() {
+    return QStringLiteral("Software\\Vantrel\\Cinevan\\1.0");
+}
+
 // A window placement store that also keeps properties of the window's components, listed as
 // "Component.Property" (for example "CheckBoxLoop.Checked"). Entries are resolved against the
 // window's components at the first save or restore; entries that name no component are

@@ -1,0 +1,374 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <memory>
+
+#include "app/FormLocalizer.h"
+#include "settings/FormStorage.h"
+#include "settings/PlacementText.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace cinevan {
+namespace {
+
+// A window with a settings store first among its components and two check boxes.
+class StoredWindow : public QWidget {
+public:
+    StoredWindow() {
+        setObjectName(QStringLiteral("FormMain"));
+        Storage = new TFormStorage(this);
+        Storage->SetIniFileName(ProgramSettingsKey());
+        Storage->SetIniSection(QStringLiteral("Main"));
+        Storage->SetStoredProps(
+            {QStringLiteral("CheckBoxFullScreen.Checked"), QStringLiteral("CheckBoxLoop.Checked")});
+        CheckBoxFullScreen = new QCheckBox(QStringLiteral("&Full"), this);
+        CheckBoxFullScreen->setObjectName(QStringLiteral("CheckBoxFullScreen"));
+        CheckBoxLoop = new QCheckBox(QStringLiteral("&Loop"), this);
+        CheckBoxLoop->setObjectName(QStringLiteral("CheckBoxLoop"));
+        CheckBoxLoop->move(0, 20);
+        connect(CheckBoxLoop, &QCheckBox::toggled, this, [this] { ++LoopClicks; });
+        move(309, 105);
+        resize(364, 411);
+    }
+
+    // Frame geometry (left, top, width, height) as the window manager shows it.
+    void SetFrameRect(const QRect& frame) {
+        const QSize extra = frameGeometry().size() - size();
+        move(frame.topLeft());
+        resize(frame.size() - extra);
+    }
+
+    TFormStorage* Storage;
+    QCheckBox* CheckBoxFullScreen;
+    QCheckBox* CheckBoxLoop;
+    int LoopClicks = 0;
+    bool RefuseClose = false;
+    std::function<void()> OnClose;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (OnClose) {
+            OnClose();
+        }
+        event->setAccepted(!RefuseClose);
+    }
+};
+
+class FormStorageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir(ConfigFolder()).removeRecursively();
+        QFile::remove(ConfigFolder());
+        TFormPlacement::SetErrorDisplay(
+            [this](QWidget*, const QString& text) { errors_.append(text); });
+        TFormPlacement::SetApplicationMainWindow(nullptr);
+    }
+    void TearDown() override {
+        TFormPlacement::SetErrorDisplay(nullptr);
+        QDir(ConfigFolder()).removeRecursively();
+        QFile::remove(ConfigFolder());
+    }
+
+    static QString ConfigFolder() { return test::privateHome() + "/config/Vantrel"; }
+    static QString ConfigFile() { return ConfigFolder() + "/Cinevan.conf"; }
+    static QString Suffix() {
+        return placement::ResolutionSuffix(QGuiApplication::primaryScreen()->size());
+    }
+    static QString PixelsPerInch() {
+        return QString::number(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch()));
+    }
+
+    static QVariant Raw(const QString& name, const QString& section = "Main") {
+        QSettings settings(ConfigFile(), QSettings::IniFormat);
+        return settings.value("1.0/" + section + "/" + name);
+    }
+    static QString Stored(const QString& name, const QString& section = "Main") {
+        return Raw(name, section).toString();
+    }
+    static void Store(const QString& name, const QVariant& value) {
+        QSettings settings(ConfigFile(), QSettings::IniFormat);
+        settings.setValue("1.0/Main/" + name, value);
+    }
+
+    static void ShowAndWait(QWidget& window) {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QCoreApplication::processEvents();
+    }
+
+    QStringList errors_;
+};
+
+TEST_F(FormStorageTest, CloseSavesPlacementUnderPlainAndResolutionNames) {
+    StoredWindow window;
+    ShowAndWait(window);
+    window.SetFrameRect(QRect(100, 80, 400, 500));
+    ASSERT_EQ(window.frameGeometry(), QRect(100, 80, 400, 500));
+    window.CheckBoxLoop->setChecked(true);
+    ASSERT_TRUE(window.close());
+
+    EXPECT_TRUE(QFile::exists(ConfigFile())) << "settings belong in $XDG_CONFIG_HOME/Vantrel";
+    EXPECT_EQ(Stored("NormPos"), "100,80,500,580");
+    EXPECT_EQ(Stored("NormPos" + Suffix()), "100,80,500,580");
+    EXPECT_EQ(Stored("ShowCmd"), "1");
+    EXPECT_EQ(Stored("Flags"), "0");
+    EXPECT_EQ(Stored("Visible"), "0");
+    EXPECT_EQ(Stored("PixelsPerInch"), PixelsPerInch());
+    EXPECT_EQ(Stored("MinMaxPos").count(','), 3);
+    EXPECT_EQ(Stored("MinMaxPos" + Suffix()), Stored("MinMaxPos"));
+    EXPECT_EQ(Stored("CheckBoxLoop_Checked"), "True");
+    EXPECT_EQ(Stored("CheckBoxFullScreen_Checked"), "False");
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+}
+
+TEST_F(FormStorageTest, ShowRestoresTheRectangleOfThisScreenSizeFirst) {
+    Store("NormPos" + Suffix(), "50,60,350,460");
+    Store("NormPos", "10,20,310,420");
+    Store("PixelsPerInch", PixelsPerInch());
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_EQ(window.frameGeometry(), QRect(50, 60, 300, 400));
+}
+
+TEST_F(FormStorageTest, AnotherScreenSizeFallsBackOnThePlainName) {
+    Store("NormPos(1x1)", "50,60,350,460");
+    Store("NormPos", "10,20,310,420");
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_EQ(window.frameGeometry(), QRect(10, 20, 300, 400));
+}
+
+TEST_F(FormStorageTest, MissingWordsKeepTheCurrentEdges) {
+    Store("NormPos", "40,30");
+    StoredWindow window;
+    const QRect design = window.geometry();
+    ShowAndWait(window);
+    const QPoint frame = window.frameGeometry().bottomRight() - window.geometry().bottomRight();
+    EXPECT_EQ(window.frameGeometry(), QRect(QPoint(40, 30), design.bottomRight() + frame));
+}
+
+TEST_F(FormStorageTest, MaximisedWindowComesBackMaximisedOverItsNormalPlace) {
+    {
+        StoredWindow window;
+        ShowAndWait(window);
+        window.SetFrameRect(QRect(100, 80, 400, 500));
+        window.showMaximized();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(window.close());
+    }
+    EXPECT_EQ(Stored("ShowCmd"), "3");
+    EXPECT_EQ(Stored("NormPos"), "100,80,500,580");
+
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_TRUE(window.isMaximized());
+    window.showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.frameGeometry(), QRect(100, 80, 400, 500));
+}
+
+TEST_F(FormStorageTest, OtherPixelsPerInchIgnoresPositionButKeepsStateAndBoxes) {
+    Store("NormPos", "10,20,310,420");
+    Store("PixelsPerInch", QString::number(PixelsPerInch().toInt() + 24));
+    Store("ShowCmd", "3");
+    Store("CheckBoxLoop_Checked", "True");
+    StoredWindow window;
+    const QRect design = window.geometry();
+    ShowAndWait(window);
+    EXPECT_TRUE(window.isMaximized());
+    EXPECT_EQ(window.normalGeometry().topLeft(), design.topLeft());
+    EXPECT_TRUE(window.CheckBoxLoop->isChecked());
+}
+
+TEST_F(FormStorageTest, BooleanTextsCompareWithoutRegardToCase) {
+    Store("CheckBoxLoop_Checked", "true");
+    Store("CheckBoxFullScreen_Checked", " yes ");
+    StoredWindow window;
+    window.CheckBoxFullScreen->setChecked(true);
+    ShowAndWait(window);
+    EXPECT_TRUE(window.CheckBoxLoop->isChecked());
+    EXPECT_EQ(window.LoopClicks, 1) << "restoring a check box runs its click handler";
+    EXPECT_TRUE(window.CheckBoxFullScreen->isChecked()) << "an unknown text leaves the box";
+}
+
+TEST_F(FormStorageTest, YesLeavesLoopUnchecked) {
+    Store("CheckBoxLoop_Checked", "yes");
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_FALSE(window.CheckBoxLoop->isChecked());
+    EXPECT_EQ(window.LoopClicks, 0);
+}
+
+TEST_F(FormStorageTest, WindowNeverShownWritesNothing) {
+    {
+        StoredWindow window;
+        window.CheckBoxLoop->setChecked(true);
+        window.close();
+    }
+    EXPECT_FALSE(Raw("NormPos").isValid());
+    EXPECT_FALSE(Raw("CheckBoxLoop_Checked").isValid());
+}
+
+TEST_F(FormStorageTest, DestroyedAfterShowingSavesOnceWithVisibleOne) {
+    {
+        StoredWindow window;
+        ShowAndWait(window);
+        window.CheckBoxLoop->setChecked(true);
+    }
+    EXPECT_EQ(Stored("Visible"), "1");
+    EXPECT_EQ(Stored("CheckBoxLoop_Checked"), "True") << "components outlive the store";
+
+    {
+        StoredWindow window;
+        ShowAndWait(window);
+        ASSERT_TRUE(window.close());
+        Store("Visible", "after close");
+    }
+    EXPECT_EQ(Stored("Visible"), "after close") << "nothing more is written at destruction";
+}
+
+TEST_F(FormStorageTest, RefusedCloseSavesNothing) {
+    StoredWindow window;
+    ShowAndWait(window);
+    window.RefuseClose = true;
+    EXPECT_FALSE(window.close());
+    EXPECT_FALSE(Raw("ShowCmd").isValid());
+    window.RefuseClose = false;
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(Stored("ShowCmd"), "1");
+}
+
+TEST_F(FormStorageTest, SaveFromTheWindowsOwnCloseHandlerIsTheOnlySave) {
+    StoredWindow window;
+    ShowAndWait(window);
+    window.CheckBoxFullScreen->setChecked(true);
+    // As the main window does: save, then tear down what would change the stored values.
+    window.OnClose = [&] {
+        window.Storage->SaveOnClose();
+        window.CheckBoxFullScreen->setChecked(false);
+    };
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(Stored("CheckBoxFullScreen_Checked"), "True");
+}
+
+TEST_F(FormStorageTest, EveryShowingRestoresTheLastSavedPlace) {
+    StoredWindow window;
+    ShowAndWait(window);
+    window.SetFrameRect(QRect(120, 90, 300, 200));
+    ASSERT_TRUE(window.close());
+    ShowAndWait(window);
+    window.SetFrameRect(QRect(10, 10, 250, 150));
+    window.hide();  // hiding is no close: nothing is saved
+    ShowAndWait(window);
+    EXPECT_EQ(window.frameGeometry(), QRect(120, 90, 300, 200));
+}
+
+TEST_F(FormStorageTest, MinMaxInfoLimitsTheWindowSize) {
+    StoredWindow window;
+    TWinMinMaxInfo limits;
+    limits.MinTrackWidth = 180;
+    limits.MinTrackHeight = 132;
+    limits.MaxTrackWidth = 600;
+    window.Storage->SetMinMaxInfo(limits);
+    ShowAndWait(window);
+    window.resize(10, 10);
+    EXPECT_EQ(window.size(), QSize(180, 132));
+    window.resize(900, 300);
+    EXPECT_EQ(window.size(), QSize(600, 300));
+    EXPECT_FALSE(window.Storage->MinMaxInfo().IsDefault());
+    EXPECT_TRUE(TWinMinMaxInfo{}.IsDefault());
+}
+
+TEST_F(FormStorageTest, ValueOfAnotherTypeStopsTheRestoreAndTheNextSave) {
+    Store("NormPos", QRect(1, 2, 3, 4));
+    Store("CheckBoxLoop_Checked", "True");
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_TRUE(window.isVisible()) << "the window is shown anyway";
+    EXPECT_EQ(errors_, QStringList{"Invalid data type for 'NormPos'"});
+    EXPECT_FALSE(window.CheckBoxLoop->isChecked());
+    ASSERT_TRUE(window.close());
+    EXPECT_FALSE(Raw("ShowCmd").isValid());
+}
+
+TEST_F(FormStorageTest, ValueThatCannotBeWrittenIsShownAndTheWindowCloses) {
+    StoredWindow window;
+    ShowAndWait(window);
+    ASSERT_TRUE(QDir().mkpath(ConfigFile()));  // a folder where the settings file belongs
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(errors_, QStringList{"Failed to set data for 'Flags'"});
+}
+
+TEST_F(FormStorageTest, SectionThatCannotBeCreatedIsShown) {
+    StoredWindow window;
+    ShowAndWait(window);
+    QFile blocker(ConfigFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(errors_, QStringList{"Failed to create key Main"});
+}
+
+TEST_F(FormStorageTest, SingleValuesInsideAndOutsideThePlacementSignals) {
+    StoredWindow window;
+    window.Storage->WriteValue("CurrentDevice", "MPEGVideo");
+    EXPECT_EQ(Stored("CurrentDevice"), "MPEGVideo");
+    EXPECT_EQ(window.Storage->ReadValue("Missing", "fallback"), "fallback");
+
+    QString restored;
+    QObject::connect(window.Storage, &TFormPlacement::OnRestorePlacement, &window,
+                     [&] { restored = window.Storage->ReadValue("CurrentDevice", "ActiveMovie"); });
+    QObject::connect(window.Storage, &TFormPlacement::OnSavePlacement, &window,
+                     [&] { window.Storage->WriteValue("CurrentDevice", "WaveAudio"); });
+    ShowAndWait(window);
+    EXPECT_EQ(restored, "MPEGVideo");
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(Stored("CurrentDevice"), "WaveAudio");
+}
+
+TEST_F(FormStorageTest, StoredPropsKeepOnlyEntriesThatNameAComponent) {
+    StoredWindow window;
+    window.Storage->SetStoredProps({"NoSuchBox.Checked", "CheckBoxLoop.", ".Checked",
+                                    " CheckBoxLoop . Checked ", "CheckBoxFullScreen.Checked"});
+    Store("CheckBoxLoop_Checked", "True");
+    ShowAndWait(window);
+    EXPECT_TRUE(window.CheckBoxLoop->isChecked());
+    EXPECT_EQ(window.Storage->StoredProps(),
+              QStringList({" CheckBoxLoop . Checked ", "CheckBoxFullScreen.Checked"}));
+    delete window.CheckBoxFullScreen;
+    EXPECT_EQ(window.Storage->StoredProps(), QStringList{" CheckBoxLoop . Checked "});
+    ASSERT_TRUE(window.close());
+    EXPECT_FALSE(Raw("CheckBoxFullScreen_Checked").isValid());
+}
+
+TEST_F(FormStorageTest, MinimisedMainWindowMinimisesOnceShown) {
+    Store("ShowCmd", "2");
+    StoredWindow window;
+    TFormPlacement::SetApplicationMainWindow(&window);
+    window.show();
+    EXPECT_FALSE(window.isMinimized()) << "shown normal first";
+    QTRY_VERIFY(window.isMinimized());
+}
+
+TEST_F(FormStorageTest, StoreTextsAreLocalisable) {
+    StoredWindow window;
+    QStringList names;
+    for (const LocalizableProperty& property : localizableProperties(window.Storage, false)) {
+        names.append(property.name);
+    }
+    names.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(names, QStringList({"IniFileName", "IniSection", "StoredProps"}));
+    EXPECT_EQ(window.Storage->objectName(), "FormStorage");
+}
+
+}  // namespace
+}  // namespace cinevan
