@@ -1,10 +1,14 @@
 #include "app/AppInit.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 
 #include "app/AlterEgo.h"
+#include "platform/FolderSearch.h"
 #include "platform/PrivateProfile.h"
+#include "platform/ShellAssociation.h"
 
 namespace cinevan {
 
@@ -47,6 +51,79 @@ bool ProgramOptions::RunAMovieSetup() const {
 
 bool ProgramOptions::ReadBreakOnError() const {
     return ReadBool("Options", "BreakOnError", false);
+}
+
+QString ProgramOptions::ReadVideoCDList() const {
+    return QString::fromLocal8Bit(PrivateProfile(FFileName).ReadString("Options", "VideoCDList"));
+}
+
+bool ProgramOptions::ReadVideoCDAuto() const {
+    return ReadBool("Options", "VideoCDAuto", false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Video CD search
+
+VideoCDSearch VideoCDSearch::ForProgram() {
+    return VideoCDSearch(ProgramOptions::ForProgram(), DriveTable::FromSystem(), ProgramFilePath());
+}
+
+std::optional<QStringList> VideoCDSearch::FindVideoCD() const {
+    const QString list = FOptions.ReadVideoCDList();
+    QString home = FDrives.DriveOf(FProgramPath);
+    std::optional<QStringList> result = ScanVideoCDDrive(home, list);
+    for (qsizetype i = 0; !result && i < FDrives.Drives().size(); ++i) {
+        QString root = FDrives.Drives()[i].root;
+        if (root != home) {
+            result = ScanVideoCDDrive(root, list);
+        }
+    }
+    return result;
+}
+
+std::optional<QStringList> VideoCDSearch::ScanVideoCDDrive(QString& root,
+                                                           const QString& list) const {
+    if (!FDrives.IsCdRom(root)) {
+        root.clear();
+        return std::nullopt;
+    }
+    if (!list.isEmpty()) {
+        const QString file = ResolvePathNoCase(root, list);
+        // Relative names inside the listed file resolve against the disc.
+        if (!file.isEmpty() && QFileInfo(file).isFile() && QDir::setCurrent(root)) {
+            return QStringList{file};
+        }
+    }
+    const QString folder = FindEntryNoCase(root, QStringLiteral("mpegav"));
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        return std::nullopt;
+    }
+    QStringList tracks = ListFilesNoCase(folder, QStringLiteral(".dat"));
+    if (tracks.isEmpty()) {
+        return std::nullopt;
+    }
+    return tracks;
+}
+
+bool VideoCDSearch::IsVideoCDAutoStart() const {
+    return FDrives.IsCdRom(FDrives.DriveOf(FProgramPath)) && FOptions.ReadVideoCDAuto();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shell integration
+
+void RegisterMovieListType(const QString& ext) {
+    const QString program = ProgramFilePath();
+    // An association without a program would only break double-clicking a list.
+    if (program.isEmpty()) {
+        return;
+    }
+    const ShellAssociation shell = ShellAssociation::ForUser();
+    const bool updateDatabase = shell.MimeDatabaseNeedsUpdate(ext);
+    if (shell.Register(ext, program) && updateDatabase) {
+        // Only needed when the type is new or changed, so start-up rarely waits for it.
+        shell.UpdateMimeDatabase(5000);
+    }
 }
 
 }  // namespace cinevan

@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
+
+#include "platform/DriveTable.h"
 
 namespace cinevan {
 
@@ -24,6 +27,14 @@ public:
     // skipping them; false when missing or not a number.
     bool ReadBreakOnError() const;
 
+    // Option "VideoCDList" of section "Options": a file on a Video CD that replaces the disc's
+    // tracks when present, relative to the disc's root; empty when missing.
+    QString ReadVideoCDList() const;
+
+    // Option "VideoCDAuto" of section "Options": play the Video CD at start when the program
+    // runs from a CD-ROM drive; false when missing or not a number.
+    bool ReadVideoCDAuto() const;
+
     bool ReadBool(const QByteArray& section, const QByteArray& key, bool defaultValue) const;
 
     // Starts the movie driver's installer named by "CmdLine" of section "AMovie Setup",
@@ -33,5 +44,41 @@ public:
 private:
     QString FFileName;
 };
+
+// The search for a Video CD in the CD-ROM drives. Names on the discs are matched without regard
+// to case; every failure gives none (or false), never a message.
+class VideoCDSearch {
+public:
+    VideoCDSearch(ProgramOptions options, DriveTable drives, QString programPath)
+        : FOptions(std::move(options)),
+          FDrives(std::move(drives)),
+          FProgramPath(std::move(programPath)) {}
+
+    // The options, drives and file of the running program.
+    static VideoCDSearch ForProgram();
+
+    // The drive of the program first, then every other drive in drive order; the first
+    // CD-ROM drive that gives a result ends the search. The result is the one file named by
+    // "VideoCDList" when the disc holds it (and the disc's root becomes the current folder),
+    // else the "*.dat" files of the disc's "mpegav" folder in the order the folder lists them.
+    std::optional<QStringList> FindVideoCD() const;
+
+    // The search on one drive with the "VideoCDList" value `list`. `root` is cleared when it is
+    // not a CD-ROM drive.
+    std::optional<QStringList> ScanVideoCDDrive(QString& root, const QString& list) const;
+
+    // True when the program runs from a CD-ROM drive and option "VideoCDAuto" is set.
+    bool IsVideoCDAutoStart() const;
+
+private:
+    ProgramOptions FOptions;
+    DriveTable FDrives;
+    QString FProgramPath;
+};
+
+// Associates the movie-list extension `ext` (".mls") with the running program for the user's
+// desktop: double-clicking a list opens it, the action "play" plays it at once. Rewritten on
+// every call; failures end it silently.
+void RegisterMovieListType(const QString& ext);
 
 }  // namespace cinevan

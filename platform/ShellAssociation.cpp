@@ -168,9 +168,19 @@ bool ShellAssociation::MimeDatabaseNeedsUpdate(const QString& ext) const {
            ReadExistingFile(MimePackageFile()) != MimePackage(ext);
 }
 
-bool ShellAssociation::StartMimeDatabaseUpdate() const {
+bool ShellAssociation::UpdateMimeDatabase(int timeoutMs) const {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
-    return !tool.isEmpty() && QProcess::startDetached(tool, {MimeFolder()});
+    if (tool.isEmpty()) {
+        return false;
+    }
+    QProcess update;
+    // Its advice about search paths is of no use to anyone here.
+    update.setStandardOutputFile(QProcess::nullDevice());
+    update.setStandardErrorFile(QProcess::nullDevice());
+    update.start(tool, {MimeFolder()});
+    // A tool that hangs is ended when `update` goes out of scope.
+    return update.waitForFinished(timeoutMs) && update.exitStatus() == QProcess::NormalExit &&
+           update.exitCode() == 0;
 }
 
 }  // namespace cinevan

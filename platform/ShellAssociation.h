@@ -32,9 +32,9 @@ public:
     // Register() writes it: no database, or a package file that differs.
     bool MimeDatabaseNeedsUpdate(const QString& ext) const;
 
-    // Starts update-mime-database on the data folder's "mime" folder when the tool is
-    // installed, without waiting for it. False when it is missing or cannot be started.
-    bool StartMimeDatabaseUpdate() const;
+    // Runs update-mime-database on the data folder's "mime" folder when the tool is installed
+    // and waits for it at most `timeoutMs`. True when it ran and succeeded.
+    bool UpdateMimeDatabase(int timeoutMs) const;
 
     QString MimePackageFile() const;
     QString DesktopFile() const;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,6 +66,158 @@ TEST(ProgramOptions, TheInstallerRunsOnlyWhenNamedAndStartable) {
     EXPECT_TRUE(options.RunAMovieSetup());
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 5000))
         << "the command line, quotes included, reaches the installer";
+}
+
+// A fake machine for the Video CD search: drive c is a hard disk, drives d, e and f are CD-ROM
+// drives (sr0, sr1, sr2). Each drive is a folder mounted in a fake mount table; the options file
+// lies in the temporary folder.
+class VideoCDSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QByteArray mounts;
+        const QList<std::pair<QString, QByteArray>> drives = {
+            {"c", "/dev/sda1 "}, {"d", "/dev/sr0 "}, {"e", "/dev/sr1 "}, {"f", "/dev/sr2 "}};
+        for (const auto& [drive, device] : drives) {
+            ASSERT_TRUE(QDir().mkpath(Root(drive)));
+            mounts += device + QFile::encodeName(Root(drive)) + " iso9660 ro 0 0\n";
+        }
+        for (const char* device : {"sr0", "sr1", "sr2", "sda"}) {
+            ASSERT_TRUE(QDir().mkpath(folder_.path() + "/block/" + device));
+        }
+        Write(folder_.path() + "/mounts", mounts);
+        previousFolder_ = QDir::currentPath();
+    }
+
+    void TearDown() override { QDir::setCurrent(previousFolder_); }
+
+    QString Root(const QString& drive) const { return folder_.path() + "/" + drive + "/"; }
+
+    static void Write(const QString& name, const QByteArray& text = "track") {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+
+    // A Video CD in `drive` with the track files `names` in its "mpegav" folder.
+    QStringList VideoCD(const QString& drive, const QStringList& names,
+                        const QString& folder = "MPEGAV") {
+        for (const QString& name : names) {
+            Write(Root(drive) + folder + "/" + name);
+        }
+        return Tracks(Root(drive) + folder);
+    }
+
+    // The track files of a folder in the order the file system lists them.
+    static QStringList Tracks(const QString& folder) {
+        QStringList tracks;
+        QDirIterator it(folder, {"*.dat"}, QDir::Files);
+        while (it.hasNext()) {
+            tracks.append(it.next());
+        }
+        return tracks;
+    }
+
+    VideoCDSearch Search(const QString& programDrive, const QByteArray& options = {}) {
+        Write(folder_.path() + "/player.ini", options);
+        return VideoCDSearch(ProgramOptions(folder_.path() + "/player.ini"),
+                             DriveTable(folder_.path() + "/mounts", folder_.path() + "/block"),
+                             Root(programDrive) + "bin/cinevan");
+    }
+
+    QTemporaryDir folder_;
+    QString previousFolder_;
+};
+
+TEST_F(VideoCDSearchTest, TheProgramsOwnCdDriveComesFirst) {
+    VideoCD("d", {"AVSEQ01.DAT"});
+    const QStringList onE = VideoCD("e", {"AVSEQ01.DAT", "AVSEQ02.DAT"});
+    const QStringList onF = VideoCD("f", {"AVSEQ01.DAT"});
+    EXPECT_EQ(Search("f").FindVideoCD(), onF);
+    EXPECT_EQ(Search("e").FindVideoCD(), onE);
+}
+
+TEST_F(VideoCDSearchTest, TheFirstCdDriveWithAVideoCdGivesTheResult) {
+    Write(Root("c") + "mpegav/AVSEQ01.DAT");  // not a CD-ROM drive
+    Write(Root("d") + "readme.txt");
+    const QStringList onF = VideoCD("f", {"AVSEQ01.DAT", "AVSEQ02.DAT", "AVSEQ03.DAT"});
+    EXPECT_EQ(Search("c").FindVideoCD(), onF);
+    EXPECT_EQ(Search("d").FindVideoCD(), onF) << "the program's own drive holds no Video CD";
+}
+
+TEST_F(VideoCDSearchTest, NamesOnTheDiscIgnoreCaseAndKeepTheFolderOrder) {
+    const QStringList tracks =
+        VideoCD("e", {"avseq01.dat", "AvSeq02.Dat", "MUSIC01.DAT"}, "MpegAv");
+    ASSERT_EQ(tracks.size(), 3);
+    Write(Root("e") + "MpegAv/avseq01.dat.txt");
+    Write(Root("e") + "MpegAv/.hidden.dat");
+    ASSERT_TRUE(QDir().mkpath(Root("e") + "MpegAv/folder.dat"));
+    EXPECT_EQ(Search("c").FindVideoCD(), tracks);
+}
+
+TEST_F(VideoCDSearchTest, DiscsWithoutTracksGiveNothing) {
+    VideoCDSearch search = Search("c");
+    EXPECT_EQ(search.FindVideoCD(), std::nullopt) << "no disc in any drive";
+    Write(Root("d") + "mpegav");  // a file, not a folder
+    ASSERT_TRUE(QDir().mkpath(Root("e") + "MPEGAV/SUB.DAT"));
+    Write(Root("e") + "MPEGAV/INFO.VCD");
+    EXPECT_EQ(search.FindVideoCD(), std::nullopt);
+    EXPECT_EQ(VideoCDSearch(ProgramOptions(""), DriveTable(folder_.path() + "/none", ""), "")
+                  .FindVideoCD(),
+              std::nullopt)
+        << "no drives at all";
+}
+
+TEST_F(VideoCDSearchTest, TheVideoCdListReplacesTheTracks) {
+    VideoCD("e", {"AVSEQ01.DAT"});
+    Write(Root("e") + "Lists/Main.mls", "mpegav/avseq01.dat\n");
+    const auto result = Search("c", "[Options]\nVideoCDList=lists\\MAIN.MLS\n").FindVideoCD();
+    EXPECT_EQ(result, QStringList{Root("e") + "Lists/Main.mls"});
+    EXPECT_EQ(QDir::currentPath() + "/", Root("e")) << "relative names resolve on the disc";
+}
+
+TEST_F(VideoCDSearchTest, AMissingVideoCdListFallsBackToTheTracks) {
+    const QStringList onE = VideoCD("e", {"AVSEQ01.DAT"});
+    ASSERT_TRUE(QDir().mkpath(Root("e") + "list.mls"));
+    Write(Root("c") + "x.mls");
+    EXPECT_EQ(Search("c", "[Options]\nVideoCDList=list.mls\n").FindVideoCD(), onE)
+        << "a folder is no list";
+    EXPECT_EQ(Search("c", "[Options]\nVideoCDList=../../c/x.mls\n").FindVideoCD(), onE)
+        << "the list never leaves the disc";
+    EXPECT_EQ(QDir::currentPath(), previousFolder_);
+}
+
+TEST_F(VideoCDSearchTest, ScanningADriveThatIsNoCdRomClearsItsRoot) {
+    VideoCD("d", {"AVSEQ01.DAT"});
+    const VideoCDSearch search = Search("c");
+    QString root = Root("c");
+    EXPECT_EQ(search.ScanVideoCDDrive(root, {}), std::nullopt);
+    EXPECT_TRUE(root.isEmpty());
+    root = Root("d");
+    EXPECT_EQ(search.ScanVideoCDDrive(root, {}), QStringList{Root("d") + "MPEGAV/AVSEQ01.DAT"});
+    EXPECT_EQ(root, Root("d"));
+}
+
+TEST_F(VideoCDSearchTest, AutoStartNeedsTheOptionAndTheProgramOnACdRom) {
+    EXPECT_FALSE(Search("c", "[Options]\nVideoCDAuto=1\n").IsVideoCDAutoStart());
+    EXPECT_TRUE(Search("d", "[Options]\nVideoCDAuto=1\n").IsVideoCDAutoStart());
+    EXPECT_TRUE(Search("e", "[Options]\nVideoCDAuto=0x10\n").IsVideoCDAutoStart());
+    EXPECT_FALSE(Search("d", "[Options]\nVideoCDAuto=0\n").IsVideoCDAutoStart());
+    EXPECT_FALSE(Search("d", "[Options]\nVideoCDAuto=yes\n").IsVideoCDAutoStart());
+    EXPECT_FALSE(Search("d").IsVideoCDAutoStart());
+}
+
+TEST(RegisterMovieListType, AssociatesListsWithTheRunningProgram) {
+    RegisterMovieListType(".mls");
+    QFile desktop(QFile::decodeName(qgetenv("XDG_DATA_HOME")) +
+                  "/applications/cinevan-movielist.desktop");
+    ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    EXPECT_TRUE(desktop.readAll().contains("Exec=\"" + program + "\" %f /play\n"));
+    if (!QStandardPaths::findExecutable("update-mime-database").isEmpty()) {
+        EXPECT_TRUE(QFile::exists(QFile::decodeName(qgetenv("XDG_DATA_HOME")) + "/mime/mime.cache"))
+            << "the new type reaches the mime database";
+    }
 }
 
 }  // namespace
