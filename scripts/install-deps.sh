@@ -20,6 +20,8 @@ packages=(
   ffmpeg imagemagick
   xvfb xauth openbox xdotool x11-utils dbus-x11 at-spi2-core python3-pyatspi
   fonts-dejavu-core fonts-liberation
+  # the movie-list file type reaches the desktop's mime database (optional at run time)
+  shared-mime-info
 )
 
 export DEBIAN_FRONTEND=noninteractive
