@@ -98,7 +98,7 @@ QRect PreviewRect(const QRect& box, QSize picture) {
     return {box.left(), box.top(), MulDiv(pw, box.height(), ph), box.height()};
 }
 
-QStringList NameFiltersOf(const QString& filter) {
+QStringList PictureNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -276,7 +276,7 @@ void TOpenPictureDialog::Configure(QFileDialog& dialog) const {
         dialog.setWindowTitle(FTitle);
     }
     dialog.setDefaultSuffix(FDefaultExt);
-    const QStringList filters = NameFiltersOf(FFilter);
+    const QStringList filters = PictureNameFilters(FFilter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(FFilterIndex - 1, filters.first()));

@@ -27,7 +27,7 @@ QRect PreviewRect(const QRect& box, QSize picture);
 
 // Converts a filter of "description|patterns|description|patterns..." pairs (patterns
 // separated by ';') into the name filters of a Qt file dialog.
-QStringList NameFiltersOf(const QString& filter);
+QStringList PictureNameFilters(const QString& filter);
 
 // A "description|patterns|..." filter for every picture format the picture holder knows: all
 // of them first, then one entry per format.

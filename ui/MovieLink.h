@@ -2,8 +2,11 @@
 
 #include <QDialog>
 
+#include "playback/TimeValues.h"
+
 class QCheckBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QFrame;
@@ -12,14 +15,37 @@ class QToolButton;
 
 namespace cinevan {
 
+class MovieList;
+class PlayerController;
 class TImageEx;
+class TMaskEdit;
+class TOpenPictureDialog;
 
-// The Edit Movie Link dialog: title, cover picture and selection of one movie entry.
+// The time pattern the start and stop boxes show: the locale's long time format, in its
+// 24-hour form when the locale writes a day-half designator the boxes have no room for.
+TimeLocale EditTimeLocale(TimeLocale locale = TimeLocale::system());
+
+// The Edit Movie Link dialog: title, cover picture and selection of the movie entry selected
+// in the Movie List Editor, written back into the main window's movie list on OK.
 class TFormEdit : public QDialog {
     Q_OBJECT
 
 public:
     explicit TFormEdit(QWidget* parent = nullptr);
+
+    // Handlers named after their components.
+    void FormShow();
+    void CheckBoxSelectionClick();
+    void ButtonClearClick();
+    void ButtonImageClick();
+    void EditStartExit();
+    void EditStopExit();
+    void SpeedButtonStartClick();
+    void SpeedButtonStopClick();
+    // True when the key was taken.
+    bool EditStartKeyDown(const QKeyEvent& event);
+    bool EditStopKeyDown(const QKeyEvent& event);
+    void ButtonOKClick();
 
     QLabel* LabelImage = nullptr;
     QFrame* PanelImage = nullptr;
@@ -33,18 +59,36 @@ public:
     QCheckBox* CheckBoxSelection = nullptr;
     QGroupBox* GroupBoxSelection = nullptr;
     QLabel* LabelStart = nullptr;
-    QLineEdit* EditStart = nullptr;
+    TMaskEdit* EditStart = nullptr;
     QToolButton* SpeedButtonStart = nullptr;
     QLabel* LabelStop = nullptr;
-    QLineEdit* EditStop = nullptr;
+    TMaskEdit* EditStop = nullptr;
     QToolButton* SpeedButtonStop = nullptr;
     QFrame* PanelBottom = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
+    TOpenPictureDialog* OpenPictureDialog = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
+    void CreateSelectionGroup();
+    void CreateBottomPanel();
+    void CreatePictureDialog();
+    void ConnectHandlers();
     void FormCreate();
+
+    // The entry selected in the Movie List Editor, -1 for none.
+    static int SelectedIndex();
+    static PlayerController* Player();
+    void LoadPicture(MovieList& list, int index);
+    void ShowTime(TMaskEdit* edit, double value) const;
+    double TimeOf(const TMaskEdit* edit) const;
+    QByteArray StoredTime(const TMaskEdit* edit) const;
+    static bool IsAltEnter(const QKeyEvent& event);
 };
 
 }  // namespace cinevan

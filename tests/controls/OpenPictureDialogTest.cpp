@@ -57,7 +57,7 @@ TEST(PreviewRect, MulDivRoundsHalvesAwayFromZero) {
 }
 
 TEST(PictureFilter, ConvertsPairsIntoNameFilters) {
-    EXPECT_EQ(NameFiltersOf("Bitmaps (*.bmp;*.dib)|*.bmp;*.dib|All Files (*.*)|*.*"),
+    EXPECT_EQ(PictureNameFilters("Bitmaps (*.bmp;*.dib)|*.bmp;*.dib|All Files (*.*)|*.*"),
               (QStringList{"Bitmaps (*.bmp;*.dib) (*.bmp *.dib)", "All Files (*.*) (*)"}));
     EXPECT_EQ(DefaultPictureFilter(),
               "All (*.bmp;*.dib;*.jpg;*.jpeg;*.gif;*.ico;*.wmf;*.emf)|"

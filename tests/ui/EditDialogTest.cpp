@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+#include "controls/ImageEx.h"
+#include "controls/MaskEdit.h"
+#include "controls/OpenPictureDialog.h"
+#include "pictures/Picture.h"
+#include "playback/mci/SimulatedDevice.h"
+#include "ui/Forms.h"
+#include "ui/Main.h"
+#include "ui/MovieLink.h"
+#include "ui/MovieList.h"
+
+namespace cinevan {
+namespace {
+
+// Runs `action` on the first modal window that `wanted` accepts, polling while the code under
+// test runs its own event loops; gives up after a few seconds by rejecting whatever is open.
+void WhenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> action) {
+    auto* poll = new QTimer;
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && wanted(modal)) {
+            poll->deleteLater();
+            poll->stop();
+            action(modal);
+        } else if (started->elapsed() > 5000) {
+            poll->deleteLater();
+            poll->stop();
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->reject();
+            }
+        }
+    });
+    poll->start(10);
+}
+
+// The main window, the Movie List Editor and the dialog on simulated devices, reachable
+// through the process-wide window pointers as in the program.
+class EditDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mci::SimulatedTypeScript script;
+        script.name = "ActiveMovie";
+        script.defaultElement.lengthMs = 600000;
+        sim_.add(layer_, script);
+        main_ = std::make_unique<TFormMain>(layer_);
+        FormMain = main_.get();
+        main_->TimerOpen->stop();
+        editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
+        FormMovieList = editor_.get();
+        edit_ = std::make_unique<TFormEdit>(main_.get());
+        FormEdit = edit_.get();
+        for (TMaskEdit* box : {edit_->EditStart, edit_->EditStop}) {
+            box->ShowError = [this](QWidget*, const QString& text) { errors_.append(text); };
+        }
+    }
+
+    void TearDown() override {
+        FormEdit = nullptr;
+        edit_.reset();
+        FormMovieList = nullptr;
+        editor_.reset();
+        FormMain = nullptr;
+        main_.reset();
+    }
+
+    QString Movie(const QString& name) {
+        const QString path = folder_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("movie");
+        return path;
+    }
+
+    QString Cover(const QString& name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkGreen);
+        const QString path = folder_.filePath(name);
+        EXPECT_TRUE(image.save(path, "BMP"));
+        return path;
+    }
+
+    // Loads the files as the command line does: the first entry starts playing.
+    void Load(const QStringList& names) { main_->Player().ProcessCommandLine(names); }
+    MovieList& List() { return main_->Player().List(); }
+    PlayState State() { return main_->Player().State(); }
+    QString Field(int index, int field) {
+        return QString::fromLocal8Bit(List().GetMovieField(index, field));
+    }
+    void SetField(int index, int field, const QString& value) {
+        List().SetMovieField(index, field, value.toLocal8Bit());
+    }
+
+    // Opens the dialog for entry `index` of the editor's list, as its Edit button does but
+    // without a modal loop.
+    void Open(int index) {
+        editor_->ListBoxMovies->setCurrentRow(index);
+        edit_->show();
+        edit_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(edit_.get()));
+    }
+
+    static void Type(TMaskEdit* box, const QString& digits) {
+        box->setFocus(Qt::TabFocusReason);
+        box->selectAll();
+        QTest::keyClicks(box, digits);
+    }
+
+    // Moves the focus on to the title box, which runs the exit handler of the box left.
+    void Leave() {
+        edit_->EditTitle->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    }
+
+    static QString Long(int seconds) {
+        return FormatLongTime(SecondsToTime(seconds), EditTimeLocale());
+    }
+
+    QTemporaryDir folder_;
+    mci::DeviceLayer layer_;
+    mci::SimulatedDevices sim_;
+    std::unique_ptr<TFormMain> main_;
+    std::unique_ptr<TFormMovieList> editor_;
+    std::unique_ptr<TFormEdit> edit_;
+    QStringList errors_;
+};
+
+TEST_F(EditDialogTest, ShowsTheEntryAndItsDefaultTitle) {
+    const QString file = Movie("Summer Trip.v2.mpg");
+    Load({file});
+    const QByteArray line = List().Lines().at(0);
+    Open(0);
+    EXPECT_EQ(edit_->windowTitle(), "Edit Movie Link");
+    EXPECT_EQ(edit_->EditFileName->text(), file);
+    EXPECT_TRUE(edit_->EditFileName->isReadOnly());
+    EXPECT_EQ(edit_->EditTitle->text(), "Summer Trip.v2");
+    EXPECT_TRUE(edit_->EditTitle->hasFocus());
+    EXPECT_EQ(edit_->OpenPictureDialog->FileName(), "");
+    EXPECT_EQ(edit_->ImageLink->picture()->width(), 0);
+
+    QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
+    EXPECT_EQ(edit_->result(), QDialog::Accepted);
+    EXPECT_FALSE(edit_->isVisible());
+    EXPECT_EQ(List().Lines().at(0), line) << "the default title is not stored";
+}
+
+TEST_F(EditDialogTest, PlayingEntryIsPausedAndTakesTheCurrentPosition) {
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    ASSERT_EQ(State(), PlayState::Playing);
+    sim_.clock->advance(65200);
+    main_->Player().ActiveMovieTimer();
+    const int position = main_->Player().PositionSec();
+    ASSERT_GT(position, 60);
+
+    Open(0);
+    EXPECT_EQ(State(), PlayState::Paused);
+    EXPECT_TRUE(edit_->SpeedButtonStart->isEnabled());
+    EXPECT_TRUE(edit_->SpeedButtonStop->isEnabled());
+
+    QTest::mouseClick(edit_->SpeedButtonStart, Qt::LeftButton);
+    EXPECT_EQ(edit_->EditStart->MaskedText(), Long(position));
+    EXPECT_TRUE(edit_->EditStart->hasFocus());
+
+    edit_->EditStop->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit_->EditStop, Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(edit_->EditStop->MaskedText(), Long(position));
+    EXPECT_TRUE(edit_->isVisible()) << "Alt+Enter does not press OK";
+
+    edit_->reject();
+    EXPECT_EQ(State(), PlayState::Paused) << "closing the dialog does not resume";
+}
+
+TEST_F(EditDialogTest, OtherEntriesLeavePlaybackAndDisableThePositionButtons) {
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    Open(1);
+    EXPECT_EQ(State(), PlayState::Playing);
+    EXPECT_FALSE(edit_->SpeedButtonStart->isEnabled());
+    EXPECT_FALSE(edit_->SpeedButtonStop->isEnabled());
+
+    SetField(1, MovieList::kStart, "0:00:10");
+    edit_->hide();
+    Open(1);
+    ASSERT_TRUE(edit_->CheckBoxSelection->isChecked());
+    const QString before = edit_->EditStart->MaskedText();
+    edit_->EditStart->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit_->EditStart, Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(edit_->EditStart->MaskedText(), before);
+    EXPECT_TRUE(edit_->isVisible()) << "Alt+Enter with a disabled button does nothing";
+}
+
+TEST_F(EditDialogTest, SelectionCheckBoxFollowsTheStoredTimes) {
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    Open(1);
+    EXPECT_FALSE(edit_->CheckBoxSelection->isChecked());
+    EXPECT_FALSE(edit_->GroupBoxSelection->isVisible());
+    EXPECT_EQ(edit_->EditStart->MaskedText(), Long(0));
+    EXPECT_EQ(edit_->EditStop->MaskedText(), Long(0));
+    edit_->hide();
+
+    SetField(1, MovieList::kStop, "0:02:00");
+    SetField(1, MovieList::kStart, "nonsense");
+    Open(1);
+    EXPECT_TRUE(edit_->CheckBoxSelection->isChecked());
+    EXPECT_TRUE(edit_->GroupBoxSelection->isVisible());
+    EXPECT_EQ(edit_->EditStart->MaskedText(), Long(0)) << "an invalid time shows as 0";
+    EXPECT_EQ(edit_->EditStop->MaskedText(), Long(120));
+
+    QTest::mouseClick(edit_->CheckBoxSelection, Qt::LeftButton);
+    EXPECT_FALSE(edit_->GroupBoxSelection->isVisible());
+}
+
+TEST_F(EditDialogTest, LeavingABoxKeepsStartAndStopInOrder) {
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    SetField(1, MovieList::kStart, "00:01:00");
+    SetField(1, MovieList::kStop, "00:02:00");
+    Open(1);
+
+    Type(edit_->EditStop, "000030");
+    Leave();
+    EXPECT_EQ(edit_->EditStart->MaskedText(), Long(30)) << "the start moves down to the stop";
+
+    Type(edit_->EditStart, "000500");
+    Leave();
+    EXPECT_EQ(edit_->EditStop->MaskedText(), Long(300)) << "the stop moves up to the start";
+
+    Type(edit_->EditStop, "000000");
+    Leave();
+    Type(edit_->EditStart, "001000");
+    Leave();
+    EXPECT_EQ(edit_->EditStop->MaskedText(), Long(0)) << "a stop of 0 is never corrected";
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(EditDialogTest, OkWritesTitleAndSelectionInOrder) {
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    Open(1);
+    edit_->EditTitle->setText("Second, the best");
+    QTest::mouseClick(edit_->CheckBoxSelection, Qt::LeftButton);
+    ASSERT_TRUE(edit_->GroupBoxSelection->isVisible());
+    Type(edit_->EditStop, "000100");
+    Leave();
+    QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
+    EXPECT_FALSE(edit_->isVisible());
+    EXPECT_EQ(Field(1, MovieList::kTitle), "Second, the best");
+    EXPECT_EQ(Field(1, MovieList::kStart), "") << "a start of 0 is stored empty";
+    EXPECT_EQ(Field(1, MovieList::kStop), "00:01:00");
+    EXPECT_EQ(editor_->ListBoxMovies->item(1)->text(), "Second, the best");
+    EXPECT_EQ(State(), PlayState::Playing) << "another entry's changes leave playback alone";
+
+    Open(1);
+    EXPECT_TRUE(edit_->CheckBoxSelection->isChecked());
+    QTest::mouseClick(edit_->CheckBoxSelection, Qt::LeftButton);
+    QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
+    EXPECT_EQ(Field(1, MovieList::kStart), "");
+    EXPECT_EQ(Field(1, MovieList::kStop), "") << "unchecked Selection empties the times";
+    EXPECT_EQ(Field(1, MovieList::kTitle), "Second, the best");
+}
+
+TEST_F(EditDialogTest, CancelWritesNothing) {
+    Load({Movie("a.mpg")});
+    const QByteArrayList lines = List().Lines();
+    Open(0);
+    edit_->EditTitle->setText("Changed");
+    QTest::mouseClick(edit_->CheckBoxSelection, Qt::LeftButton);
+    QTest::mouseClick(edit_->ButtonCancel, Qt::LeftButton);
+    EXPECT_EQ(edit_->result(), QDialog::Rejected);
+    EXPECT_EQ(List().Lines(), lines);
+}
+
+TEST_F(EditDialogTest, IncompleteTimeIsRefusedWithTheErrorText) {
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    SetField(1, MovieList::kStart, "00:01:00");
+    const QByteArray line = List().Lines().at(1);
+    Open(1);
+    edit_->EditStart->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit_->EditStart, Qt::Key_End);
+    QTest::keyClick(edit_->EditStart, Qt::Key_Backspace);
+    Leave();
+    EXPECT_TRUE(edit_->EditStart->hasFocus());
+    EXPECT_EQ(edit_->EditStart->cursorPosition(), 7);
+    EXPECT_EQ(errors_, QStringList{"Invalid input value.  Use escape key to abandon changes"});
+
+    QTest::keyClick(edit_->EditStart, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(edit_->isVisible()) << "OK does not store the incomplete time";
+    EXPECT_EQ(List().Lines().at(1), line);
+    EXPECT_EQ(errors_.size(), 2);
+
+    QTest::keyClick(edit_->EditStart, Qt::Key_Escape);
+    EXPECT_TRUE(edit_->isVisible()) << "the first Escape abandons the change";
+    EXPECT_EQ(edit_->EditStart->MaskedText(), Long(60));
+    QTest::keyClick(edit_->EditStart, Qt::Key_Escape);
+    EXPECT_FALSE(edit_->isVisible());
+}
+
+TEST_F(EditDialogTest, ClearRemovesTheCoverAndTheMainPreview) {
+    const QString cover = Cover("cover.bmp", 40, 30);
+    Load({Movie("a.mpg")});
+    SetField(0, MovieList::kCover, cover);
+    main_->LoadCoverPreview();
+    ASSERT_EQ(main_->ImagePreview->picture()->width(), 40);
+
+    Open(0);
+    EXPECT_EQ(edit_->OpenPictureDialog->FileName(), cover);
+    EXPECT_EQ(edit_->ImageLink->picture()->width(), 40);
+    QTest::mouseClick(edit_->ButtonClear, Qt::LeftButton);
+    EXPECT_EQ(edit_->ImageLink->picture()->width(), 0);
+    QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
+    EXPECT_EQ(Field(0, MovieList::kCover), "");
+    EXPECT_EQ(main_->ImagePreview->picture()->width(), 0);
+}
+
+TEST_F(EditDialogTest, BrowseLoadsTheChosenCoverAndReportsBadPictures) {
+    const QString good = Cover("good.bmp", 50, 20);
+    const QString bad = folder_.filePath("bad.jpg");
+    {
+        QFile file(bad);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("no picture");
+    }
+    Load({Movie("a.mpg")});
+    Open(0);
+
+    const auto choose = [](const QString& path) {
+        WhenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+                  [path](QWidget* w) {
+                      static_cast<QFileDialog*>(w)->selectFile(path);
+                      QMetaObject::invokeMethod(w, "accept");
+                  });
+    };
+    choose(good);
+    edit_->ButtonImageClick();
+    EXPECT_EQ(edit_->ImageLink->picture()->width(), 50);
+    EXPECT_EQ(QFileInfo(edit_->OpenPictureDialog->FileName()), QFileInfo(good));
+
+    choose(bad);
+    QString message;
+    WhenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+              [&message](QWidget* w) {
+                  message = static_cast<QMessageBox*>(w)->text();
+                  static_cast<QMessageBox*>(w)->accept();
+              });
+    edit_->ButtonImageClick();
+    EXPECT_FALSE(message.isEmpty()) << "the picture library's error is shown";
+    EXPECT_EQ(edit_->ImageLink->picture()->width(), 0);
+    QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
+    EXPECT_EQ(QFileInfo(Field(0, MovieList::kCover)), QFileInfo(bad))
+        << "the chosen name is stored although it did not load";
+}
+
+TEST(EditTimeLocale, KeepsTwentyFourHourFormatsAndDropsDayHalves) {
+    TimeLocale locale;
+    locale.longTimeFormat = "HH:mm:ss";
+    EXPECT_EQ(EditTimeLocale(locale).longTimeFormat, "HH:mm:ss");
+    locale.longTimeFormat = "h:mm:ss AP";
+    locale.timeSeparator = u'.';
+    EXPECT_EQ(EditTimeLocale(locale).longTimeFormat, "HH.mm.ss");
+    EXPECT_EQ(FormatLongTime(SecondsToTime(13 * 3600 + 5), EditTimeLocale(locale)), "13.00.05");
+}
+
+}  // namespace
+}  // namespace cinevan
