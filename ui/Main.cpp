@@ -430,6 +430,7 @@ void TFormMain::FormCreate() {
     FCheckSpread = static_cast<float>(kChecksDesignWidth) / (kShuffleLeft - kFullLeft);
     AddSystemMenuItems();
     FPlayer->SetBreakOnError(ProgramOptions::ForProgram().ReadBreakOnError());
+    RegisterMovieListType(QStringLiteral(".mls"));
     FPlayer->SetSetupRunner([] { return ProgramOptions::ForProgram().RunAMovieSetup(); });
     // The device type used until the stored choice is read.
     FPlayer->SetDeviceName(QStringLiteral("ActiveMovie"));
@@ -733,6 +734,9 @@ void TFormMain::PanelTrackerResize() {
 void TFormMain::TimerOpenTimer() {
     TimerOpen->stop();
     FPlayer->ProcessCommandLine(FArguments);
+    if (!FPlayer->HasMovies() && VideoCDSearch::ForProgram().IsVideoCDAutoStart()) {
+        BitBtnVideoCDClick();
+    }
 }
 
 void TFormMain::BitBtnOpenClick() {
@@ -745,7 +749,15 @@ void TFormMain::BitBtnOpenClick() {
 
 void TFormMain::BitBtnVideoCDClick() {
     FPlayer->SetCloseAtEnd(false);
-    // The Video CD search of the options comes later; until then no disc is found.
+    const std::optional<QStringList> tracks = VideoCDSearch::ForProgram().FindVideoCD();
+    if (!tracks) {
+        return;
+    }
+    QByteArrayList names;
+    for (const QString& track : *tracks) {
+        names.append(QFile::encodeName(track));
+    }
+    FPlayer->LoadVideoCD(names);
 }
 
 void TFormMain::ItemAboutClick() {
