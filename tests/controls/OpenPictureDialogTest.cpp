@@ -233,5 +233,38 @@ TEST(OpenPictureDialog, PreviewFollowsTheSelectionAndExecuteReturnsTheChoice) {
     EXPECT_EQ(QFileInfo(dialog.FileName()), QFileInfo(path)) << "cancel keeps the file name";
 }
 
+// The dialog as a person sees it, with the preview of the selected file on the right. Saved
+// into the folder named by CINEVAN_SCREENSHOT_DIR when that is set.
+TEST(OpenPictureDialog, PreviewPanelSitsRightOfTheStandardControls) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("landscape.bmp");
+    QImage image(320, 180, QImage::Format_RGB32);
+    image.fill(QColor(30, 90, 200));
+    ASSERT_TRUE(image.save(path, "BMP"));
+
+    TOpenPictureDialog dialog;
+    dialog.SetFileName(path);
+    QRect panelBounds;
+    QRect dialogBounds;
+    OnNextModal([&](QWidget* modal) {
+        modal->resize(640, 360);
+        QTest::qWait(200);  // the file list fills in from its own thread
+        auto* panel = modal->findChild<TPicturePanel*>("PicturePanel");
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->PictureLabel->text(), "Picture: (320x180)") << "the preset file";
+        panelBounds = QRect(panel->mapTo(modal, QPoint()), panel->size());
+        dialogBounds = modal->rect();
+        if (const QByteArray dir = qgetenv("CINEVAN_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            modal->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("open-picture.png"));
+        }
+        static_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_GT(panelBounds.left(), dialogBounds.width() / 2);
+    EXPECT_LE(panelBounds.right(), dialogBounds.right());
+    EXPECT_EQ(panelBounds.width(), 169);
+    EXPECT_GT(panelBounds.height(), 180);
+}
+
 }  // namespace
 }  // namespace cinevan

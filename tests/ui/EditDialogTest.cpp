@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "app/StrCont.h"
 #include "controls/ImageEx.h"
 #include "controls/MaskEdit.h"
 #include "controls/OpenPictureDialog.h"
@@ -364,6 +366,31 @@ TEST_F(EditDialogTest, BrowseLoadsTheChosenCoverAndReportsBadPictures) {
     QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
     EXPECT_EQ(QFileInfo(Field(0, MovieList::kCover)), QFileInfo(bad))
         << "the chosen name is stored although it did not load";
+}
+
+TEST_F(EditDialogTest, CatalogReplacesTextsFilterAndEditMask) {
+    const QString catalog = folder_.filePath("cinevan.str");
+    {
+        QFile file(catalog);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "[FormEdit]\r\nFormEdit.Caption=Link bearbeiten\r\n"
+            "OpenPictureDialog.Title=Titelbild\r\nOpenPictureDialog.Filter=Bilder|*.bmp\r\n"
+            "EditStart.EditMask=!90.00.00;1;*\r\nSpeedButtonStop.Hint=Jetzt\r\n"
+            "LabelTitle.Caption=\r\n");
+    }
+    StringContainer().SetFileName(catalog);
+    const TFormEdit localized;
+    StringContainer().SetFileName(QString());
+    EXPECT_EQ(localized.windowTitle(), "Link bearbeiten");
+    EXPECT_EQ(localized.OpenPictureDialog->Title(), "Titelbild");
+    EXPECT_EQ(localized.OpenPictureDialog->Filter(), "Bilder|*.bmp");
+    EXPECT_EQ(localized.EditStart->EditMask(), "!90.00.00;1;*");
+    EXPECT_EQ(localized.EditStart->inputMask(), "09.99.99;*");
+    EXPECT_EQ(localized.EditStop->inputMask(), "09:99:99;_");
+    EXPECT_EQ(localized.SpeedButtonStop->toolTip(), "Jetzt");
+    EXPECT_EQ(localized.SpeedButtonStart->toolTip(), "Set current position (Alt+Enter)");
+    EXPECT_EQ(localized.LabelTitle->text(), "&Title") << "an empty value keeps the text";
 }
 
 TEST(EditTimeLocale, KeepsTwentyFourHourFormatsAndDropsDayHalves) {
