@@ -28,6 +28,7 @@
 #include "controls/ImageEx.h"
 #include "pictures/Picture.h"
 #include "platform/Numeric.h"
+#include "settings/FormStorage.h"
 #include "ui/About.h"
 #include "ui/ButtonGlyphs.h"
 #include "ui/ErrorDisplay.h"
@@ -103,16 +104,36 @@ TFormMain::TFormMain(mci::DeviceLayer& devices, QWidget* parent)
     setWindowTitle(QStringLiteral("Cinevan"));
     setFont(SansFont(11));
     setAcceptDrops(true);
+    CreateFormStorage();
     CreateControls();
     move(309, 105);
     resize(kClientWidth, kClientHeight);
     FormCreate();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    // The save at destruction asks the player for its device: run it while the player lives.
+    FormStorage->OwnerDestroy();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Construction
+
+// Placement, the four check boxes and the device name are kept across runs.
+void TFormMain::CreateFormStorage() {
+    FormStorage = new TFormStorage(this);
+    FormStorage->SetIniFileName(ProgramSettingsKey());
+    FormStorage->SetIniSection(QStringLiteral("Main"));
+    FormStorage->SetStoredProps(
+        {QStringLiteral("CheckBoxFullScreen.Checked"), QStringLiteral("CheckBoxLoop.Checked"),
+         QStringLiteral("CheckBoxOnTop.Checked"), QStringLiteral("CheckBoxShuffle.Checked")});
+    TFormPlacement::SetApplicationMainWindow(this);
+    TFormPlacement::SetErrorDisplay(ShowErrorBox);
+    connect(FormStorage, &TFormPlacement::OnSavePlacement, this,
+            [this] { FormStorageSavePlacement(); });
+    connect(FormStorage, &TFormPlacement::OnRestorePlacement, this,
+            [this] { FormStorageRestorePlacement(); });
+}
 
 void TFormMain::CreateControls() {
     auto* layout = new QVBoxLayout(this);
@@ -432,8 +453,6 @@ void TFormMain::FormCreate() {
     FPlayer->SetBreakOnError(ProgramOptions::ForProgram().ReadBreakOnError());
     RegisterMovieListType(QStringLiteral(".mls"));
     FPlayer->SetSetupRunner([] { return ProgramOptions::ForProgram().RunAMovieSetup(); });
-    // The device type used until the stored choice is read.
-    FPlayer->SetDeviceName(QStringLiteral("ActiveMovie"));
     // The application title keeps the program's name until the command line is read.
     RefreshButtons();
 }
@@ -478,6 +497,8 @@ void TFormMain::showEvent(QShowEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // Saved before stopping: leaving full screen would uncheck Full.
+    FormStorage->SaveOnClose();
     Guarded([&] { FPlayer->BitBtnStopClick(); });
     if (FormFullScreen) {
         FormFullScreen->hide();
@@ -682,11 +703,16 @@ bool TFormMain::FullScreenVisible() const {
 void TFormMain::CheckBoxOnTopClick() {
     QWidget* target = FullScreenVisible() ? static_cast<QWidget*>(FormFullScreen) : this;
     const bool onTop = CheckBoxOnTop->isChecked();
+    const bool beingShown = target == this && !FShown && isVisible();
     if (target->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
         target->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
     if (FShown || target != this) {
         target->show();
+    } else if (beingShown && !isVisible()) {
+        // The stored state is restored while the window is being shown, and a new window flag
+        // hides it again: show it once that showing is over.
+        QTimer::singleShot(0, this, [this] { show(); });
     }
 }
 
@@ -710,6 +736,15 @@ void TFormMain::MenuItemScale1Click() {
 
 void TFormMain::TabSheetMovieDblClick() {
     CheckBoxFullScreen->toggle();
+}
+
+void TFormMain::FormStorageSavePlacement() {
+    FormStorage->WriteValue(QStringLiteral("CurrentDevice"), FPlayer->DeviceName());
+}
+
+void TFormMain::FormStorageRestorePlacement() {
+    FPlayer->SetDeviceName(
+        FormStorage->ReadValue(QStringLiteral("CurrentDevice"), QStringLiteral("ActiveMovie")));
 }
 
 // ---------------------------------------------------------------------------------------------

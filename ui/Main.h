@@ -20,6 +20,7 @@ class QTimer;
 
 namespace cinevan {
 
+class TFormStorage;
 class TImageEx;
 
 // The main window: the cover or the video above, the black information strip, the transport
@@ -77,6 +78,8 @@ public:
     void MenuItemScale100Click(int percent);
     void MenuItemScale1Click();
     void TabSheetMovieDblClick();
+    void FormStorageSavePlacement();
+    void FormStorageRestorePlacement();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -88,6 +91,7 @@ protected:
 
 private:
     void FormCreate();
+    void CreateFormStorage();
     void CreateControls();
     void CreateBottomPanel();
     void CreateButtons(QWidget* parent);
@@ -157,6 +161,7 @@ public:
     QAction* MenuItemConfigure = nullptr;
     QAction* MenuItemUpdateDevice = nullptr;
     QMenu* SystemMenuPopup = nullptr;
+    TFormStorage* FormStorage = nullptr;
 };
 
 }  // namespace cinevan

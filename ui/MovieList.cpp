@@ -10,6 +10,7 @@
 
 #include "app/StrCont.h"
 #include "playback/PlayerController.h"
+#include "settings/FormStorage.h"
 #include "ui/Fonts.h"
 
 namespace cinevan {
@@ -19,7 +20,16 @@ TFormMovieList::TFormMovieList(PlayerController& player, QWidget* parent)
     setObjectName(QStringLiteral("FormMovieList"));
     setWindowTitle(QStringLiteral("Movie List Editor"));
     setFont(SansFont(11));
-    setMinimumSize(180, 132);
+    // Placement and the Linked state are kept across runs; the window is never dragged
+    // smaller than 180 x 132.
+    FormStorage = new TFormStorage(this);
+    FormStorage->SetIniFileName(ProgramSettingsKey());
+    FormStorage->SetIniSection(QStringLiteral("Playlist"));
+    FormStorage->SetStoredProps({QStringLiteral("CheckBoxLink.Checked")});
+    TWinMinMaxInfo limits;
+    limits.MinTrackWidth = 180;
+    limits.MinTrackHeight = 132;
+    FormStorage->SetMinMaxInfo(limits);
     CreateControls();
     resize(344, 286);
     FormCreate();

@@ -11,6 +11,7 @@ class QPushButton;
 namespace cinevan {
 
 class PlayerController;
+class TFormStorage;
 
 // The Movie List Editor: a tool window that shows the movie list as titles and edits it
 // through the player's list operations.
@@ -41,6 +42,7 @@ public:
     QPushButton* ButtonUp = nullptr;
     QPushButton* ButtonDown = nullptr;
     QCheckBox* CheckBoxLink = nullptr;
+    TFormStorage* FormStorage = nullptr;
 
 private:
     void FormCreate();
