@@ -14,6 +14,7 @@
 #include "ui/Main.h"
 #include "ui/MovieLink.h"
 #include "ui/MovieList.h"
+#include "ui/ProgramIcon.h"
 
 namespace cinevan {
 
@@ -67,6 +68,7 @@ int RunProgram(int& argc, char** argv) {
     // libmpv needs the C numeric locale; QApplication has just set it from the environment.
     std::setlocale(LC_NUMERIC, "C");
     SetApplicationTitle(QStringLiteral("Cinevanm"));
+    QApplication::setWindowIcon(ProgramIcon());
     PrepareCatalog(ProgramFilePath());
 
     const std::unique_ptr<mci::DeviceLayer> devices = mci::makeInstalledDeviceLayer();
