@@ -1,0 +1,89 @@
+"""The real player under Xvfb with a fake CD-ROM drive: the Video CD key plays the disc's
+tracks, and the movie-list type is known to the desktop after a start."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import Desktop  # noqa: E402
+
+PLAYER = os.environ["CINEVAN_BINARY"]
+MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
+BOTTOM_PANEL = 109
+
+
+def mount_field(path):
+    """A path as the kernel's mount table writes it."""
+    return (path.replace("\\", "\\134").replace(" ", "\\040")
+            .replace("\t", "\\011").replace("\n", "\\012"))
+
+
+class VideoCDTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="cinevan-vcd-")
+        self.disc = os.path.join(self.folder, "video cd")
+        os.makedirs(os.path.join(self.disc, "MPEGAV"))
+        for name in ("AVSEQ01.DAT", "AVSEQ02.DAT"):
+            shutil.copy(os.path.join(MEDIA, "track.dat"), os.path.join(self.disc, "MPEGAV", name))
+        os.makedirs(os.path.join(self.folder, "block", "sr0"))
+        self.mounts = os.path.join(self.folder, "mounts")
+        with open(self.mounts, "w") as f:
+            f.write(f"/dev/sr0 {mount_field(self.disc)} iso9660 ro 0 0\n")
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def test_alt_v_plays_the_tracks_of_the_disc(self):
+        with Desktop() as desktop:
+            desktop.env["CINEVAN_MOUNTS"] = self.mounts
+            desktop.env["CINEVAN_SYS_BLOCK"] = os.path.join(self.folder, "block")
+            desktop.start(PLAYER)
+            window = desktop.find_window("^Cinevan$")
+            time.sleep(1.0)
+            desktop.key(window, "alt+v")
+            # The tracks play in the order the folder lists them (an ISO 9660 disc lists them
+            # sorted; the folder standing in for it here need not).
+            first_track = os.listdir(os.path.join(self.disc, "MPEGAV"))[0]
+            self.assertEqual(desktop.wait_title(window, r"\[1/2\]"),
+                             os.path.splitext(first_track)[0] + " - [1/2]")
+            # The window that shows the video may be a new one with the same title.
+            window = desktop.find_window(r"\[1/2\]")
+            _, _, width, height = desktop.geometry(window)
+            page = (4, 4, width - 8, height - BOTTOM_PANEL - 8)
+            time.sleep(1.0)
+            first = desktop.screenshot(os.path.join(self.folder, "first.png"), window)
+            time.sleep(0.8)
+            second = desktop.screenshot(os.path.join(self.folder, "second.png"), window)
+            self.assertGreater(desktop.differing_pixels(first, second, *page), 500,
+                               "the track plays as moving video")
+
+    @unittest.skipUnless(shutil.which("gio"), "gio is not installed")
+    def test_the_desktop_opens_movie_lists_with_the_player(self):
+        with Desktop() as desktop:
+            desktop.start(PLAYER)
+            desktop.find_window("^Cinevan$")
+            movie_list = os.path.join(self.folder, "films.mls")
+            with open(movie_list, "w") as f:
+                f.write('"clip.mpg"\r\n')
+            info = subprocess.run(["gio", "info", "-a", "standard::content-type", movie_list],
+                                  env=desktop.env, capture_output=True, text=True, timeout=20)
+            self.assertIn("application/x-cinevan-movielist", info.stdout)
+            default = subprocess.run(["gio", "mime", "application/x-cinevan-movielist"],
+                                     env=desktop.env, capture_output=True, text=True,
+                                     timeout=20)
+            self.assertIn("cinevan-movielist.desktop", default.stdout.splitlines()[0])
+            entry = os.path.join(desktop.env["XDG_DATA_HOME"], "applications",
+                                 "cinevan-movielist.desktop")
+            with open(entry) as f:
+                text = f.read()
+            self.assertIn(f'Exec="{PLAYER}" %f\n', text)
+            self.assertIn(f'Exec="{PLAYER}" %f /play\n', text)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
