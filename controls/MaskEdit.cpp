@@ -190,7 +190,10 @@ void TMaskEdit::RejectExit(bool showError) {
     // The error box waits until the focus change that led here is over.
     FErrorPending = true;
     QTimer::singleShot(0, this, [this] {
-        ShowError(window(), kInvalidInput);
+        // A click that closed the window meanwhile (Cancel) makes the error moot.
+        if (isVisible()) {
+            ShowError(window(), kInvalidInput);
+        }
         FErrorPending = false;
     });
 }

@@ -85,5 +85,14 @@ TEST_F(MaskEditTest, AnUnchangedBoxIsNotChecked) {
     EXPECT_TRUE(errors_.isEmpty());
 }
 
+TEST_F(MaskEditTest, NoErrorOnceTheWindowClosedMeanwhile) {
+    edit_->setFocus();
+    QTest::keyClick(edit_, Qt::Key_1);
+    other_->setFocus(Qt::TabFocusReason);
+    window_.hide();
+    QApplication::processEvents();
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
 }  // namespace
 }  // namespace cinevan

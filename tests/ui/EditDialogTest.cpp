@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -366,6 +367,25 @@ TEST_F(EditDialogTest, BrowseLoadsTheChosenCoverAndReportsBadPictures) {
     QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
     EXPECT_EQ(QFileInfo(Field(0, MovieList::kCover)), QFileInfo(bad))
         << "the chosen name is stored although it did not load";
+}
+
+// The dialog as a person sees it. Saved into the folder named by CINEVAN_SCREENSHOT_DIR when
+// that is set.
+TEST_F(EditDialogTest, LayoutWithCoverAndSelection) {
+    Load({Movie("a.mpg")});
+    SetField(0, MovieList::kCover, Cover("cover.bmp", 160, 90));
+    SetField(0, MovieList::kStart, "0:01:05");
+    SetField(0, MovieList::kStop, "1:02:03");
+    Open(0);
+    EXPECT_EQ(edit_->size(), QSize(386, 194));
+    EXPECT_EQ(edit_->EditStart->MaskedText(), Long(65));
+    EXPECT_EQ(edit_->EditStop->MaskedText(), Long(3723));
+    const QRect shown = edit_->ImageLink->PictureRect();
+    EXPECT_NEAR(double(shown.width()) / shown.height(), 16.0 / 9, 0.05) << "the aspect ratio stays";
+    EXPECT_TRUE(edit_->ImageLink->rect().contains(shown));
+    if (const QByteArray dir = qgetenv("CINEVAN_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        edit_->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("edit-movie-link.png"));
+    }
 }
 
 TEST_F(EditDialogTest, CatalogReplacesTextsFilterAndEditMask) {
