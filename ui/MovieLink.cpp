@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 
 #include "app/StrCont.h"
@@ -94,7 +95,8 @@ TimeLocale EditTimeLocale(TimeLocale locale) {
     return locale;
 }
 
-TFormEdit::TFormEdit(QWidget* parent) : QDialog(parent) {
+TFormEdit::TFormEdit(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FormEdit"));
     setWindowTitle(QStringLiteral("Edit Movie Link"));
     setFont(SansFont(11));
@@ -125,7 +127,9 @@ void TFormEdit::CreateControls() {
         Make<QLabel>("LabelFileName", this, QRect(139, 4, -1, -1), QStringLiteral("&File name"));
     EditFileName = Make<QLineEdit>("EditFileName", this, QRect(139, 20, 242, 21));
     EditFileName->setReadOnly(true);
-    EditFileName->setBackgroundRole(QPalette::Button);
+    QPalette readOnly = EditFileName->palette();
+    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Button));
+    EditFileName->setPalette(readOnly);
     LabelTitle = Make<QLabel>("LabelTitle", this, QRect(139, 44, -1, -1), QStringLiteral("&Title"));
     EditTitle = Make<QLineEdit>("EditTitle", this, QRect(139, 60, 242, 21));
     CheckBoxSelection = Make<QCheckBox>("CheckBoxSelection", this, QRect(139, 86, 65, 17),
@@ -229,9 +233,15 @@ PlayerController* TFormEdit::Player() {
 
 void TFormEdit::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
+    if (event->spontaneous()) {
+        return;
     }
+    if (const QScreen* screen = this->screen()) {
+        QRect bounds(QPoint(), frameGeometry().size());
+        bounds.moveCenter(screen->availableGeometry().center());
+        move(bounds.topLeft());
+    }
+    FormShow();
 }
 
 void TFormEdit::FormShow() {
