@@ -104,8 +104,9 @@ void TSecretPanel::Deactivate() {
         ++FRun;
         FFrameBitmap = QImage();
         FHasFrame = false;
+        const std::lock_guard canvas(FCanvasLock);
+        FShownFrame = QImage();
     }
-    FShownFrame = QImage();
     if (OnStopPlay) {
         OnStopPlay(*this);
     }
@@ -285,9 +286,12 @@ void TSecretPanel::DrawFrame() {
         row.translate(0, FLineHeight);
     }
     painter.end();
+    {
+        const std::lock_guard canvas(FCanvasLock);
+        FShownFrame = FFrameBitmap;
+    }
     QMetaObject::invokeMethod(
-        this, [this, frame = FFrameBitmap, run = FRun] { ShowFrame(frame, run); },
-        Qt::QueuedConnection);
+        this, [this] { update(TextRect()); }, Qt::QueuedConnection);
 }
 
 void TSecretPanel::DrawLine(QPainter& painter, const QRect& row, const QString& line) const {
@@ -310,15 +314,9 @@ void TSecretPanel::PaintBackground(QPainter& painter, const QRect& rect, const Q
     }
 }
 
-void TSecretPanel::ShowFrame(const QImage& frame, quint64 run) {
-    {
-        const std::lock_guard lock(FFrameLock);
-        if (!FActive || run != FRun) {
-            return;  // a frame of a run that has ended
-        }
-    }
-    FShownFrame = frame;
-    update(TextRect());
+QImage TSecretPanel::ShownFrame() const {
+    const std::lock_guard canvas(FCanvasLock);
+    return FShownFrame;
 }
 
 void TSecretPanel::PaintBevel(QPainter& painter, QRect& rect, TPanelBevel bevel) const {
@@ -367,6 +365,7 @@ void TSecretPanel::paintEvent(QPaintEvent*) {
     if (!FGlyph.isNull()) {
         painter.drawImage(glyphPos, FGlyph);
     }
+    const std::lock_guard canvas(FCanvasLock);
     if (!FShownFrame.isNull()) {
         painter.drawImage(textRect.topLeft(), FShownFrame);
     }

@@ -25,10 +25,13 @@ enum class TGlyphLayout { glGlyphLeft, glGlyphRight, glGlyphTop, glGlyphBottom }
 // panel.
 //
 // With AsyncDrawing (the default) the ticks run on the timer's own thread: each tick renders
-// the text rectangle into an off-screen image under the frame lock and hands a copy of it to
-// the user-interface thread, which paints it. The worker never touches a widget: it draws with
-// copies of the font, colours and lines that PrepareFrame and the setters take under the same
-// lock. Deactivation takes the frame lock, so it never releases the frame while a tick draws.
+// the text rectangle into an off-screen image under the frame lock, then, still holding it,
+// takes the canvas lock to hand the image over as the shown frame and asks the user-interface
+// thread to repaint; the paint draws the shown frame under the canvas lock. The worker never
+// touches a widget: it draws with copies of the font, colours and lines that PrepareFrame and
+// the setters take under the frame lock. Deactivation takes the frame lock, so it never
+// releases the frame while a tick draws. Lock order: frame lock, then canvas lock; the paint
+// takes them one after the other, never the canvas lock first.
 class TSecretPanel : public QFrame {
     Q_OBJECT
     Q_PROPERTY(QStringList Lines READ Lines WRITE SetLines)
@@ -85,7 +88,7 @@ public:
     QRect TextRect() const;
     QRect InnerRect() const;
     // The last frame handed to the user-interface thread; null while inactive.
-    QImage ShownFrame() const { return FShownFrame; }
+    QImage ShownFrame() const;
 
 signals:
     // A tick failed; shown by the owner in its error display.
@@ -108,7 +111,6 @@ private:
     void DrawFrame();  // call with the frame lock held
     void DrawLine(QPainter& painter, const QRect& row, const QString& line) const;
     void PaintBackground(QPainter& painter, const QRect& rect, const QColor& color);
-    void ShowFrame(const QImage& frame, quint64 run);
     void EndRun(quint64 run);
     void PaintBevel(QPainter& painter, QRect& rect, TPanelBevel bevel) const;
     void PropertyChanged(bool prepare);
@@ -147,8 +149,9 @@ private:
 
     mutable std::mutex FFrameLock;
     std::atomic<bool> FHasWindow = false;
-    quint64 FRun = 0;  // counts runs, so that a late frame or end of an old run is ignored
-    QImage FShownFrame;
+    quint64 FRun = 0;  // counts runs, so that the end of an old run is ignored
+    mutable std::mutex FCanvasLock;
+    QImage FShownFrame;  // guarded by the canvas lock
 };
 
 }  // namespace cinevan

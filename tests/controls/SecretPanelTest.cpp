@@ -321,8 +321,11 @@ TEST(RxTimerTest, FailingTickIsReportedAndTheTimerGoesOn) {
     TRxTimer timer;
     std::atomic<int> ticks = 0;
     QStringList messages;
-    QObject::connect(&timer, &TRxTimer::TickFailed,
-                     [&](const QString& message) { messages.append(message); });
+    bool offUiThread = false;
+    QObject::connect(&timer, &TRxTimer::TickFailed, &timer, [&](const QString& message) {
+        offUiThread = offUiThread || QThread::currentThread() != qApp->thread();
+        messages.append(message);
+    });
     timer.SetSyncEvent(false);
     timer.SetInterval(1);
     timer.SetOnTimer([&] {
@@ -331,6 +334,7 @@ TEST(RxTimerTest, FailingTickIsReportedAndTheTimerGoesOn) {
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.size() >= 3; }, 10000));
     EXPECT_EQ(messages.first(), QStringLiteral("tick failed"));
+    EXPECT_FALSE(offUiThread);
 }
 
 }  // namespace
