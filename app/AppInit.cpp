@@ -94,8 +94,8 @@ std::optional<QStringList> VideoCDSearch::ScanVideoCDDrive(QString& root,
             return QStringList{file};
         }
     }
-    const QString folder = FindEntryNoCase(root, QStringLiteral("mpegav"));
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    const QString folder = FindFolderNoCase(root, QStringLiteral("mpegav"));
+    if (folder.isEmpty()) {
         return std::nullopt;
     }
     QStringList tracks = ListFilesNoCase(folder, QStringLiteral(".dat"));

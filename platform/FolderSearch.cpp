@@ -41,18 +41,34 @@ bool IsPlainFile(const QString& path) {
     return stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-}  // namespace
+bool IsFolder(const QString& path) {
+    struct stat info {};
+    return stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
 
-QString FindEntryNoCase(const QString& folder, const QString& name) {
+// The first entry of `folder` named `name` without regard to case that `accept` takes.
+QString FindMatching(const QString& folder, const QString& name,
+                     const std::function<bool(const QString&)>& accept) {
     QString found;
     ForEachEntry(folder, [&](const QString& entry) {
-        if (entry.compare(name, Qt::CaseInsensitive) != 0) {
+        const QString path = JoinPath(folder, entry);
+        if (entry.compare(name, Qt::CaseInsensitive) != 0 || !accept(path)) {
             return true;
         }
-        found = JoinPath(folder, entry);
+        found = path;
         return false;
     });
     return found;
+}
+
+}  // namespace
+
+QString FindEntryNoCase(const QString& folder, const QString& name) {
+    return FindMatching(folder, name, [](const QString&) { return true; });
+}
+
+QString FindFolderNoCase(const QString& folder, const QString& name) {
+    return FindMatching(folder, name, IsFolder);
 }
 
 QString ResolvePathNoCase(const QString& root, const QString& relative) {

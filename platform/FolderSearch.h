@@ -12,6 +12,9 @@ namespace cinevan {
 // listed); empty when there is none or the folder cannot be read.
 QString FindEntryNoCase(const QString& folder, const QString& name);
 
+// Like FindEntryNoCase(), taking only folders (also through symbolic links).
+QString FindFolderNoCase(const QString& folder, const QString& name);
+
 // `relative` resolved below `root` one name at a time without regard to case, with '\' taken
 // as a separator like '/'. "." is skipped and ".." never leaves `root`. Empty when a name is
 // not found.

@@ -149,6 +149,7 @@ TEST_F(VideoCDSearchTest, NamesOnTheDiscIgnoreCaseAndKeepTheFolderOrder) {
     const QStringList tracks =
         VideoCD("e", {"avseq01.dat", "AvSeq02.Dat", "MUSIC01.DAT"}, "MpegAv");
     ASSERT_EQ(tracks.size(), 3);
+    Write(Root("e") + "mpegav");  // a file of the same name does not hide the folder
     Write(Root("e") + "MpegAv/avseq01.dat.txt");
     Write(Root("e") + "MpegAv/.hidden.dat");
     ASSERT_TRUE(QDir().mkpath(Root("e") + "MpegAv/folder.dat"));
