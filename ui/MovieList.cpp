@@ -1,19 +1,62 @@
 #include "ui/MovieList.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/StrCont.h"
 #include "playback/PlayerController.h"
 #include "settings/FormStorage.h"
+#include "ui/ErrorDisplay.h"
+#include "ui/FileDialogDescription.h"
 #include "ui/Fonts.h"
+#include "ui/Forms.h"
+#include "ui/MovieItemDelegate.h"
+#include "ui/MovieLink.h"
 
 namespace cinevan {
+
+namespace {
+
+// Carries the dragged row of a drag inside the list.
+const QString kRowMimeType = QStringLiteral("application/x-cinevan-movie-row");
+
+QByteArrayList LocalFileNames(const QMimeData* data) {
+    QByteArrayList names;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            names.append(QFile::encodeName(url.toLocalFile()));
+        }
+    }
+    return names;
+}
+
+QByteArrayList EncodedNames(const QStringList& names) {
+    QByteArrayList encoded;
+    for (const QString& name : names) {
+        encoded.append(QFile::encodeName(name));
+    }
+    return encoded;
+}
+
+}  // namespace
 
 TFormMovieList::TFormMovieList(PlayerController& player, QWidget* parent)
     : QWidget(parent, Qt::Tool), FPlayer(player) {
@@ -35,11 +78,24 @@ TFormMovieList::TFormMovieList(PlayerController& player, QWidget* parent)
     FormCreate();
 }
 
+// ---------------------------------------------------------------------------------------------
+// Construction
+
 void TFormMovieList::CreateControls() {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    CreateListPanel();
+    CreateButtons();
+    layout->addWidget(PanelList, 1);
+    layout->addWidget(PanelControls);
+    CreateShortcuts();
+    CreateDialogs();
+    SetTabOrder();
+    ConnectHandlers();
+}
 
+void TFormMovieList::CreateListPanel() {
     PanelList = new QFrame(this);
     PanelList->setObjectName(QStringLiteral("PanelList"));
     auto* list = new QVBoxLayout(PanelList);
@@ -57,12 +113,28 @@ void TFormMovieList::CreateControls() {
     caption->addWidget(LabelMovies);
     caption->addStretch(1);
     caption->addWidget(LabelPositions);
+
     ListBoxMovies = new QListWidget(PanelList);
     ListBoxMovies->setObjectName(QStringLiteral("ListBoxMovies"));
+    ListBoxMovies->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBoxMovies->setUniformItemSizes(true);
+    ListBoxMovies->setItemDelegate(
+        new MovieItemDelegate([this] { return FPlayer.List().Current(); },
+                              [this] { return FDragOverIndex; }, ListBoxMovies));
+    // Dragging is started here and drops are handled here, not by the view.
+    ListBoxMovies->setDragEnabled(false);
+    ListBoxMovies->setAcceptDrops(true);
+    ListBoxMovies->setDropIndicatorShown(false);
+    ListBoxMovies->setContextMenuPolicy(Qt::PreventContextMenu);
+    ListBoxMovies->installEventFilter(this);
+    ListBoxMovies->viewport()->installEventFilter(this);
     LabelMovies->setBuddy(ListBoxMovies);
     list->addWidget(PanelCaption);
     list->addWidget(ListBoxMovies, 1);
+    PanelList->installEventFilter(this);
+}
 
+void TFormMovieList::CreateButtons() {
     PanelControls = new QFrame(this);
     PanelControls->setObjectName(QStringLiteral("PanelControls"));
     PanelControls->setFixedWidth(82);
@@ -89,14 +161,100 @@ void TFormMovieList::CreateControls() {
         auto* button = new QPushButton(QString::fromLatin1(design.caption), PanelControls);
         button->setObjectName(QString::fromLatin1(design.name));
         button->setGeometry(design.left, design.top, 75, 21);
+        // Enter presses the focused button; elsewhere it presses the default button.
+        button->setAutoDefault(true);
         *design.button = button;
     }
+    ButtonEdit->setDefault(true);
     CheckBoxLink = new QCheckBox(QStringLiteral("Linked"), PanelControls);
     CheckBoxLink->setObjectName(QStringLiteral("CheckBoxLink"));
     CheckBoxLink->setGeometry(4, 264, 77, 17);
-    layout->addWidget(PanelList, 1);
-    layout->addWidget(PanelControls);
-    connect(ButtonClose, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void TFormMovieList::CreateShortcuts() {
+    // A menu that never pops up: it only carries the list's keyboard shortcuts.
+    PopupMenuShortcuts = new QMenu(this);
+    PopupMenuShortcuts->setObjectName(QStringLiteral("PopupMenuShortcuts"));
+    struct ShortcutDesign {
+        QAction** action;
+        const char* name;
+        const char* caption;
+        QKeySequence keys;
+        void (TFormMovieList::*handler)();
+    };
+    const ShortcutDesign designs[] = {
+        {&ShortcutDelete, "ShortcutDelete", "&Delete", QKeySequence(Qt::Key_Delete),
+         &TFormMovieList::ButtonDeleteClick},
+        {&ShortcutInsert, "ShortcutInsert", "&Insert", QKeySequence(Qt::Key_Insert),
+         &TFormMovieList::ButtonAddClick},
+        {&ShortcutSave, "ShortcutSave", "&Save", QKeySequence(Qt::Key_F2),
+         &TFormMovieList::ButtonSaveAsClick},
+        {&ShortcutSkip, "ShortcutSkip", "S&kip/Play", QKeySequence(Qt::Key_Space),
+         &TFormMovieList::ButtonSkipClick},
+        {&ShortcutMoveUp, "ShortcutMoveUp", "Move &up", QKeySequence(Qt::CTRL | Qt::Key_Up),
+         &TFormMovieList::ButtonUpClick},
+        {&ShortcutMoveDown, "ShortcutMoveDown", "Move do&wn", QKeySequence(Qt::CTRL | Qt::Key_Down),
+         &TFormMovieList::ButtonDownClick},
+    };
+    for (const ShortcutDesign& design : designs) {
+        auto* action = new QAction(QString::fromLatin1(design.caption), PopupMenuShortcuts);
+        action->setObjectName(QString::fromLatin1(design.name));
+        action->setShortcut(design.keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        PopupMenuShortcuts->addAction(action);
+        ListBoxMovies->addAction(action);
+        const auto handler = design.handler;
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        *design.action = action;
+    }
+}
+
+void TFormMovieList::CreateDialogs() {
+    OpenDialog =
+        new FileDialogDescription(FileDialogDescription::Kind::Open, QStringLiteral("OpenDialog"),
+                                  FileDialogDescription::AllowMultiSelect, this);
+    OpenDialog->SetTitle(QStringLiteral("Open Movies"));
+    OpenDialog->SetFilter(QStringLiteral(
+        "Movie lists (*.mls)|*.mls|Movie files (*.mpg;*.mpeg;*.dat)|*.mpg;*.mpeg;*.dat|"
+        "All files (*.*)|*.*"));
+    SaveDialog =
+        new FileDialogDescription(FileDialogDescription::Kind::Save, QStringLiteral("SaveDialog"),
+                                  FileDialogDescription::OverwritePrompt, this);
+    SaveDialog->SetTitle(QStringLiteral("Save Movie List as"));
+    SaveDialog->SetFilter(QStringLiteral("Movie lists (*.mls)|*.mls|All files (*.*)|*.*"));
+    SaveDialog->SetDefaultExt(QStringLiteral("mls"));
+}
+
+void TFormMovieList::SetTabOrder() {
+    const QList<QWidget*> order = {ListBoxMovies, ButtonClose, ButtonAdd,  ButtonSaveAs,
+                                   ButtonClear,   ButtonEdit,  ButtonCopy, ButtonSkip,
+                                   ButtonDelete,  ButtonUp,    ButtonDown, CheckBoxLink};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
+}
+
+void TFormMovieList::ConnectHandlers() {
+    const auto bind = [this](QPushButton* button, void (TFormMovieList::*handler)()) {
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    };
+    bind(ButtonClose, &TFormMovieList::ButtonCloseClick);
+    bind(ButtonAdd, &TFormMovieList::ButtonAddClick);
+    bind(ButtonSaveAs, &TFormMovieList::ButtonSaveAsClick);
+    bind(ButtonClear, &TFormMovieList::ButtonClearClick);
+    bind(ButtonEdit, &TFormMovieList::ButtonEditClick);
+    bind(ButtonCopy, &TFormMovieList::ButtonCopyClick);
+    bind(ButtonSkip, &TFormMovieList::ButtonSkipClick);
+    bind(ButtonDelete, &TFormMovieList::ButtonDeleteClick);
+    bind(ButtonUp, &TFormMovieList::ButtonUpClick);
+    bind(ButtonDown, &TFormMovieList::ButtonDownClick);
+    // Also a checked state restored from the settings brings the selection to the current entry.
+    connect(CheckBoxLink, &QCheckBox::toggled, this,
+            [this] { Guarded([this] { CheckBoxLinkClick(); }); });
+    connect(ListBoxMovies, &QListWidget::itemSelectionChanged, this,
+            [this] { Guarded([this] { ListBoxMoviesClick(); }); });
 }
 
 void TFormMovieList::FormCreate() {
@@ -105,47 +263,375 @@ void TFormMovieList::FormCreate() {
     } catch (...) {
         // The window keeps its built-in texts.
     }
+    setAcceptDrops(true);
 }
+
+template <class Handler>
+void TFormMovieList::Guarded(Handler&& handler) {
+    RunGuarded(this, std::forward<Handler>(handler));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Refresh
 
 void TFormMovieList::RefreshList(bool rebuild) {
     const MovieList& list = FPlayer.List();
     if (rebuild) {
-        QStringList titles;
-        titles.reserve(list.MovieCount());
+        FTitles.clear();
         for (int i = 0; i < list.MovieCount(); ++i) {
-            titles.append(QString::fromLocal8Bit(list.GetMovieField(i, MovieList::kTitle)));
+            FTitles.append(QString::fromLocal8Bit(list.GetMovieField(i, MovieList::kTitle)));
         }
-        const int selected = ListBoxMovies->currentRow();
-        ListBoxMovies->clear();
-        ListBoxMovies->addItems(titles);
-        if (!titles.isEmpty()) {
-            ListBoxMovies->setCurrentRow(std::clamp(selected, 0, int(titles.size()) - 1));
+        const int selected = SelectedIndex();
+        {
+            const QSignalBlocker blocker(ListBoxMovies);
+            ListBoxMovies->clear();
+            ListBoxMovies->addItems(FTitles);
+        }
+        FDragOverIndex = -1;
+        if (!FTitles.isEmpty()) {
+            SetSelection(std::clamp(selected, 0, int(FTitles.size()) - 1));
         }
     } else {
         ListBoxMovies->viewport()->update();
     }
     if (CheckBoxLink->isChecked()) {
-        ListBoxMovies->setCurrentRow(list.Current());
+        SetSelection(list.Current());
     }
     UpdateControls();
 }
 
 void TFormMovieList::UpdateControls() {
-    const MovieList& list = FPlayer.List();
+    const int current = FPlayer.List().Current();
     const int count = ListBoxMovies->count();
-    const int selected = ListBoxMovies->currentRow();
+    const int selected = SelectedIndex();
     ButtonSaveAs->setEnabled(count > 0);
     ButtonClear->setEnabled(count > 0);
     ButtonCopy->setEnabled(count > 0);
     ButtonEdit->setEnabled(selected >= 0);
     ButtonDelete->setEnabled(selected >= 0);
-    ButtonSkip->setEnabled(selected >= 0 && selected != list.Current());
+    ButtonSkip->setEnabled(selected >= 0 && selected != current);
     ButtonUp->setEnabled(count > 0 && selected > 0);
     ButtonDown->setEnabled(count > 0 && selected < count - 1);
     LabelPositions->setText(
         CheckBoxLink->isChecked()
-            ? QStringLiteral("%1/%2").arg(list.Current() + 1).arg(count)
-            : QStringLiteral("%1/%2/%3").arg(selected + 1).arg(list.Current() + 1).arg(count));
+            ? QStringLiteral("%1/%2").arg(current + 1).arg(count)
+            : QStringLiteral("%1/%2/%3").arg(selected + 1).arg(current + 1).arg(count));
+}
+
+int TFormMovieList::SelectedIndex() const {
+    const QList<QListWidgetItem*> selected = ListBoxMovies->selectedItems();
+    return selected.isEmpty() ? -1 : ListBoxMovies->row(selected.first());
+}
+
+void TFormMovieList::SetSelection(int row) {
+    const QSignalBlocker blocker(ListBoxMovies);
+    if (row < 0 || row >= ListBoxMovies->count()) {
+        ListBoxMovies->clearSelection();
+        ListBoxMovies->setCurrentRow(-1);
+    } else {
+        ListBoxMovies->setCurrentRow(row);
+    }
+}
+
+void TFormMovieList::SelectItem(int row) {
+    SetSelection(CheckBoxLink->isChecked() ? FPlayer.List().Current() : row);
+    UpdateControls();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Selection
+
+void TFormMovieList::ListBoxMoviesClick() {
+    if (CheckBoxLink->isChecked()) {
+        const int selected = SelectedIndex();
+        if (FUserInput && selected >= 0) {
+            FPlayer.GoToMovie(selected);
+        } else {
+            SetSelection(FPlayer.List().Current());
+        }
+    }
+    UpdateControls();
+}
+
+void TFormMovieList::CheckBoxLinkClick() {
+    if (CheckBoxLink->isChecked()) {
+        SetSelection(FPlayer.List().Current());
+    }
+    UpdateControls();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Buttons
+
+void TFormMovieList::ButtonCloseClick() {
+    close();
+}
+
+void TFormMovieList::ButtonAddClick() {
+    if (OpenDialog->Execute(this)) {
+        FPlayer.List().AddMovies(EncodedNames(OpenDialog->Files()), false);
+    }
+}
+
+void TFormMovieList::ButtonSaveAsClick() {
+    if (SaveDialog->Execute(this)) {
+        FPlayer.List().SaveMovies(QFile::encodeName(SaveDialog->FileName()));
+    }
+}
+
+void TFormMovieList::ButtonClearClick() {
+    FPlayer.ClearMovies();
+}
+
+void TFormMovieList::ButtonEditClick() {
+    // The dialog edits the entry selected here.
+    if (FormEdit && SelectedIndex() >= 0) {
+        FormEdit->exec();
+    }
+}
+
+void TFormMovieList::ButtonSkipClick() {
+    const int selected = SelectedIndex();
+    if (selected != FPlayer.List().Current()) {
+        FPlayer.GoToMovie(selected);
+    } else if (FPlayer.PlayEnabled()) {
+        FPlayer.BitBtnPlayClick();
+    }
+}
+
+void TFormMovieList::ButtonDeleteClick() {
+    FPlayer.DeleteMovie(SelectedIndex());
+}
+
+void TFormMovieList::ButtonUpClick() {
+    const int selected = SelectedIndex();
+    const int moved = FPlayer.MoveMovie(selected, selected - 1);
+    // A list too short to move in keeps its selection.
+    if (moved >= 0) {
+        SelectItem(moved);
+    }
+    UpdateControls();
+}
+
+void TFormMovieList::ButtonDownClick() {
+    const int selected = SelectedIndex();
+    const int moved = FPlayer.MoveMovie(selected, selected + 2);
+    if (moved >= 0) {
+        SelectItem(moved);
+    }
+    UpdateControls();
+}
+
+void TFormMovieList::ButtonCopyClick() {
+    const int copy = FPlayer.CopyMovie(SelectedIndex());
+    if (copy >= 0) {
+        SelectItem(copy);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dragging inside the list and files from the shell
+
+int TFormMovieList::ItemAt(const QPoint& position) const {
+    const QModelIndex index = ListBoxMovies->indexAt(position);
+    return index.isValid() ? index.row() : -1;
+}
+
+void TFormMovieList::SetDragOverIndex(int row) {
+    if (row == FDragOverIndex) {
+        return;
+    }
+    FDragOverIndex = row;
+    ListBoxMovies->viewport()->update();
+}
+
+bool TFormMovieList::ListBoxMoviesDragOver(const QObject* source, const QPoint& position) {
+    const int item = ItemAt(position);
+    SetDragOverIndex(item);
+    return source == ListBoxMovies && item != SelectedIndex();
+}
+
+void TFormMovieList::ListBoxMoviesDragLeave() {
+    SetDragOverIndex(-1);
+}
+
+void TFormMovieList::ListBoxMoviesDragDrop(const QObject* source, const QPoint& position) {
+    SetDragOverIndex(-1);
+    const int target = ItemAt(position);
+    const int dragged = SelectedIndex();
+    if (source != ListBoxMovies || dragged < 0 || target == dragged) {
+        return;
+    }
+    // Below an item further down the entry goes after it, above one it goes before it; dropped
+    // below the last item it goes last.
+    int to = target + 1;
+    if (target < 0) {
+        to = ListBoxMovies->count();
+    } else if (target < dragged) {
+        to = target;
+    }
+    const int moved = FPlayer.MoveMovie(dragged, to);
+    if (moved >= 0) {
+        SelectItem(moved);
+    }
+}
+
+void TFormMovieList::WMDropFiles(const QByteArrayList& names) {
+    FPlayer.AddDroppedFiles(names);
+}
+
+void TFormMovieList::StartDrag() {
+    auto* data = new QMimeData;
+    data->setData(kRowMimeType, QByteArray::number(FPressRow));
+    // Deleted by Qt when the drag is over.
+    auto* drag = new QDrag(ListBoxMovies);
+    drag->setMimeData(data);
+    FPressRow = -1;
+    drag->exec(Qt::MoveAction);
+    // The button was released inside the drag, where the list never saw it.
+    FUserInput = false;
+    ListBoxMoviesDragLeave();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+bool TFormMovieList::ListBoxMoviesMouseEvent(QEvent* event) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            FUserInput = true;
+            if (mouse->button() == Qt::LeftButton) {
+                FPressPosition = mouse->position().toPoint();
+                FPressRow = ItemAt(FPressPosition);
+            }
+            return false;
+        case QEvent::MouseButtonDblClick:
+            FUserInput = true;
+            Guarded([this] { ButtonSkipClick(); });
+            return false;
+        case QEvent::MouseButtonRelease:
+            FUserInput = false;
+            FPressRow = -1;
+            return false;
+        case QEvent::MouseMove:
+            if (FPressRow < 0 || !mouse->buttons().testFlag(Qt::LeftButton)) {
+                return false;
+            }
+            if ((mouse->position().toPoint() - FPressPosition).manhattanLength() >=
+                QApplication::startDragDistance()) {
+                StartDrag();
+            }
+            // While the button is held on an item, moving the mouse drags; it never selects.
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool TFormMovieList::ListBoxMoviesDragEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (drag->mimeData()->hasFormat(kRowMimeType)) {
+                const bool accepted =
+                    ListBoxMoviesDragOver(drag->source(), drag->position().toPoint());
+                drag->setDropAction(Qt::MoveAction);
+                // The enter is always taken so that the moves that follow arrive here.
+                if (accepted || event->type() == QEvent::DragEnter) {
+                    drag->accept();
+                } else {
+                    drag->ignore();
+                }
+            } else {
+                drag->setAccepted(drag->mimeData()->hasUrls());
+            }
+            return true;
+        }
+        case QEvent::DragLeave:
+            ListBoxMoviesDragLeave();
+            return true;
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (drop->mimeData()->hasFormat(kRowMimeType)) {
+                drop->setDropAction(Qt::MoveAction);
+                drop->accept();
+                Guarded([&] { ListBoxMoviesDragDrop(drop->source(), drop->position().toPoint()); });
+            } else {
+                drop->acceptProposedAction();
+                Guarded([&] { WMDropFiles(LocalFileNames(drop->mimeData())); });
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+bool TFormMovieList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListBoxMovies->viewport()) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseMove:
+                return ListBoxMoviesMouseEvent(event);
+            default:
+                return ListBoxMoviesDragEvent(event);
+        }
+    }
+    if (watched == ListBoxMovies) {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+                FUserInput = true;
+                break;
+            case QEvent::KeyRelease:
+            case QEvent::FocusOut:
+                // A key released elsewhere never reaches the list.
+                FUserInput = false;
+                break;
+            default:
+                break;
+        }
+    } else if (watched == PanelList && event->type() == QEvent::Resize) {
+        // The ellipses follow the new width.
+        ListBoxMovies->viewport()->update();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFormMovieList::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    UpdateControls();
+    ListBoxMovies->setFocus();
+}
+
+void TFormMovieList::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            Guarded([this] { ButtonCloseClick(); });
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (ButtonEdit->isEnabled()) {
+                Guarded([this] { ButtonEditClick(); });
+            }
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void TFormMovieList::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TFormMovieList::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    Guarded([&] { WMDropFiles(LocalFileNames(event->mimeData())); });
 }
 
 }  // namespace cinevan
