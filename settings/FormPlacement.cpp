@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include "settings/PlacementText.h"
 #include "settings/SettingsKey.h"
@@ -15,6 +16,9 @@
 namespace cinevan {
 
 namespace {
+
+// How often a pending frame rectangle is tried again (50 ms apart) before it is given up.
+constexpr int kFrameTries = 40;
 
 QPointer<QWidget>& MainWindow() {
     static QPointer<QWidget> window;
@@ -47,10 +51,22 @@ QString CurrentSuffix() {
 
 // Frame thickness around the client area: left, top, right, bottom.
 QMargins FrameMargins(const QWidget& window) {
+    if (const QWindow* handle = window.windowHandle(); handle && window.isVisible()) {
+        // The platform asks the window manager; the widget's copy may be out of date.
+        const QMargins margins = handle->frameMargins();
+        const bool known = margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 &&
+                           margins.bottom() >= 0;
+        return known ? margins : QMargins();
+    }
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();
-    return {client.left() - frame.left(), client.top() - frame.top(),
-            frame.right() - client.right(), frame.bottom() - client.bottom()};
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    // While the window is not mapped Qt may report a frame that does not enclose the client
+    // area: the frame is not known yet.
+    const bool known =
+        margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+    return known ? margins : QMargins();
 }
 
 // The window's rectangle in its normal (neither minimised nor maximised) state, frame
@@ -99,6 +115,17 @@ private:
 
 TFormPlacement::TFormPlacement(QWidget* owner) : QObject(owner), FOwner(owner) {
     setObjectName(QStringLiteral("FormStorage"));
+    FFrameTimer.setInterval(50);
+    connect(&FFrameTimer, &QTimer::timeout, this, [this] {
+        // Window managers frame a new window shortly after it is mapped; one without frames
+        // never does.
+        if (++FFrameTries > kFrameTries) {
+            FPendingFrame = QRect();
+            FFrameTimer.stop();
+        } else {
+            CorrectFrame();
+        }
+    });
     if (FOwner) {
         FOwner->installEventFilter(this);
     }
@@ -157,10 +184,13 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::Move:
         case QEvent::Resize:
-            CorrectFrameSize();
+        case QEvent::Paint:
+        case QEvent::WindowActivate:
+            CorrectFrame();
             return false;
         case QEvent::Hide:
-            FPendingFrameSize = QSize();
+            FPendingFrame = QRect();
+            FFrameTimer.stop();
             return false;
         default:
             return false;
@@ -308,28 +338,35 @@ void TFormPlacement::ApplyNormalRect(int left, int top, int right, int bottom) {
     if (window.windowState() & sized) {
         window.setWindowState(window.windowState() & ~sized);
     }
-    const QMargins frame = FrameMargins(window);
-    const QSize frameSize(right - left, bottom - top);
-    const QSize client = frameSize.shrunkBy(frame).expandedTo(QSize(1, 1));
-    window.move(left, top);
-    window.resize(client);
-    const bool frameUnknown = frame.isNull() && window.isWindow() &&
+    const QRect frame(QPoint(left, top), QSize(right - left, bottom - top));
+    const QMargins margins = FrameMargins(window);
+    window.move(frame.topLeft());
+    window.resize(frame.size().shrunkBy(margins).expandedTo(QSize(1, 1)));
+    // Before the window manager has framed the window its frame is unknown: the rectangle
+    // is applied again once it is.
+    const bool frameUnknown = margins.isNull() && window.isWindow() &&
                               !window.windowFlags().testFlag(Qt::FramelessWindowHint);
-    FPendingFrameSize = frameUnknown ? frameSize : QSize();
+    FPendingFrame = frameUnknown ? frame : QRect();
+    if (frameUnknown) {
+        FFrameTries = 0;
+        FFrameTimer.start();
+    }
 }
 
-void TFormPlacement::CorrectFrameSize() {
-    if (!FPendingFrameSize.isValid() || FOwner->windowState() != Qt::WindowNoState) {
+void TFormPlacement::CorrectFrame() {
+    const Qt::WindowStates sized = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (!FPendingFrame.isValid() || (FOwner->windowState() & sized)) {
         return;
     }
-    const QMargins frame = FrameMargins(*FOwner);
-    if (frame.isNull()) {
+    const QMargins margins = FrameMargins(*FOwner);
+    if (margins.isNull()) {
         return;
     }
-    const QSize client = FPendingFrameSize.shrunkBy(frame);
-    FPendingFrameSize = QSize();
-    if (client.isValid() && client != FOwner->size()) {
-        FOwner->resize(client);
+    const QRect client = FPendingFrame.marginsRemoved(margins);
+    FPendingFrame = QRect();
+    FFrameTimer.stop();
+    if (client.isValid() && client != FOwner->geometry()) {
+        FOwner->setGeometry(client);
     }
 }
 

@@ -2,8 +2,9 @@
 
 #include <QObject>
 #include <QPoint>
-#include <QSize>
+#include <QRect>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -100,7 +101,7 @@ private:
     void AdjustMaximizedPosition();
     void ApplyMinMaxInfo();
     void ApplyNormalRect(int left, int top, int right, int bottom);
-    void CorrectFrameSize();
+    void CorrectFrame();
     QString ReadPositionText(const QString& name);
     void WriteTwice(const QString& name, const QString& value);
     void Guarded(const std::function<void()>& step) const;
@@ -124,9 +125,11 @@ private:
     int FFlags = 0;
     QPoint FMinPosition{-1, -1};
     QPoint FMaxPosition{-1, -1};
-    // Frame size asked for before the window manager had framed the window; the client size
-    // is corrected once the frame is known.
-    QSize FPendingFrameSize;
+    // Frame rectangle asked for before the window manager had framed the window; the client
+    // rectangle is corrected once the frame is known.
+    QRect FPendingFrame;
+    QTimer FFrameTimer;
+    int FFrameTries = 0;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFormPlacement::TPlacementOptions)

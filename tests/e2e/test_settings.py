@@ -1,0 +1,75 @@
+"""The real player's stored settings under Xvfb with a window manager: closing the main window
+writes its placement, the check boxes and the device into the user's configuration folder, and
+the next start puts the window back at the same place and size (the window frame must not
+make it grow from run to run)."""
+
+import configparser
+import os
+import sys
+import time
+import unittest
+from urllib.parse import unquote
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import Desktop  # noqa: E402
+
+PLAYER = os.environ["CINEVAN_BINARY"]
+
+
+def stored_main(desktop):
+    """The values of the main window's section, with Qt's escaping of key names undone."""
+    parser = configparser.RawConfigParser(strict=False)
+    parser.optionxform = str
+    parser.read(os.path.join(desktop.home, "config", "Vantrel", "Cinevan.conf"))
+    values = {}
+    for section in parser.sections():
+        for key, value in parser.items(section):
+            name = unquote(key.replace("\\", "/"))
+            if section == "1.0" and name.startswith("Main/"):
+                values[name[len("Main/"):]] = value.strip('"')
+    return values
+
+
+class StoredSettingsTest(unittest.TestCase):
+    def run_player(self, desktop, change=None):
+        process = desktop.start(PLAYER)
+        main = desktop.find_window("^Cinevan$")
+        time.sleep(1.0)
+        if change:
+            change(main)
+            time.sleep(0.5)
+        geometry = desktop.geometry(main)
+        desktop.key(main, "alt+F4")
+        process.wait(20)
+        self.assertEqual(process.returncode, 0, process.stdout.read())
+        return geometry
+
+    def test_placement_and_check_boxes_survive_restarts(self):
+        with Desktop() as desktop:
+            def rearrange(main):
+                desktop.xdotool("windowsize", "--sync", main, "500", "520")
+                desktop.xdotool("windowmove", "--sync", main, "120", "90")
+                desktop.key(main, "alt+l")  # Loop
+
+            first = self.run_player(desktop, rearrange)
+            self.assertEqual(first[2:], (500, 520))
+            saved = stored_main(desktop)
+            self.assertEqual(saved.get("CurrentDevice"), "ActiveMovie")
+            self.assertEqual(saved.get("CheckBoxLoop_Checked"), "True")
+            self.assertEqual(saved.get("CheckBoxShuffle_Checked"), "False")
+            self.assertEqual(saved.get("ShowCmd"), "1")
+            self.assertEqual(saved.get("Visible"), "0")
+            self.assertEqual(saved.get("NormPos(1024x768)"), saved.get("NormPos"))
+            left, top, right, bottom = (int(v) for v in saved["NormPos"].split(","))
+            self.assertGreaterEqual(right - left, 500, "the frame rectangle holds the client")
+            self.assertGreaterEqual(bottom - top, 520)
+
+            second = self.run_player(desktop)
+            self.assertEqual(second, first, "the window comes back where it was")
+            again = stored_main(desktop)
+            self.assertEqual(again.get("NormPos"), saved.get("NormPos"))
+            self.assertEqual(again.get("CheckBoxLoop_Checked"), "True", "Loop was restored")
+
+
+if __name__ == "__main__":
+    unittest.main()
