@@ -67,12 +67,9 @@ void MovieItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->restore();
 }
 
-QSize MovieItemDelegate::sizeHint(const QStyleOptionViewItem& option,
-                                  const QModelIndex& index) const {
-    QFont font = option.font;
-    font.setBold(true);
-    const int width = QFontMetrics(font).horizontalAdvance(index.data(Qt::DisplayRole).toString());
-    return {width + 2 * kTextMargin, kItemHeight};
+QSize MovieItemDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+    // No width of its own: each item takes the list's width, and long titles are cut.
+    return {2 * kTextMargin, kItemHeight};
 }
 
 }  // namespace cinevan

@@ -118,6 +118,7 @@ void TFormMovieList::CreateListPanel() {
     ListBoxMovies->setObjectName(QStringLiteral("ListBoxMovies"));
     ListBoxMovies->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBoxMovies->setUniformItemSizes(true);
+    ListBoxMovies->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListBoxMovies->setItemDelegate(
         new MovieItemDelegate([this] { return FPlayer.List().Current(); },
                               [this] { return FDragOverIndex; }, ListBoxMovies));

@@ -26,6 +26,7 @@
 #include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieItemDelegate.h"
+#include "ui/MovieLink.h"
 #include "ui/MovieList.h"
 
 namespace cinevan {
@@ -260,6 +261,10 @@ TEST_F(MovieListEditorTest, LongTitlesEndInAnEllipsisAndAmpersandsShow) {
     EXPECT_TRUE(cut.startsWith("Tom &")) << cut.toStdString();
     EXPECT_LE(metrics.horizontalAdvance(cut), 60);
     EXPECT_EQ(ElidedItemText("two\nlines", metrics, 1000), "two lines");
+
+    Player().List().AddMovies({QFile::encodeName(Movie(title + QString(80, 'x') + ".mpg"))}, false);
+    EXPECT_EQ(List()->visualItemRect(List()->item(0)).width(), List()->viewport()->width())
+        << "a long title is cut at the list's width, not scrolled";
 }
 
 TEST_F(MovieListEditorTest, LinkedSelectionWithDownSwitchesThePlayingMovieOnce) {
@@ -441,6 +446,27 @@ TEST_F(MovieListEditorTest, RealSaveDialogAppendsTheDefaultExtension) {
     poll.start(20);
     editor_->ButtonSaveAsClick();
     EXPECT_TRUE(QFile::exists(folder_.filePath("chosen.mls")));
+}
+
+TEST_F(MovieListEditorTest, EnterOpensTheEditDialogForTheSelectedEntry) {
+    TFormEdit edit(main_.get());
+    FormEdit = &edit;
+    int shown = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() == &edit) {
+            ++shown;
+            edit.reject();
+        }
+    });
+    poll.start(20);
+    PressOnList(Qt::Key_Return);
+    EXPECT_EQ(shown, 0) << "nothing to edit in an empty list";
+    LoadMovies(2);
+    ClickItem(1);
+    PressOnList(Qt::Key_Return);
+    EXPECT_EQ(shown, 1);
+    FormEdit = nullptr;
 }
 
 TEST_F(MovieListEditorTest, WindowLayoutKeysAndTabOrder) {
