@@ -80,7 +80,7 @@ public:
     NotifyEvent OnStartPlay;
     NotifyEvent OnStopPlay;
 
-    // Layout and progress, for inspection.
+    // Layout and progress of the current run.
     int ScrollPos() const;
     int ScrollLimit() const;
     int LineHeight() const;
