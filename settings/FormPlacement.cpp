@@ -49,24 +49,23 @@ QString CurrentSuffix() {
     return placement::ResolutionSuffix(screen ? screen->size() : QSize());
 }
 
-// Frame thickness around the client area: left, top, right, bottom.
-QMargins FrameMargins(const QWidget& window) {
-    if (const QWindow* handle = window.windowHandle(); handle && window.isVisible()) {
-        // The platform asks the window manager; the widget's copy may be out of date.
-        const QMargins margins = handle->frameMargins();
-        const bool known = margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 &&
-                           margins.bottom() >= 0;
-        return known ? margins : QMargins();
-    }
-    const QRect frame = window.frameGeometry();
-    const QRect client = window.geometry();
-    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                           frame.right() - client.right(), frame.bottom() - client.bottom());
-    // While the window is not mapped Qt may report a frame that does not enclose the client
-    // area: the frame is not known yet.
+// A frame that does not enclose the client area is one the window manager has not told yet.
+QMargins KnownOrNone(const QMargins& margins) {
     const bool known =
         margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
     return known ? margins : QMargins();
+}
+
+// Frame thickness around the client area: left, top, right, bottom; none while unknown.
+QMargins FrameMargins(const QWidget& window) {
+    if (const QWindow* handle = window.windowHandle(); handle && window.isVisible()) {
+        // The platform asks the window manager; the widget's copy may be out of date.
+        return KnownOrNone(handle->frameMargins());
+    }
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return KnownOrNone(QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                                frame.right() - client.right(), frame.bottom() - client.bottom()));
 }
 
 // The window's rectangle in its normal (neither minimised nor maximised) state, frame
