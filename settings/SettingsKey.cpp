@@ -22,16 +22,14 @@ QStringList KeyParts(const QString& keyPath) {
 }
 #endif
 
-std::unique_ptr<QSettings> OpenNative(const QString& keyPath, QString& groupPrefix) {
+std::unique_ptr<QSettings> OpenNative(const QString& keyPath) {
 #ifdef Q_OS_WIN
-    groupPrefix.clear();
     return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + keyPath,
                                        QSettings::NativeFormat);
 #else
     QStringList parts = KeyParts(keyPath);
     const QString organization = parts.isEmpty() ? QStringLiteral("Unknown") : parts.takeFirst();
-    const QString application = parts.isEmpty() ? organization : parts.takeFirst();
-    groupPrefix = parts.join(QLatin1Char('/'));
+    const QString application = parts.isEmpty() ? organization : parts.join(QLatin1Char('/'));
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization,
                                        application);
 #endif
@@ -41,7 +39,7 @@ std::unique_ptr<QSettings> OpenNative(const QString& keyPath, QString& groupPref
 
 SettingsKey::SettingsKey(const QString& keyPath, bool useRegistry) {
     if (useRegistry) {
-        FSettings = OpenNative(keyPath, FGroupPrefix);
+        FSettings = OpenNative(keyPath);
     } else {
         FSettings = std::make_unique<QSettings>(keyPath, QSettings::IniFormat);
     }
@@ -51,8 +49,7 @@ SettingsKey::SettingsKey(const QString& keyPath, bool useRegistry) {
 SettingsKey::~SettingsKey() = default;
 
 QString SettingsKey::ValueKey(const QString& section, const QString& name) const {
-    QString key = section + QLatin1Char('/') + name;
-    return FGroupPrefix.isEmpty() ? key : FGroupPrefix + QLatin1Char('/') + key;
+    return section + QLatin1Char('/') + name;
 }
 
 QString SettingsKey::Read(const QString& section, const QString& name,

@@ -19,10 +19,11 @@ public:
 // value is a string.
 //
 // The key path is written as a registry path, "Software\Vantrel\Cinevan\1.0". On Windows it is
-// that key under HKEY_CURRENT_USER. Elsewhere the native format is an INI file in the user's
-// configuration folder: a leading "Software" is dropped, the next two parts name the folder
-// and the file, and the rest prefixes the section, so the path above lands in
-// $XDG_CONFIG_HOME/Vantrel/Cinevan.conf, section "1.0/Main" for the main window.
+// that key under HKEY_CURRENT_USER, with one subkey per section. Elsewhere the native format is
+// an INI file in the user's configuration folder: a leading "Software" is dropped, the next
+// part names the folder and the rest the file, with one INI section per section. The path
+// above lands in $XDG_CONFIG_HOME/Vantrel/Cinevan/1.0.conf (~/.config without the variable),
+// sections [Main] and [Playlist].
 // With `useRegistry` off, the key path is the name of an INI file instead.
 class SettingsKey {
 public:
@@ -45,7 +46,6 @@ private:
     void CreateSection(const QString& section);
 
     std::unique_ptr<QSettings> FSettings;
-    QString FGroupPrefix;
     bool FCreated = false;
 };
 

@@ -20,14 +20,10 @@ def stored_main(desktop):
     """The values of the main window's section, with Qt's escaping of key names undone."""
     parser = configparser.RawConfigParser(strict=False)
     parser.optionxform = str
-    parser.read(os.path.join(desktop.home, "config", "Vantrel", "Cinevan.conf"))
-    values = {}
-    for section in parser.sections():
-        for key, value in parser.items(section):
-            name = unquote(key.replace("\\", "/"))
-            if section == "1.0" and name.startswith("Main/"):
-                values[name[len("Main/"):]] = value.strip('"')
-    return values
+    parser.read(os.path.join(desktop.home, "config", "Vantrel", "Cinevan", "1.0.conf"))
+    if not parser.has_section("Main"):
+        return {}
+    return {unquote(key): value.strip('"') for key, value in parser.items("Main")}
 
 
 class StoredSettingsTest(unittest.TestCase):

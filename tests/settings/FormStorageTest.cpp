@@ -78,7 +78,7 @@ protected:
     }
 
     static QString ConfigFolder() { return test::privateHome() + "/config/Vantrel"; }
-    static QString ConfigFile() { return ConfigFolder() + "/Cinevan.conf"; }
+    static QString ConfigFile() { return ConfigFolder() + "/Cinevan/1.0.conf"; }
     static QString Suffix() {
         return placement::ResolutionSuffix(QGuiApplication::primaryScreen()->size());
     }
@@ -88,14 +88,14 @@ protected:
 
     static QVariant Raw(const QString& name, const QString& section = "Main") {
         QSettings settings(ConfigFile(), QSettings::IniFormat);
-        return settings.value("1.0/" + section + "/" + name);
+        return settings.value(section + "/" + name);
     }
     static QString Stored(const QString& name, const QString& section = "Main") {
         return Raw(name, section).toString();
     }
     static void Store(const QString& name, const QVariant& value) {
         QSettings settings(ConfigFile(), QSettings::IniFormat);
-        settings.setValue("1.0/Main/" + name, value);
+        settings.setValue("Main/" + name, value);
     }
 
     static void ShowAndWait(QWidget& window) {

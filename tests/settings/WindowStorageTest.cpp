@@ -19,15 +19,15 @@ namespace cinevan {
 namespace {
 
 QString ConfigFile() {
-    return test::privateHome() + "/config/Vantrel/Cinevan.conf";
+    return test::privateHome() + "/config/Vantrel/Cinevan/1.0.conf";
 }
 
 QVariant Raw(const QString& section, const QString& name) {
-    return QSettings(ConfigFile(), QSettings::IniFormat).value("1.0/" + section + "/" + name);
+    return QSettings(ConfigFile(), QSettings::IniFormat).value(section + "/" + name);
 }
 
 void Store(const QString& section, const QString& name, const QString& value) {
-    QSettings(ConfigFile(), QSettings::IniFormat).setValue("1.0/" + section + "/" + name, value);
+    QSettings(ConfigFile(), QSettings::IniFormat).setValue(section + "/" + name, value);
 }
 
 // Alt+E is a shortcut of the main window: it works while that window is active.
