@@ -8,10 +8,12 @@
 #include <QRect>
 #include <QScreen>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "app/FormLocalizer.h"
+#include "platform/PrivateProfile.h"
 #include "settings/FormStorage.h"
 #include "settings/PlacementText.h"
 #include "tests/support/TestEnvironment.h"
@@ -357,6 +359,22 @@ TEST_F(FormStorageTest, MinimisedMainWindowMinimisesOnceShown) {
     window.show();
     EXPECT_FALSE(window.isMinimized()) << "shown normal first";
     QTRY_VERIFY(window.isMinimized());
+}
+
+TEST_F(FormStorageTest, CatalogMovesTheSectionBeforeTheFirstShowing) {
+    QTemporaryDir folder;
+    const QString catalog = folder.filePath("cinevan.str");
+    QFile file(catalog);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[FormMain]\nFormStorage.IniSection=Elsewhere\n");
+    file.close();
+    StoredWindow window;
+    FormLocalizer(PrivateProfile(catalog)).Localize(&window);
+    ShowAndWait(window);
+    window.CheckBoxLoop->setChecked(true);
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(Stored("CheckBoxLoop_Checked", "Elsewhere"), "True");
+    EXPECT_FALSE(Raw("CheckBoxLoop_Checked").isValid());
 }
 
 TEST_F(FormStorageTest, StoreTextsAreLocalisable) {
