@@ -1,0 +1,83 @@
+"""The Movie List Editor of the real player under Xvfb with a window manager: dragging an
+entry with the mouse reorders the list, and the main window's title follows the current
+entry to its new place."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import Desktop  # noqa: E402
+
+PLAYER = os.environ["CINEVAN_BINARY"]
+MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
+
+# Design sizes of the editor: list panel border, caption height, item height.
+BORDER = 3
+CAPTION = 16
+ITEM = 16
+
+
+def client_origin(desktop, window):
+    """Where the window's client area starts on the screen, as the X server has it."""
+    out = subprocess.run(["xwininfo", "-id", window], env=desktop.env, capture_output=True,
+                         text=True, check=True).stdout
+    values = dict(line.strip().split(":", 1) for line in out.splitlines() if ":" in line)
+    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]))
+
+
+class MovieListEditorDragTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="cinevan-editor-")
+        self.movies = []
+        for name in ("a", "b", "c", "d"):
+            path = os.path.join(self.folder, name + ".mpg")
+            shutil.copy(os.path.join(MEDIA, "long-mpeg1.mpg"), path)
+            self.movies.append(path)
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def drag(self, desktop, start, end):
+        desktop.xdotool("mousemove", "--sync", str(start[0]), str(start[1]))
+        desktop.xdotool("mousedown", "1")
+        steps = 8
+        for i in range(1, steps + 1):
+            x = start[0] + (end[0] - start[0]) * i // steps
+            y = start[1] + (end[1] - start[1]) * i // steps
+            desktop.xdotool("mousemove", "--sync", str(x), str(y))
+            time.sleep(0.05)
+        desktop.xdotool("mouseup", "1")
+        time.sleep(0.5)
+
+    def test_dragging_the_playing_entry_moves_it_and_keeps_it_current(self):
+        with Desktop() as desktop:
+            process = desktop.start(PLAYER, self.movies)
+            main = desktop.find_window("^a - ")
+            desktop.wait_title(main, r"^a - \[1/4\]$")
+            desktop.key(main, "alt+e")
+            editor = desktop.find_window("^Movie List Editor$")
+            time.sleep(0.5)
+            x, y = client_origin(desktop, editor)
+
+            def item_center(row):
+                return (x + 40, y + BORDER + CAPTION + 2 + row * ITEM + ITEM // 2)
+
+            self.drag(desktop, item_center(0), item_center(2))
+            desktop.wait_title(main, r"^a - \[3/4\]$")
+
+            # Dropped below the last item, the entry goes last.
+            self.drag(desktop, item_center(2), item_center(6))
+            desktop.wait_title(main, r"^a - \[4/4\]$")
+
+            desktop.key(main, "alt+F4")
+            process.wait(20)
+            self.assertEqual(process.returncode, 0, process.stdout.read())
+
+
+if __name__ == "__main__":
+    unittest.main()
