@@ -66,6 +66,35 @@ class StoredSettingsTest(unittest.TestCase):
             self.assertEqual(again.get("NormPos"), saved.get("NormPos"))
             self.assertEqual(again.get("CheckBoxLoop_Checked"), "True", "Loop was restored")
 
+    def test_movie_list_editor_keeps_its_place_and_minimum_size(self):
+        with Desktop() as desktop:
+            def open_editor(main):
+                desktop.key(main, "alt+e")
+                editor = desktop.find_window("^Movie List Editor$")
+                time.sleep(0.5)
+                return editor
+
+            def arrange_editor(main):
+                editor = open_editor(main)
+                desktop.xdotool("windowsize", "--sync", editor, "60", "40")
+                time.sleep(0.3)
+                width, height = desktop.geometry(editor)[2:]
+                self.assertGreaterEqual(width, 180, "no narrower than 180")
+                self.assertGreaterEqual(height, 132, "no lower than 132")
+                desktop.xdotool("windowsize", "--sync", editor, "320", "260")
+                desktop.xdotool("windowmove", "--sync", editor, "400", "200")
+                time.sleep(0.3)
+                self.placed = desktop.geometry(editor)
+                desktop.key(editor, "Escape")  # Close
+
+            def reopen_editor(main):
+                self.reopened = desktop.geometry(open_editor(main))
+
+            self.run_player(desktop, arrange_editor)
+            self.assertEqual(self.placed[2:], (320, 260))
+            self.run_player(desktop, reopen_editor)
+            self.assertEqual(self.reopened, self.placed, "the editor comes back where it was")
+
 
 if __name__ == "__main__":
     unittest.main()
