@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include "app/FormLocalizer.h"
+#include "platform/PrivateProfile.h"
 #include "playback/mci/SimulatedDevice.h"
 #include "ui/FileDialogDescription.h"
 #include "ui/Forms.h"
@@ -430,6 +431,31 @@ TEST_F(MovieListEditorTest, FileDialogsAreDescribedForTheCatalogAndConfigured) {
     }
     EXPECT_EQ(names, (QStringList{"DefaultExt", "FileName", "Filter", "InitialDir", "Title"}));
     EXPECT_EQ(editor_->findChild<FileDialogDescription*>("OpenDialog"), editor_->OpenDialog);
+}
+
+TEST_F(MovieListEditorTest, CatalogReplacesDialogTextsAndShortcutCaptions) {
+    const QString catalogFile = folder_.filePath("cinevan.str");
+    QFile file(catalogFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "[FormMovieList]\r\n"
+        "OpenDialog.Title=Filme laden\r\n"
+        "OpenDialog.Filter=Listen (*.mls)|*.mls\r\n"
+        "SaveDialog.DefaultExt=lst\r\n"
+        "ShortcutSkip.Caption=&Springen\r\n"
+        "ButtonAdd.Caption=&Laden...\r\n");
+    file.close();
+    const PrivateProfile catalog(catalogFile);
+    FormLocalizer(catalog).Localize(editor_.get());
+    EXPECT_EQ(editor_->OpenDialog->Title(), "Filme laden");
+    EXPECT_EQ(editor_->SaveDialog->DefaultExt(), "lst");
+    EXPECT_EQ(editor_->SaveDialog->Title(), "Save Movie List as") << "missing keys keep the text";
+    EXPECT_EQ(editor_->ShortcutSkip->text(), "&Springen");
+    EXPECT_EQ(editor_->ButtonAdd->text(), "&Laden...");
+    QFileDialog open;
+    editor_->OpenDialog->Configure(open);
+    EXPECT_EQ(open.windowTitle(), "Filme laden");
+    EXPECT_EQ(open.nameFilters(), QStringList{"Listen (*.mls) (*.mls)"});
 }
 
 TEST_F(MovieListEditorTest, RealSaveDialogAppendsTheDefaultExtension) {
