@@ -81,6 +81,25 @@ QRect NormalFrameRect(const QWidget& window) {
     return normal.marginsAdded(FrameMargins(window));
 }
 
+// Like the platform's own placement, a rectangle that no screen shows is moved onto the primary
+// screen, so that a placement taken with another screen layout never hides the window.
+QRect OnSomeScreen(const QRect& frame) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().intersects(frame)) {
+            return frame;
+        }
+    }
+    const QScreen* primary = PrimaryScreen();
+    if (!primary) {
+        return frame;
+    }
+    const QRect area = primary->availableGeometry();
+    QRect moved = frame;
+    moved.moveTopLeft(QPoint(qBound(area.left(), frame.left(), area.right() - frame.width() + 1),
+                             qBound(area.top(), frame.top(), area.bottom() - frame.height() + 1)));
+    return moved.intersects(area) ? moved : QRect(area.topLeft(), frame.size());
+}
+
 bool IsSizeable(const QWidget& window) {
     return window.minimumSize() != window.maximumSize() &&
            !window.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint);
@@ -337,7 +356,7 @@ void TFormPlacement::ApplyNormalRect(int left, int top, int right, int bottom) {
     if (window.windowState() & sized) {
         window.setWindowState(window.windowState() & ~sized);
     }
-    const QRect frame(QPoint(left, top), QSize(right - left, bottom - top));
+    const QRect frame = OnSomeScreen(QRect(QPoint(left, top), QSize(right - left, bottom - top)));
     const QMargins margins = FrameMargins(window);
     window.move(frame.topLeft());
     window.resize(frame.size().shrunkBy(margins).expandedTo(QSize(1, 1)));

@@ -148,6 +148,15 @@ TEST_F(FormStorageTest, AnotherScreenSizeFallsBackOnThePlainName) {
     EXPECT_EQ(window.frameGeometry(), QRect(10, 20, 300, 400));
 }
 
+TEST_F(FormStorageTest, RectangleThatNoScreenShowsIsMovedOntoTheScreen) {
+    Store("NormPos", "5000,4000,5300,4200");
+    StoredWindow window;
+    ShowAndWait(window);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(window.frameGeometry().size(), QSize(300, 200));
+    EXPECT_TRUE(screen.contains(window.frameGeometry())) << "the stored size is kept";
+}
+
 TEST_F(FormStorageTest, MissingWordsKeepTheCurrentEdges) {
     Store("NormPos", "40,30");
     StoredWindow window;
