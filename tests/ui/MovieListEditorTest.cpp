@@ -517,6 +517,9 @@ TEST_F(MovieListEditorTest, WindowLayoutKeysAndTabOrder) {
     for (QAction* action : e.ListBoxMovies->actions()) {
         EXPECT_EQ(action->shortcutContext(), Qt::WidgetShortcut);
     }
+    e.ButtonClose->setFocus();
+    QTest::keyClick(e.ButtonClose, Qt::Key_M, Qt::AltModifier);
+    EXPECT_TRUE(e.ListBoxMovies->hasFocus()) << "Alt+M focuses the list";
     EXPECT_EQ(e.ShortcutSkip->text(), "S&kip/Play");
     QTest::keyClick(e.ListBoxMovies, Qt::Key_Escape);
     EXPECT_FALSE(e.isVisible()) << "Esc closes the editor";
