@@ -393,6 +393,10 @@ void TFormMovieList::ButtonEditClick() {
 
 void TFormMovieList::ButtonSkipClick() {
     const int selected = SelectedIndex();
+    // Without a selection there is nowhere to go; going to "none" would restart entry 0.
+    if (selected < 0) {
+        return;
+    }
     if (selected != FPlayer.List().Current()) {
         FPlayer.GoToMovie(selected);
     } else if (FPlayer.PlayEnabled()) {

@@ -321,6 +321,13 @@ TEST_F(MovieListEditorTest, SpaceResumesThePausedCurrentEntryAndSkipsToOthers) {
     EXPECT_EQ(Player().List().Current(), 1);
     EXPECT_EQ(Player().State(), PlayState::Playing) << "it was playing, so the new one plays";
 
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, Qt::ControlModifier, ItemCenter(1));
+    ASSERT_EQ(editor_->SelectedIndex(), -1);
+    sim_.log->clear();
+    PressOnList(Qt::Key_Space);
+    EXPECT_EQ(OpenCount(), 0) << "nothing selected: the playing movie is left alone";
+    EXPECT_EQ(Player().State(), PlayState::Playing);
+
     Player().BitBtnStopClick();
     ClickItem(0);
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, ItemCenter(0));
