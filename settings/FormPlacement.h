@@ -55,13 +55,15 @@ public:
     void SetOptions(TPlacementOptions options) { FOptions = options; }
     bool PreventResize() const { return FPreventResize; }
     void SetPreventResize(bool prevent);
+    // Off: IniFileName names an INI file instead of a key of the user's settings.
     bool UseRegistry() const { return FUseRegistry; }
     void SetUseRegistry(bool use) { FUseRegistry = use; }
 
     void SaveWindowState();
     void RestoreWindowState();
     // One value of this window's section; inside the placement signals they use the key that
-    // is open, elsewhere they open it themselves.
+    // is open, elsewhere they open it themselves. Both throw ESettingsError when the value
+    // cannot be read (not a text) or written.
     QString ReadValue(const QString& name, const QString& fallback);
     void WriteValue(const QString& name, const QString& value);
 

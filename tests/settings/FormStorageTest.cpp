@@ -386,6 +386,18 @@ TEST_F(FormStorageTest, CatalogMovesTheSectionBeforeTheFirstShowing) {
     EXPECT_FALSE(Raw("CheckBoxLoop_Checked").isValid());
 }
 
+TEST_F(FormStorageTest, WithoutTheUserKeyTheNameIsAnIniFile) {
+    QTemporaryDir folder;
+    const QString ini = folder.filePath("placement.ini");
+    StoredWindow window;
+    window.Storage->SetUseRegistry(false);
+    window.Storage->SetIniFileName(ini);
+    ShowAndWait(window);
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value("Main/ShowCmd").toString(), "1");
+    EXPECT_FALSE(QFile::exists(ConfigFile()));
+}
+
 TEST_F(FormStorageTest, StoreTextsAreLocalisable) {
     StoredWindow window;
     QStringList names;
