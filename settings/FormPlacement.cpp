@@ -309,8 +309,8 @@ void TFormPlacement::ReadPlacement() {
 }
 
 QString TFormPlacement::ReadPositionText(const QString& name) {
-    const QString specific = ReadValue(name + CurrentSuffix(), QString());
-    return specific.isEmpty() ? ReadValue(name, QString()) : specific;
+    const QString perScreen = ReadValue(name + CurrentSuffix(), QString());
+    return perScreen.isEmpty() ? ReadValue(name, QString()) : perScreen;
 }
 
 void TFormPlacement::ReadPosition() {

@@ -19,7 +19,7 @@ int WordAsInt(const QStringList& words, int index, int fallback);
 // "%d,%d,%d,%d" of four numbers.
 QString FourNumbers(int a, int b, int c, int d);
 
-// "(WxH)" of a screen size, appended to the names of the resolution-specific values.
+// "(WxH)" of a screen size, appended to the names of the values kept per screen size.
 QString ResolutionSuffix(const QSize& screen);
 
 // Window show commands as the stored value "ShowCmd" holds them.
