@@ -10,11 +10,51 @@ import tempfile
 import time
 
 
+class WindowGone(RuntimeError):
+    """An X call named a window that no longer exists."""
+
+
 def _run(args, env, check=True, timeout=20):
+    args = [str(arg) for arg in args]
     result = subprocess.run(args, env=env, capture_output=True, text=True, timeout=timeout)
     if check and result.returncode != 0:
-        raise RuntimeError(f"{args[0]} failed: {result.stderr.strip()}")
+        error = WindowGone if "BadWindow" in result.stderr else RuntimeError
+        raise error(f"{args[0]} failed: {result.stderr.strip()}")
     return result.stdout
+
+
+class Window:
+    """A top-level window of the player, known by its title. Qt replaces a window's native
+    handle when a video surface first appears in it or its stays-on-top hint changes; the
+    reference then finds the replacement by a title the window had or is expected to have."""
+
+    def __init__(self, desktop, handle, pattern):
+        self.desktop = desktop
+        self.handle = handle
+        self.patterns = [pattern]
+
+    def __str__(self):
+        return self.handle
+
+    def __int__(self):
+        return int(self.handle)
+
+    def remember_title(self, title):
+        pattern = "^" + re.escape(title) + "$"
+        if pattern in self.patterns:
+            self.patterns.remove(pattern)
+        self.patterns.insert(0, pattern)
+
+    def find_again(self, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for pattern in self.patterns:
+                found = self.desktop.search_visible(pattern)
+                if found and found[0] != self.handle:
+                    self.handle = found[0]
+                    return
+            time.sleep(0.2)
+        raise WindowGone(f"the window named like {self.patterns[0]!r} is gone")
 
 
 class Desktop:
@@ -105,23 +145,45 @@ class Desktop:
 
     # -- looking ---------------------------------------------------------------------------
 
+    def on_windows(self, call, *args):
+        """Runs an X call whose arguments may name player windows, finding a replaced
+        window again and retrying."""
+        windows = [arg for arg in args if isinstance(arg, Window)]
+        for attempt in range(4):
+            try:
+                return call(*args)
+            except WindowGone:
+                if not windows or attempt == 3:
+                    raise
+                for window in windows:
+                    window.find_again()
+
     def xdotool(self, *args, check=True):
-        return _run(["xdotool", *args], self.env, check=check)
+        return self.on_windows(
+            lambda *a: _run(["xdotool", *a], self.env, check=check), *args)
+
+    def search_visible(self, name_pattern):
+        return _run(["xdotool", "search", "--onlyvisible", "--name", name_pattern],
+                    self.env, check=False).split()
 
     def find_window(self, name_pattern, timeout=20):
         deadline = time.time() + timeout
         while time.time() < deadline:
-            found = self.xdotool("search", "--onlyvisible", "--name", name_pattern,
-                                 check=False).split()
+            found = self.search_visible(name_pattern)
             if found:
-                return found[0]
+                return Window(self, found[0], name_pattern)
             time.sleep(0.2)
         raise AssertionError(f"no visible window named like {name_pattern!r}")
 
     def title(self, window):
-        return self.xdotool("getwindowname", window).strip()
+        title = self.xdotool("getwindowname", window).strip()
+        if isinstance(window, Window):
+            window.remember_title(title)
+        return title
 
     def wait_title(self, window, pattern, timeout=15):
+        if isinstance(window, Window):
+            window.patterns.append(pattern)
         deadline = time.time() + timeout
         title = ""
         while time.time() < deadline:
@@ -137,10 +199,12 @@ class Desktop:
         return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
 
     def wm_state(self, window):
-        return _run(["xprop", "-id", hex(int(window)), "_NET_WM_STATE"], self.env)
+        return self.on_windows(
+            lambda w: _run(["xprop", "-id", hex(int(w)), "_NET_WM_STATE"], self.env), window)
 
     def screenshot(self, path, window="root"):
-        _run(["import", "-window", window, path], self.env, timeout=30)
+        self.on_windows(
+            lambda w: _run(["import", "-window", w, path], self.env, timeout=30), window)
         return path
 
     def crop_mean(self, path, x, y, width, height):

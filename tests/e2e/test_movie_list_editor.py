@@ -24,7 +24,7 @@ ITEM = 16
 
 def client_origin(desktop, window):
     """Where the window's client area starts on the screen, as the X server has it."""
-    out = subprocess.run(["xwininfo", "-id", window], env=desktop.env, capture_output=True,
+    out = subprocess.run(["xwininfo", "-id", str(window)], env=desktop.env, capture_output=True,
                          text=True, check=True).stdout
     values = dict(line.strip().split(":", 1) for line in out.splitlines() if ":" in line)
     return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]))
