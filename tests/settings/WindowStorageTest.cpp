@@ -10,6 +10,7 @@
 
 #include "playback/mci/SimulatedDevice.h"
 #include "settings/FormStorage.h"
+#include "tests/support/SimulatedMovies.h"
 #include "tests/support/TestEnvironment.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
@@ -48,10 +49,7 @@ class WindowStorageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QFile::remove(ConfigFile());
-        mci::SimulatedTypeScript script;
-        script.name = "ActiveMovie";
-        script.defaultElement.lengthMs = 600000;
-        sim_.add(layer_, script);
+        test_support::AddTenMinuteActiveMovie(sim_, layer_);
         TFormPlacement::SetErrorDisplay(
             [this](QWidget*, const QString& text) { errors_.append(text); });
     }

@@ -24,6 +24,7 @@
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"
 #include "playback/mci/SimulatedDevice.h"
+#include "tests/support/SimulatedMovies.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieLink.h"
@@ -60,10 +61,7 @@ void WhenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*
 class EditDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mci::SimulatedTypeScript script;
-        script.name = "ActiveMovie";
-        script.defaultElement.lengthMs = 600000;
-        sim_.add(layer_, script);
+        test_support::AddTenMinuteActiveMovie(sim_, layer_);
         main_ = std::make_unique<TFormMain>(layer_);
         FormMain = main_.get();
         main_->TimerOpen->stop();
@@ -86,11 +84,7 @@ protected:
     }
 
     QString Movie(const QString& name) {
-        const QString path = folder_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("movie");
-        return path;
+        return test_support::WriteStandInMovie(folder_.filePath(name));
     }
 
     QString Cover(const QString& name, int width, int height) {

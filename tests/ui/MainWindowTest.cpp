@@ -18,6 +18,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "playback/mci/SimulatedDevice.h"
+#include "tests/support/SimulatedMovies.h"
 #include "ui/Main.h"
 
 namespace cinevan {
@@ -27,10 +28,7 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mci::SimulatedTypeScript script;
-        script.name = "ActiveMovie";
-        script.defaultElement.lengthMs = 600000;
-        sim_.add(layer_, script);
+        test_support::AddTenMinuteActiveMovie(sim_, layer_);
         window_ = std::make_unique<TFormMain>(layer_);
         window_->show();
         window_->activateWindow();
@@ -39,11 +37,7 @@ protected:
     }
 
     QString Movie(const QString& name) {
-        const QString path = folder_.path() + "/" + name;
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write("movie");
-        return path;
+        return test_support::WriteStandInMovie(folder_.path() + "/" + name);
     }
 
     void Load(const QStringList& names) { window_->Player().ProcessCommandLine(names); }

@@ -23,6 +23,7 @@
 #include "app/FormLocalizer.h"
 #include "platform/PrivateProfile.h"
 #include "playback/mci/SimulatedDevice.h"
+#include "tests/support/SimulatedMovies.h"
 #include "ui/FileDialogDescription.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
@@ -38,10 +39,7 @@ namespace {
 class MovieListEditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mci::SimulatedTypeScript script;
-        script.name = "ActiveMovie";
-        script.defaultElement.lengthMs = 600000;
-        sim_.add(layer_, script);
+        test_support::AddTenMinuteActiveMovie(sim_, layer_);
         main_ = std::make_unique<TFormMain>(layer_);
         FormMain = main_.get();
         main_->TimerOpen->stop();
@@ -62,11 +60,7 @@ protected:
     }
 
     QString Movie(const QString& name) {
-        const QString path = folder_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("movie");
-        return path;
+        return test_support::WriteStandInMovie(folder_.filePath(name));
     }
 
     // Loads movies named a.mpg, b.mpg ... (titles "a", "b" ...); the first one plays.

@@ -11,6 +11,7 @@
 
 #include "app/AlterEgo.h"
 #include "playback/mci/SimulatedDevice.h"
+#include "tests/support/SimulatedMovies.h"
 #include "ui/Main.h"
 
 namespace cinevan {
@@ -27,10 +28,7 @@ QByteArray MountField(const QString& path) {
 class VideoCDButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mci::SimulatedTypeScript script;
-        script.name = "ActiveMovie";
-        script.defaultElement.lengthMs = 600000;
-        sim_.add(layer_, script);
+        test_support::AddTenMinuteActiveMovie(sim_, layer_);
         for (const char* device : {"sda", "sr0", "sr1"}) {
             ASSERT_TRUE(QDir().mkpath(folder_.path() + "/block/" + device));
         }
