@@ -49,9 +49,17 @@ bool IsCdRomDevice(const QString& name, const QString& sysBlockFolder) {
     return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "5";
 }
 
-bool IsDiscImage(const QString& name, const QString& fileSystem) {
-    return Matches(name, "loop[0-9]+") &&
-           (fileSystem == QLatin1String("iso9660") || fileSystem == QLatin1String("udf"));
+bool IsDiscImageFile(const QString& source) {
+    static const QRegularExpression imageName(QStringLiteral("\\.(cue|bin|toc|nrg|iso)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    return source.startsWith('/') && imageName.match(source).hasMatch() &&
+           QFileInfo(source).isFile();
+}
+
+bool IsDiscImage(const QString& name, const QString& source, const QString& fileSystem) {
+    const bool discFileSystem =
+        fileSystem == QLatin1String("iso9660") || fileSystem == QLatin1String("udf");
+    return discFileSystem && (Matches(name, "loop[0-9]+") || IsDiscImageFile(source));
 }
 
 // Device names in natural order: "sr" drives before loop devices before anything else, then
@@ -110,11 +118,12 @@ DriveTable::DriveTable(const QString& mountsFile, const QString& sysBlockFolder)
             continue;
         }
         Drive drive;
-        drive.device = DeviceName(DecodeMountField(fields[0]));
+        drive.source = DecodeMountField(fields[0]);
+        drive.device = DeviceName(drive.source);
         drive.root = RootOf(QDir::cleanPath(DecodeMountField(fields[1])));
         drive.fileSystem = DecodeMountField(fields[2]);
         drive.cdRom = IsCdRomDevice(drive.device, sysBlockFolder) ||
-                      IsDiscImage(drive.device, drive.fileSystem);
+                      IsDiscImage(drive.device, drive.source, drive.fileSystem);
         FDrives.removeIf([&](const Drive& d) { return d.root == drive.root; });
         FDrives.append(drive);
     }

@@ -12,7 +12,8 @@ namespace cinevan {
 //
 // A drive is a CD-ROM drive when its mount source is a block device that the kernel lists as a
 // CD-ROM (/sys/block/<name>/device/type is 5, or the name is srN), or when an iso9660 or udf file
-// system is mounted from a loop device (a disc image mounted in place of a disc).
+// system is mounted from a loop device or straight from a disc image file (.cue, .bin, .toc,
+// .nrg, .iso) in place of a disc.
 //
 // Drives are ordered as drive letters would be: CD-ROM drives first, by device name in
 // natural order (sr0, sr1, ..., sr10, then loop devices), then all other drives by mount
@@ -21,6 +22,7 @@ class DriveTable {
 public:
     struct Drive {
         QString root;
+        QString source;  // the mount source as the table names it: a device or an image file
         QString device;
         QString fileSystem;
         bool cdRom = false;

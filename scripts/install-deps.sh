@@ -12,12 +12,14 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav
+  # Video CD tracks read from the disc's raw sectors
+  libcdio-dev libiso9660-dev
   # picture formats
   libjpeg62-turbo-dev libwmf-dev libuemf-dev
   # tests, fixtures and benchmarks
   python3
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg imagemagick
+  ffmpeg imagemagick vcdimager
   xvfb xauth openbox xdotool x11-utils dbus-x11 at-spi2-core python3-pyatspi
   fonts-dejavu-core fonts-liberation
   # the movie-list file type reaches the desktop's mime database (optional at run time)

@@ -71,6 +71,33 @@ TEST_F(DriveTableTest, CdRomDrivesAreFoundByDeviceTypeAndDiscImages) {
     EXPECT_FALSE(table.IsCdRom(""));
 }
 
+TEST_F(DriveTableTest, DiscImageFilesMountedAsDiscsAreCdRomDrives) {
+    const QString images = folder_.path() + "/images";
+    ASSERT_TRUE(QDir().mkpath(images + "/folder.iso"));
+    for (const char* name : {"disc.cue", "DISC.BIN", "movie.nrg", "notes.txt"}) {
+        QFile file(images + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QByteArray dir = QFile::encodeName(images);
+    const DriveTable table = Table(
+        "/dev/sda1 / ext4 rw 0 0\n" +  //
+        dir + "/disc.cue /media/vcd iso9660 ro 0 0\n" + dir + "/DISC.BIN /media/bin udf ro 0 0\n" +
+        dir + "/movie.nrg /media/nrg ext4 ro 0 0\n" + dir +
+        "/notes.txt /media/txt iso9660 ro 0 0\n" + dir + "/folder.iso /media/dir iso9660 ro 0 0\n" +
+        dir + "/missing.iso /media/gone iso9660 ro 0 0\n" +
+        "images/disc.cue /media/relative iso9660 ro 0 0\n");
+    EXPECT_EQ(Roots(table, true), (QStringList{"/media/bin/", "/media/vcd/"}));
+    EXPECT_FALSE(table.IsCdRom("/media/nrg/")) << "only disc file systems";
+    EXPECT_FALSE(table.IsCdRom("/media/dir/")) << "a folder is no image";
+    EXPECT_FALSE(table.IsCdRom("/media/gone/"));
+    EXPECT_FALSE(table.IsCdRom("/media/relative/"));
+    for (const DriveTable::Drive& drive : table.Drives()) {
+        if (drive.root == "/media/vcd/") {
+            EXPECT_EQ(drive.source, images + "/disc.cue");
+        }
+    }
+}
+
 TEST_F(DriveTableTest, DriveNumbersSortNaturallyAndLinksResolveToTheirDevice) {
     for (const char* name : {"sr0", "sr2", "sr10"}) {
         BlockDevice(name);
