@@ -106,6 +106,7 @@ TFormMain::TFormMain(mci::DeviceLayer& devices, QWidget* parent)
     setAcceptDrops(true);
     CreateFormStorage();
     CreateControls();
+    devices.prepareVideoWindow(*this);
     move(309, 105);
     resize(kClientWidth, kClientHeight);
     FormCreate();

@@ -9,6 +9,7 @@ class MpvDeviceType : public DeviceType {
 public:
     QString name() const override { return QStringLiteral("ActiveMovie"); }
     std::unique_ptr<MediaDevice> create() override;
+    void prepareVideoWindow(QWidget& window) override;
 };
 
 // "WaveAudio": the sound of a file played by libmpv, without video.

@@ -32,6 +32,7 @@ class Window:
         self.desktop = desktop
         self.handle = handle
         self.patterns = [pattern]
+        self.replacements = 0
 
     def __str__(self):
         return self.handle
@@ -52,6 +53,7 @@ class Window:
                 found = self.desktop.search_visible(pattern)
                 if found and found[0] != self.handle:
                     self.handle = found[0]
+                    self.replacements += 1
                     return
             time.sleep(0.2)
         raise WindowGone(f"the window named like {self.patterns[0]!r} is gone")

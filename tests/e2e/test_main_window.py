@@ -42,8 +42,6 @@ class MainWindowTest(unittest.TestCase):
     def test_cover_before_play_and_moving_video_while_playing(self):
         with Desktop() as desktop:
             desktop.start(PLAYER, [self.list])
-            # The window gets a new native handle when the video surface first appears in it,
-            # so it is looked up by its title for every step.
             window = lambda: desktop.find_window("Clip - ")  # noqa: E731
             self.assertEqual(desktop.wait_title(window(), r"\[1/2\]"), "First Clip - [1/2]")
             time.sleep(1.0)
