@@ -16,7 +16,9 @@
 #include "playback/mci/GstOptions.h"
 #include "playback/mci/GstRuntime.h"
 #include "playback/mci/GstSegmentClipper.h"
+#include "playback/mci/GstVideoCdSource.h"
 #include "playback/mci/GstVideoSurface.h"
+#include "playback/mci/VideoCdTrack.h"
 
 namespace cinevan::mci {
 
@@ -48,6 +50,16 @@ MciError checkElement(const QString& path) {
     }
     ::close(fd);
     return Error::None;
+}
+
+// The URI playbin reads `path` from: a Video CD track on a disc is read from its raw sectors
+// by our own source element, anything else as a file. Empty when there is no such URI.
+QByteArray mediaUri(const QString& path, bool rawTrack) {
+    if (rawTrack && gst::registerVideoCdSource()) {
+        return VideoCdTrack::uriFor(path);
+    }
+    const gst::CharPtr uri(gst_filename_to_uri(QFile::encodeName(path).constData(), nullptr));
+    return uri ? QByteArray(uri.get()) : QByteArray();
 }
 
 MciError errorFor(const GError* error) {
@@ -119,30 +131,33 @@ MciError GstDevice::openElement(const QString& element) {
         opened_ = true;
         return Error::None;
     }
-    if (const MciError error = checkElement(element); error != Error::None) {
-        return error;
+    const bool rawTrack = VideoCdTrack::open(element) != nullptr;
+    if (!rawTrack) {
+        if (const MciError error = checkElement(element); error != Error::None) {
+            return error;
+        }
     }
     if (!gst::ensureInitialized()) {
         return Error::CannotLoadDriver;
     }
-    MciError error = openFile(element, false);
+    const QByteArray uri = mediaUri(element, rawTrack);
+    if (uri.isEmpty()) {
+        return Error::FileNotFound;
+    }
+    MciError error = openUri(uri, false);
     if (error != Error::None && audioFailed_) {
         // The sound output cannot be used (no device, busy): play without sound.
-        error = openFile(element, true);
+        error = openUri(uri, true);
     }
     opened_ = error == Error::None;
     return error;
 }
 
-MciError GstDevice::openFile(const QString& path, bool silent) {
+MciError GstDevice::openUri(const QByteArray& uri, bool silent) {
     teardown();
     streamError_ = Error::None;
     audioFailed_ = false;
-    const gst::CharPtr uri(gst_filename_to_uri(QFile::encodeName(path).constData(), nullptr));
-    if (!uri) {
-        return Error::FileNotFound;
-    }
-    uri_ = QByteArray(uri.get());
+    uri_ = uri;
     MciError error = buildPipeline(silent);
     if (error == Error::None) {
         error = preroll();

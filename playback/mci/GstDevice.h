@@ -48,7 +48,7 @@ public:
     MciError configure(QWidget* parent) override;
 
 private:
-    MciError openFile(const QString& path, bool silent);
+    MciError openUri(const QByteArray& uri, bool silent);
     MciError buildPipeline(bool silent);
     MciError preroll();
     MciError readStreamFacts();

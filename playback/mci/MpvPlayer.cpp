@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "playback/mci/MpvOptions.h"
+#include "playback/mci/MpvVideoCdStream.h"
+#include "playback/mci/VideoCdTrack.h"
 
 namespace cinevan::mci {
 
@@ -42,6 +44,19 @@ MciError checkElement(const QString& path) {
     }
     ::close(fd);
     return Error::None;
+}
+
+// What the engine loads for `path`: a Video CD track on a disc is read from its raw sectors
+// through our own protocol; anything else is read as a file. Empty when the file cannot be
+// read (checkElement tells why).
+QByteArray mediaName(const QString& path) {
+    if (VideoCdTrack::open(path)) {
+        return VideoCdTrack::uriFor(path);
+    }
+    if (checkElement(path) != Error::None) {
+        return {};
+    }
+    return QFile::encodeName(QFileInfo(path).absoluteFilePath());
 }
 
 MciError endFileError(const mpv_event_end_file& end) {
@@ -78,10 +93,10 @@ MciError MpvPlayer::open(const QString& path, int timeoutMs) {
     if (path.isEmpty()) {
         return Error::None;
     }
-    if (const MciError error = checkElement(path)) {
-        return error;
+    const QByteArray file = mediaName(path);
+    if (file.isEmpty()) {
+        return checkElement(path);
     }
-    const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     if (command({"loadfile", file.constData()}) < 0) {
         return Error::Driver;
     }
@@ -147,6 +162,7 @@ MciError MpvPlayer::startEngine() {
     if (handle_.initialize() < 0) {
         return Error::CannotLoadDriver;
     }
+    addVideoCdProtocol(handle_.get());
     mpv_observe_property(handle_.get(), 0, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_.get(), 0, "duration", MPV_FORMAT_DOUBLE);
     return Error::None;

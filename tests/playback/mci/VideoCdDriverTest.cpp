@@ -1,0 +1,140 @@
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "playback/mci/GstDeviceType.h"
+#include "playback/mci/MpvDeviceType.h"
+#include "tests/playback/mci/DriverContract.h"
+#include "tests/playback/mci/FakeVideoCd.h"
+#include "tests/support/MediaFixtures.h"
+
+namespace cinevan::test {
+
+// This binary runs only the Video CD cases on the shared contract's helpers.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(DriverContract);
+
+namespace {
+
+constexpr quint32 kFrameMs = 40;  // 25 fps
+constexpr quint32 kFirstTrackMs = 6000;
+constexpr quint32 kSecondTrackMs = 3000;
+
+::testing::AssertionResult near(quint32 actual, quint32 expected, quint32 tolerance) {
+    const quint32 diff = actual > expected ? actual - expected : expected - actual;
+    if (diff <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << actual << " is " << diff << " ms away from " << expected
+                                         << " (allowed " << tolerance << ")";
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The tracks of a disc in a fake CD-ROM drive whose files are empty stand-ins: only reading
+// the disc image's raw sectors can play them.
+class VideoCdDriver : public DriverContract {
+protected:
+    mci::MediaDevice& openTrack(const QString& path) {
+        device_ = type_->create();
+        EXPECT_NE(device_, nullptr);
+        EXPECT_EQ(device_->openElement(path), mci::Error::None) << path.toStdString();
+        EXPECT_EQ(device_->setTimeFormatMilliseconds(), mci::Error::None);
+        return *device_;
+    }
+
+    quint32 length() {
+        quint32 ms = 0;
+        EXPECT_EQ(device_->statusLength(ms), mci::Error::None);
+        return ms;
+    }
+
+    FakeVideoCd disc_;
+};
+
+TEST_P(VideoCdDriver, ATrackOnlyTheRawSectorsHoldOpensWithItsSizeAndLength) {
+    auto& device = openTrack(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    QSize size;
+    EXPECT_EQ(device.whereSource(size), mci::Error::None);
+    EXPECT_EQ(size, QSize(352, 288));
+    EXPECT_TRUE(near(length(), kFirstTrackMs, kFrameMs));
+    EXPECT_TRUE(near(position(), 0, kFrameMs));
+
+    openTrack(disc_.file("mpegav/avseq02.dat"));
+    EXPECT_TRUE(near(length(), kSecondTrackMs, kFrameMs)) << "each track is its own movie";
+}
+
+TEST_P(VideoCdDriver, ARangeOfARawTrackPlaysToItsEndAndRests) {
+    auto& device = openTrack(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    ASSERT_EQ(device.play(2000, 4000), mci::Error::None);
+    QTest::qWait(700);
+    const quint32 midway = position();
+    EXPECT_GT(midway, 2000u);
+    EXPECT_LT(midway, 4000u);
+    EXPECT_TRUE(near(waitUntilResting(), 4000, 2 * kFrameMs));
+    // The last part of the track, up to its very end.
+    ASSERT_EQ(device.play(5000, kFirstTrackMs), mci::Error::None);
+    EXPECT_TRUE(near(waitUntilResting(), kFirstTrackMs, 2 * kFrameMs));
+}
+
+TEST_P(VideoCdDriver, SeeksInARawTrackRestExactlyAtTheTarget) {
+    auto& device = openTrack(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    for (quint32 target : {3000u, 1520u, 5000u, 200u}) {
+        ASSERT_EQ(device.seek(target), mci::Error::None);
+        QTest::qWait(300);
+        EXPECT_TRUE(near(position(), target, kFrameMs)) << target;
+    }
+    ASSERT_EQ(device.play(4400, 5000), mci::Error::None);
+    EXPECT_TRUE(near(waitUntilResting(), 5000, 2 * kFrameMs));
+}
+
+TEST_P(VideoCdDriver, ADiscThatCannotBeReadRawLeavesTheFileToTheEngine) {
+    const QTemporaryDir images;
+    const QString cue = images.path() + "/broken.cue";
+    FakeVideoCd::writeFile(cue, "FILE \"missing.bin\" BINARY\n  TRACK 01 MODE2/2352\n");
+    const FakeVideoCd broken(cue);
+    // The file system returns the track as a RIFF "CDXA" copy: that plays as it always did.
+    FakeVideoCd::writeFile(broken.file("MPEGAV/AVSEQ01.DAT"), fileBytes(mediaFixture("track.dat")));
+    openTrack(broken.file("MPEGAV/AVSEQ01.DAT"));
+    EXPECT_TRUE(near(length(), 6000, kFrameMs));
+
+    // An empty file that nothing can read is an error, answered in bounded time.
+    QElapsedTimer timer;
+    timer.start();
+    auto device = type_->create();
+    ASSERT_NE(device, nullptr);
+    EXPECT_NE(device->openElement(broken.file("MPEGAV/AVSEQ02.DAT")), mci::Error::None);
+    EXPECT_LT(timer.elapsed(), 10000);
+}
+
+TEST_P(VideoCdDriver, ClosingARawTrackReleasesTheDisc) {
+    openTrack(disc_.file("MPEGAV/AVSEQ01.DAT")).play(0, 1000);
+    QTest::qWait(200);
+    device_.reset();
+    QTest::qWait(300);
+    const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot); };
+    const int files = openFiles().size();
+    for (int i = 0; i < 3; ++i) {
+        openTrack(disc_.file(i % 2 ? "MPEGAV/AVSEQ02.DAT" : "MPEGAV/AVSEQ01.DAT")).play(0, 800);
+        QTest::qWait(150);
+        device_.reset();
+    }
+    QTest::qWait(500);
+    EXPECT_EQ(openFiles().size(), files);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engines, VideoCdDriver,
+    ::testing::Values(
+        DriverParam{"ActiveMovie", [] { return std::make_unique<mci::MpvDeviceType>(); }},
+        DriverParam{"MPEGVideo", [] { return std::make_unique<mci::GstDeviceType>(); }}),
+    [](const ::testing::TestParamInfo<DriverParam>& info) {
+        return info.param.label.toStdString();
+    });
+
+}  // namespace
+}  // namespace cinevan::test
