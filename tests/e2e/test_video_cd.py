@@ -1,5 +1,10 @@
 """The real player under Xvfb with a fake CD-ROM drive: the Video CD key plays the disc's
-tracks, and the movie-list type is known to the desktop after a start."""
+tracks, and the movie-list type is known to the desktop after a start.
+
+The fake drive holds a real Video CD image made by vcdimager, mounted (as the mount table
+tells) on a folder whose track files are empty stand-ins: as on a real disc, whose Mode 2
+Form 2 tracks the kernel cannot read, the tracks play only through reading the image's raw
+sectors."""
 
 import os
 import shutil
@@ -23,26 +28,62 @@ def mount_field(path):
             .replace("\t", "\\011").replace("\n", "\\012"))
 
 
+def open_files(pid):
+    """The files a process holds open."""
+    files = set()
+    for fd in os.listdir(f"/proc/{pid}/fd"):
+        try:
+            files.add(os.readlink(f"/proc/{pid}/fd/{fd}"))
+        except OSError:
+            pass
+    return files
+
+
+def thread_names(pid):
+    """The names of a process's threads: the engines name theirs."""
+    names = set()
+    for task in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{task}/comm") as f:
+            names.add(f.read().strip())
+    return names
+
+
 class VideoCDTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="cinevan-vcd-")
         self.disc = os.path.join(self.folder, "video cd")
         os.makedirs(os.path.join(self.disc, "MPEGAV"))
         for name in ("AVSEQ01.DAT", "AVSEQ02.DAT"):
-            shutil.copy(os.path.join(MEDIA, "track.dat"), os.path.join(self.disc, "MPEGAV", name))
-        os.makedirs(os.path.join(self.folder, "block", "sr0"))
+            open(os.path.join(self.disc, "MPEGAV", name), "w").close()
+        os.makedirs(os.path.join(self.folder, "block"))
         self.mounts = os.path.join(self.folder, "mounts")
+        image = os.path.join(MEDIA, "vcd.cue")
         with open(self.mounts, "w") as f:
-            f.write(f"/dev/sr0 {mount_field(self.disc)} iso9660 ro 0 0\n")
+            f.write(f"{mount_field(image)} {mount_field(self.disc)} iso9660 ro 0 0\n")
 
     def tearDown(self):
         shutil.rmtree(self.folder, ignore_errors=True)
 
+    def use_device(self, desktop, device):
+        """Makes the player start on the device type `device`, as if chosen in an earlier run."""
+        folder = os.path.join(desktop.home, "config", "Vantrel", "Cinevan")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "1.0.conf"), "w") as f:
+            f.write(f"[Main]\nCurrentDevice={device}\n")
+
     def test_alt_v_plays_the_tracks_of_the_disc(self):
+        self.play_the_disc(None)
+
+    def test_alt_v_plays_the_tracks_of_the_disc_with_gstreamer(self):
+        self.play_the_disc("MPEGVideo")
+
+    def play_the_disc(self, device):
         with Desktop() as desktop:
+            if device:
+                self.use_device(desktop, device)
             desktop.env["CINEVAN_MOUNTS"] = self.mounts
             desktop.env["CINEVAN_SYS_BLOCK"] = os.path.join(self.folder, "block")
-            desktop.start(PLAYER)
+            player = desktop.start(PLAYER)
             window = desktop.find_window("^Cinevan$")
             time.sleep(1.0)
             desktop.key(window, "alt+v")
@@ -59,6 +100,14 @@ class VideoCDTest(unittest.TestCase):
             second = desktop.screenshot(os.path.join(self.folder, "second.png"), window)
             self.assertGreater(desktop.differing_pixels(first, second, *page), 500,
                                "the track plays as moving video")
+            self.assertIn(os.path.realpath(os.path.join(MEDIA, "vcd.bin")),
+                          open_files(player.pid), "the tracks are read from the disc image")
+            threads = thread_names(player.pid)
+            if device == "MPEGVideo":
+                self.assertFalse(any(name.startswith("mpv/") for name in threads), threads)
+                self.assertTrue(any(name.endswith(":src") for name in threads), threads)
+            else:
+                self.assertIn("mpv/demux", threads)
 
     @unittest.skipUnless(shutil.which("gio"), "gio is not installed")
     def test_the_desktop_opens_movie_lists_with_the_player(self):
