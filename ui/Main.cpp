@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/AppInit.h"
 #include "app/ApplicationTitle.h"
@@ -40,6 +41,20 @@
 namespace cinevan {
 
 namespace {
+
+// Changes the stay-on-top hint of a window in place. QWidget::setWindowFlag would hide the
+// window and replace its native window, which a window showing video should not go through.
+void SetStaysOnTop(QWidget& window, bool onTop) {
+    Qt::WindowFlags flags = window.windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == onTop) {
+        return;
+    }
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    window.overrideWindowFlags(flags);
+    if (QWindow* native = window.windowHandle()) {
+        native->setFlags(flags);
+    }
+}
 
 // Design values of the window description.
 constexpr int kClientWidth = 364;
@@ -703,17 +718,9 @@ bool TFormMain::FullScreenVisible() const {
 
 void TFormMain::CheckBoxOnTopClick() {
     QWidget* target = FullScreenVisible() ? static_cast<QWidget*>(FormFullScreen) : this;
-    const bool onTop = CheckBoxOnTop->isChecked();
-    const bool beingShown = target == this && !FShown && isVisible();
-    if (target->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
-        target->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    }
+    SetStaysOnTop(*target, CheckBoxOnTop->isChecked());
     if (FShown || target != this) {
         target->show();
-    } else if (beingShown && !isVisible()) {
-        // The stored state is restored while the window is being shown, and a new window flag
-        // hides it again: show it once that showing is over.
-        QTimer::singleShot(0, this, [this] { show(); });
     }
 }
 

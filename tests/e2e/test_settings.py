@@ -43,9 +43,11 @@ class StoredSettingsTest(unittest.TestCase):
     def test_placement_and_check_boxes_survive_restarts(self):
         with Desktop() as desktop:
             def rearrange(main):
+                self.assertNotIn("_NET_WM_STATE_ABOVE", desktop.wm_state(main))
                 desktop.xdotool("windowsize", "--sync", main, "500", "520")
                 desktop.xdotool("windowmove", "--sync", main, "120", "90")
                 desktop.key(main, "alt+l")  # Loop
+                desktop.key(main, "alt+o")  # On top
 
             first = self.run_player(desktop, rearrange)
             self.assertEqual(first[2:], (500, 520))
@@ -53,6 +55,7 @@ class StoredSettingsTest(unittest.TestCase):
             self.assertEqual(saved.get("CurrentDevice"), "ActiveMovie")
             self.assertEqual(saved.get("CheckBoxLoop_Checked"), "True")
             self.assertEqual(saved.get("CheckBoxShuffle_Checked"), "False")
+            self.assertEqual(saved.get("CheckBoxOnTop_Checked"), "True")
             self.assertEqual(saved.get("ShowCmd"), "1")
             self.assertEqual(saved.get("Visible"), "0")
             self.assertEqual(saved.get("NormPos(1024x768)"), saved.get("NormPos"))
@@ -60,8 +63,12 @@ class StoredSettingsTest(unittest.TestCase):
             self.assertGreaterEqual(right - left, 500, "the frame rectangle holds the client")
             self.assertGreaterEqual(bottom - top, 520)
 
-            second = self.run_player(desktop)
+            def look_at_stacking(main):
+                self.stacking = desktop.wm_state(main)
+
+            second = self.run_player(desktop, look_at_stacking)
             self.assertEqual(second, first, "the window comes back where it was")
+            self.assertIn("_NET_WM_STATE_ABOVE", self.stacking, "On top was restored")
             again = stored_main(desktop)
             self.assertEqual(again.get("NormPos"), saved.get("NormPos"))
             self.assertEqual(again.get("CheckBoxLoop_Checked"), "True", "Loop was restored")
