@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "movielist/CommaText.h"
+#include "movielist/MovieFolder.h"
 #include "movielist/MovieListErrors.h"
 #include "movielist/MovieListFile.h"
 #include "movielist/MovieListListener.h"
@@ -98,6 +99,10 @@ void MovieList::AppendNames(const QByteArrayList& names) {
     for (const QByteArray& name : names) {
         if (moviepath::lowerExtension(name) == ".mls") {
             FMovies.append(movielistfile::read(name));
+        } else if (moviefolder::isFolder(name)) {
+            for (const QByteArray& movie : moviefolder::moviesIn(name)) {
+                FMovies.append(quotedName(movie));
+            }
         } else {
             FMovies.append(quotedName(name));
         }

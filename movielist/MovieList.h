@@ -50,8 +50,9 @@ public:
     // Throws EListError when `index` lies outside the list and the value is not empty.
     void SetMovieField(int index, int field, const QByteArray& value);
 
-    // Adds movie files and movie lists (".mls", read line by line, not nested) and makes the
-    // file and cover names of every entry absolute. With `setFolder` the folder of the first
+    // Adds movie files, movie lists (".mls", read line by line, not nested) and folders (the
+    // movie files in them, see moviefolder::moviesIn) and makes the file and cover names of
+    // every entry absolute. With `setFolder` the folder of the first
     // name becomes the process's current folder first.
     void AddMovies(const QByteArrayList& names, bool setFolder);
 

@@ -163,6 +163,26 @@ TEST_F(MainWindowTest, FilesDroppedOnTheWindowReplaceTheListAndPlay) {
     EXPECT_EQ(w.windowTitle(), "one - [1/2]");
 }
 
+TEST_F(MainWindowTest, AFolderDroppedOnTheWindowPlaysTheClipsInIt) {
+    TFormMain& w = *window_;
+    const QString holiday = folder_.path() + "/holiday";
+    ASSERT_TRUE(QDir().mkpath(holiday));
+    for (const char* name : {"clip10.mpg", "clip2.mpg", "notes.txt"}) {
+        test_support::WriteStandInMovie(holiday + "/" + name);
+    }
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(holiday)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+
+    EXPECT_EQ(w.Player().List().MovieCount(), 2);
+    EXPECT_EQ(State(), PlayState::Playing);
+    EXPECT_EQ(w.windowTitle(), "clip2 - [1/2]");
+}
+
 TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth) {
     TFormMain& w = *window_;
     w.resize(364, 411);
