@@ -22,10 +22,10 @@ class DriveTable {
 public:
     struct Drive {
         QString root;
-        QString source;  // the mount source as the table names it: a device or an image file
         QString device;
         QString fileSystem;
         bool cdRom = false;
+        QString source;  // the mount source as the table names it: a device or an image file
     };
 
     DriveTable(const QString& mountsFile, const QString& sysBlockFolder);

@@ -45,7 +45,12 @@ QString trackPath(VideoCdSource* source) {
 
 gboolean start(GstBaseSrc* base) {
     VideoCdSource* source = self(base);
-    source->track = VideoCdTrack::open(trackPath(source));
+    // Runs inside GStreamer: nothing may be thrown from here.
+    try {
+        source->track = VideoCdTrack::open(trackPath(source));
+    } catch (...) {
+        source->track.reset();
+    }
     if (!source->track) {
         GST_ELEMENT_ERROR(base, RESOURCE, OPEN_READ, (nullptr),
                           ("cannot read the Video CD track from the disc"));

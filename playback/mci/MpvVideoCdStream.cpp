@@ -59,11 +59,16 @@ void cancelStream(void* cookie) {
 }
 
 int openStream(void*, char* uri, mpv_stream_cb_info* info) {
-    std::unique_ptr<VideoCdTrack> track = VideoCdTrack::open(VideoCdTrack::pathOfUri(uri));
-    if (!track) {
+    // Runs on an engine thread inside libmpv: nothing may be thrown from here.
+    try {
+        std::unique_ptr<VideoCdTrack> track = VideoCdTrack::open(VideoCdTrack::pathOfUri(uri));
+        if (!track) {
+            return MPV_ERROR_LOADING_FAILED;
+        }
+        info->cookie = new TrackStream{std::move(track)};
+    } catch (...) {
         return MPV_ERROR_LOADING_FAILED;
     }
-    info->cookie = new TrackStream{std::move(track)};
     info->read_fn = readStream;
     info->seek_fn = seekStream;
     info->size_fn = streamSize;
