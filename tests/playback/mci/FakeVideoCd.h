@@ -27,7 +27,7 @@ public:
     QString hardDisk() const { return hardDisk_; }
     QString folder() const { return dir_.path(); }
 
-    // Writes `bytes` into the stand-in file `relative` (made if missing).
+    // Writes `bytes` into the file `path`, making it and its folders if missing.
     static void writeFile(const QString& path, const QByteArray& bytes);
 
 private:
