@@ -4,6 +4,7 @@
 
 #include "playback/mci/MpvDevice.h"
 #include "playback/mci/MpvSoundDevice.h"
+#include "playback/mci/MpvSurface.h"
 
 namespace cinevan::mci {
 
@@ -16,7 +17,8 @@ std::unique_ptr<MediaDevice> MpvDeviceType::create() {
 // once; otherwise the window's native window is replaced when the first movie appears.
 void MpvDeviceType::prepareVideoWindow(QWidget& window) {
     const QString seedName = QStringLiteral("MpvSurfaceSeed");
-    if (window.findChild<QOpenGLWidget*>(seedName, Qt::FindDirectChildrenOnly)) {
+    if (!MpvSurface::available() ||
+        window.findChild<QOpenGLWidget*>(seedName, Qt::FindDirectChildrenOnly)) {
         return;
     }
     auto* seed = new QOpenGLWidget(&window);

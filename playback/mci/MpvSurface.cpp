@@ -19,6 +19,14 @@ void* glProcAddress(void*, const char* name) {
 
 }  // namespace
 
+bool MpvSurface::available() {
+    static const bool canMakeContexts = [] {
+        QOpenGLContext probe;
+        return probe.create();
+    }();
+    return canMakeContexts;
+}
+
 MpvSurface::MpvSurface(MpvPlayer& player, QWidget* parent)
     : QOpenGLWidget(parent), player_(player) {
     setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -21,6 +21,10 @@ public:
     explicit MpvSurface(MpvPlayer& player, QWidget* parent = nullptr);
     ~MpvSurface() override;
 
+    // True when OpenGL contexts can be made here. Without them the widget draws nothing, and a
+    // window made ready for it before it was shown would fail to draw at all.
+    static bool available();
+
     // Frames drawn since the widget was made.
     quint64 framesRendered() const { return framesRendered_; }
 
