@@ -19,6 +19,7 @@ TFormFullScreen::TFormFullScreen(TFormMain& main)
     setPalette(black);
     setAutoFillBackground(true);
     resize(357, 324);
+    main.Player().Layer().prepareVideoWindow(*this);
 }
 
 void TFormFullScreen::FormShow() {
