@@ -65,7 +65,7 @@ QByteArrayList movieFilesOf(const QByteArray& folder) {
 
 QByteArray videoCdTrackFolder(const QByteArray& folder) {
     for (const QByteArray& name : entriesOf(folder)) {
-        const QByteArray path = joined(folder, name);
+        QByteArray path = joined(folder, name);
         if (name.toLower() == "mpegav" && isFolderPath(path)) {
             return path;
         }
