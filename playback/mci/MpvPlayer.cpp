@@ -7,7 +7,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "playback/mci/MpvOptions.h"
@@ -73,6 +76,16 @@ MciError endFileError(const mpv_event_end_file& end) {
 
 double secondsLeft(const QDeadlineTimer& deadline) {
     return qMax<qint64>(deadline.remainingTime(), 0) / 1000.0;
+}
+
+// Milliseconds of a time the engine reports in seconds, held within the device layer's 32-bit
+// times; a time that is not a positive number reads as 0.
+quint32 toMilliseconds(double seconds) {
+    if (!(seconds > 0.0)) {
+        return 0;
+    }
+    const double limit = std::numeric_limits<quint32>::max();
+    return quint32(std::llround(std::min(seconds * 1000.0, limit)));
 }
 
 }  // namespace
@@ -237,14 +250,14 @@ MciError MpvPlayer::sourceSize(QSize& size) const {
 }
 
 quint32 MpvPlayer::lengthMs() const {
-    return quint32(qMax(0.0, durationSec_) * 1000.0 + 0.5);
+    return toMilliseconds(durationSec_);
 }
 
 quint32 MpvPlayer::positionMs() const {
     if (restingMs_) {
         return *restingMs_;
     }
-    return quint32(qMax(0.0, positionSec_) * 1000.0 + 0.5);
+    return toMilliseconds(positionSec_);
 }
 
 MciError MpvPlayer::playRange(quint32 fromMs, quint32 toMs) {
