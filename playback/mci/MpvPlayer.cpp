@@ -50,16 +50,17 @@ MciError checkElement(const QString& path) {
 }
 
 // What the engine loads for `path`: a Video CD track on a disc is read from its raw sectors
-// through our own protocol; anything else is read as a file. Empty when the file cannot be
-// read (checkElement tells why).
-QByteArray mediaName(const QString& path) {
+// through our own protocol; anything else is read as a file, when it can be.
+MciError mediaName(const QString& path, QByteArray& name) {
     if (VideoCdTrack::open(path)) {
-        return VideoCdTrack::uriFor(path);
+        name = VideoCdTrack::uriFor(path);
+        return Error::None;
     }
-    if (checkElement(path) != Error::None) {
-        return {};
+    const MciError error = checkElement(path);
+    if (error == Error::None) {
+        name = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     }
-    return QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    return error;
 }
 
 MciError endFileError(const mpv_event_end_file& end) {
@@ -106,9 +107,9 @@ MciError MpvPlayer::open(const QString& path, int timeoutMs) {
     if (path.isEmpty()) {
         return Error::None;
     }
-    const QByteArray file = mediaName(path);
-    if (file.isEmpty()) {
-        return checkElement(path);
+    QByteArray file;
+    if (const MciError error = mediaName(path, file)) {
+        return error;
     }
     if (command({"loadfile", file.constData()}) < 0) {
         return Error::Driver;

@@ -104,6 +104,17 @@ const DriveTable::Drive* driveWithRoot(const DriveTable& drives, const QString& 
     return found == all.end() ? nullptr : &*found;
 }
 
+QString cleanAbsolutePath(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The last folder and the name of a path: "MPEGAV/AVSEQ01.DAT" for a track of a disc.
+QString folderAndName(const QString& path) {
+    const QString clean = cleanAbsolutePath(path);
+    const qsizetype nameStart = clean.lastIndexOf('/');
+    return clean.mid(clean.lastIndexOf('/', nameStart - 1) + 1);
+}
+
 }  // namespace
 
 void VideoCdTrack::DiscCloser::operator()(_CdIo* disc) const {
@@ -118,7 +129,7 @@ bool VideoCdTrack::isTrackName(const QString& relativePath) {
 }
 
 QByteArray VideoCdTrack::uriFor(const QString& path) {
-    const QByteArray file = QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QByteArray file = QFile::encodeName(cleanAbsolutePath(path));
     return QByteArray(scheme()) + "://" + file.toPercentEncoding("/");
 }
 
@@ -131,6 +142,10 @@ QString VideoCdTrack::pathOfUri(const QByteArray& uri) {
 }
 
 std::unique_ptr<VideoCdTrack> VideoCdTrack::open(const QString& path) {
+    // Most movies are no disc tracks, which their names tell without reading the mount table.
+    if (!isTrackName(folderAndName(path))) {
+        return nullptr;
+    }
     return open(path, DriveTable::FromSystem());
 }
 
@@ -140,7 +155,7 @@ std::unique_ptr<VideoCdTrack> VideoCdTrack::open(const QString& path, const Driv
     if (drive == nullptr || !drive->cdRom) {
         return nullptr;
     }
-    const QString relative = QDir::cleanPath(QFileInfo(path).absoluteFilePath()).mid(root.size());
+    const QString relative = cleanAbsolutePath(path).mid(root.size());
     if (!isTrackName(relative)) {
         return nullptr;
     }

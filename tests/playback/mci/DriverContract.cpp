@@ -11,12 +11,13 @@ namespace cinevan::test {
 
 namespace {
 
-constexpr quint32 kFrameMs = 40;  // 25 fps
 constexpr quint32 kClipMs = 6000;
 
 int entriesIn(const char* folder) { return QDir(folder).entryList(QDir::NoDotAndDotDot).size(); }
 int openFileCount() { return entriesIn("/proc/self/fd"); }
 int threadCount() { return entriesIn("/proc/self/task"); }
+
+}  // namespace
 
 ::testing::AssertionResult near(quint32 actual, quint32 expected, quint32 tolerance)
 {
@@ -28,8 +29,6 @@ int threadCount() { return entriesIn("/proc/self/task"); }
            << actual << " is " << diff << " ms away from " << expected << " (allowed "
            << tolerance << ")";
 }
-
-}  // namespace
 
 void DriverContract::SetUp()
 {
@@ -45,12 +44,34 @@ void DriverContract::TearDown()
 
 mci::MediaDevice& DriverContract::openFixture(const QString& fixture)
 {
+    return openPath(mediaFixture(fixture));
+}
+
+mci::MediaDevice& DriverContract::openPath(const QString& path)
+{
     device_ = type_->create();
     EXPECT_NE(device_, nullptr);
-    const mci::MciError error = device_->openElement(mediaFixture(fixture));
-    EXPECT_EQ(error, mci::Error::None) << fixture.toStdString();
+    const mci::MciError error = device_->openElement(path);
+    EXPECT_EQ(error, mci::Error::None) << path.toStdString();
     EXPECT_EQ(device_->setTimeFormatMilliseconds(), mci::Error::None);
     return *device_;
+}
+
+quint32 DriverContract::length()
+{
+    quint32 ms = 0;
+    EXPECT_EQ(device_->statusLength(ms), mci::Error::None);
+    return ms;
+}
+
+void DriverContract::expectRangePlaysAndRests(quint32 fromMs, quint32 toMs)
+{
+    ASSERT_EQ(device_->play(fromMs, toMs), mci::Error::None);
+    QTest::qWait(700);
+    const quint32 midway = position();
+    EXPECT_GT(midway, fromMs);
+    EXPECT_LT(midway, toMs);
+    EXPECT_TRUE(near(waitUntilResting(), toMs, 2 * kFrameMs));
 }
 
 quint32 DriverContract::position()
@@ -99,13 +120,8 @@ TEST_P(DriverContract, PlayRangeStopsAndRestsAtTo)
 {
     for (const char* fixture : {"clip-mpeg1.mpg", "track.dat"}) {
         SCOPED_TRACE(fixture);
-        auto& device = openFixture(fixture);
-        ASSERT_EQ(device.play(2000, 4000), mci::Error::None);
-        QTest::qWait(700);
-        const quint32 midway = position();
-        EXPECT_GT(midway, 2000u);
-        EXPECT_LT(midway, 4000u);
-        EXPECT_TRUE(near(waitUntilResting(), 4000, 2 * kFrameMs));
+        openFixture(fixture);
+        expectRangePlaysAndRests(2000, 4000);
         QTest::qWait(500);
         EXPECT_TRUE(near(position(), 4000, 2 * kFrameMs)) << "must rest, not rewind or unload";
     }

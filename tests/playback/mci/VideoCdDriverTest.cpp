@@ -17,18 +17,8 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(DriverContract);
 
 namespace {
 
-constexpr quint32 kFrameMs = 40;  // 25 fps
 constexpr quint32 kFirstTrackMs = 6000;
 constexpr quint32 kSecondTrackMs = 3000;
-
-::testing::AssertionResult near(quint32 actual, quint32 expected, quint32 tolerance) {
-    const quint32 diff = actual > expected ? actual - expected : expected - actual;
-    if (diff <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << actual << " is " << diff << " ms away from " << expected
-                                         << " (allowed " << tolerance << ")";
-}
 
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
@@ -39,50 +29,31 @@ QByteArray fileBytes(const QString& path) {
 // the disc image's raw sectors can play them.
 class VideoCdDriver : public DriverContract {
 protected:
-    mci::MediaDevice& openTrack(const QString& path) {
-        device_ = type_->create();
-        EXPECT_NE(device_, nullptr);
-        EXPECT_EQ(device_->openElement(path), mci::Error::None) << path.toStdString();
-        EXPECT_EQ(device_->setTimeFormatMilliseconds(), mci::Error::None);
-        return *device_;
-    }
-
-    quint32 length() {
-        quint32 ms = 0;
-        EXPECT_EQ(device_->statusLength(ms), mci::Error::None);
-        return ms;
-    }
-
     FakeVideoCd disc_;
 };
 
 TEST_P(VideoCdDriver, ATrackOnlyTheRawSectorsHoldOpensWithItsSizeAndLength) {
-    auto& device = openTrack(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    auto& device = openPath(disc_.file("MPEGAV/AVSEQ01.DAT"));
     QSize size;
     EXPECT_EQ(device.whereSource(size), mci::Error::None);
     EXPECT_EQ(size, QSize(352, 288));
     EXPECT_TRUE(near(length(), kFirstTrackMs, kFrameMs));
     EXPECT_TRUE(near(position(), 0, kFrameMs));
 
-    openTrack(disc_.file("mpegav/avseq02.dat"));
+    openPath(disc_.file("mpegav/avseq02.dat"));
     EXPECT_TRUE(near(length(), kSecondTrackMs, kFrameMs)) << "each track is its own movie";
 }
 
 TEST_P(VideoCdDriver, ARangeOfARawTrackPlaysToItsEndAndRests) {
-    auto& device = openTrack(disc_.file("MPEGAV/AVSEQ01.DAT"));
-    ASSERT_EQ(device.play(2000, 4000), mci::Error::None);
-    QTest::qWait(700);
-    const quint32 midway = position();
-    EXPECT_GT(midway, 2000u);
-    EXPECT_LT(midway, 4000u);
-    EXPECT_TRUE(near(waitUntilResting(), 4000, 2 * kFrameMs));
+    openPath(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    expectRangePlaysAndRests(2000, 4000);
     // The last part of the track, up to its very end.
-    ASSERT_EQ(device.play(5000, kFirstTrackMs), mci::Error::None);
+    ASSERT_EQ(device_->play(5000, kFirstTrackMs), mci::Error::None);
     EXPECT_TRUE(near(waitUntilResting(), kFirstTrackMs, 2 * kFrameMs));
 }
 
 TEST_P(VideoCdDriver, SeeksInARawTrackRestExactlyAtTheTarget) {
-    auto& device = openTrack(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    auto& device = openPath(disc_.file("MPEGAV/AVSEQ01.DAT"));
     for (quint32 target : {3000u, 1520u, 5000u, 200u}) {
         ASSERT_EQ(device.seek(target), mci::Error::None);
         QTest::qWait(300);
@@ -99,7 +70,7 @@ TEST_P(VideoCdDriver, ADiscThatCannotBeReadRawLeavesTheFileToTheEngine) {
     const FakeVideoCd broken(cue);
     // The file system returns the track as a RIFF "CDXA" copy: that plays as it always did.
     FakeVideoCd::writeFile(broken.file("MPEGAV/AVSEQ01.DAT"), fileBytes(mediaFixture("track.dat")));
-    openTrack(broken.file("MPEGAV/AVSEQ01.DAT"));
+    openPath(broken.file("MPEGAV/AVSEQ01.DAT"));
     EXPECT_TRUE(near(length(), 6000, kFrameMs));
 
     // An empty file that nothing can read is an error, answered in bounded time.
@@ -112,14 +83,14 @@ TEST_P(VideoCdDriver, ADiscThatCannotBeReadRawLeavesTheFileToTheEngine) {
 }
 
 TEST_P(VideoCdDriver, ClosingARawTrackReleasesTheDisc) {
-    openTrack(disc_.file("MPEGAV/AVSEQ01.DAT")).play(0, 1000);
+    openPath(disc_.file("MPEGAV/AVSEQ01.DAT")).play(0, 1000);
     QTest::qWait(200);
     device_.reset();
     QTest::qWait(300);
     const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot); };
     const int files = openFiles().size();
     for (int i = 0; i < 3; ++i) {
-        openTrack(disc_.file(i % 2 ? "MPEGAV/AVSEQ02.DAT" : "MPEGAV/AVSEQ01.DAT")).play(0, 800);
+        openPath(disc_.file(i % 2 ? "MPEGAV/AVSEQ02.DAT" : "MPEGAV/AVSEQ01.DAT")).play(0, 800);
         QTest::qWait(150);
         device_.reset();
     }
