@@ -1,6 +1,7 @@
 #include "movielist/MovieList.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "movielist/CommaText.h"
 #include "movielist/MovieFolder.h"
@@ -16,8 +17,10 @@ QByteArray fieldOf(const QByteArrayList& fields, int field) {
     return field >= 0 && field < fields.size() ? fields[field] : QByteArray();
 }
 
+// The line of a newly added movie: the name in quotes, whatever it holds. Quotes inside are
+// doubled, as comma text reads them, so that the line holds exactly one field.
 QByteArray quotedName(const QByteArray& name) {
-    return '"' + name + '"';
+    return '"' + QByteArray(name).replace('"', "\"\"") + '"';
 }
 
 }  // namespace
@@ -74,12 +77,16 @@ void MovieList::SetMovieField(int index, int field, const QByteArray& value) {
 
 void MovieList::AddMovies(const QByteArrayList& names, bool setFolder) {
     try {
-        AppendNames(names);
+        // Every name is resolved against the folder that was current when it was given.
+        const QByteArray here = moviepath::currentFolder();
+        std::vector<QByteArray> baseFolders(FMovies.size(), here);
+        AppendNames(names, here, baseFolders);
         if (setFolder && !names.isEmpty()) {
             // A folder that cannot be entered leaves the current folder as it is.
-            moviepath::setCurrentFolder(moviepath::folderOf(names.front()));
+            moviepath::setCurrentFolder(
+                moviepath::folderOf(moviepath::localFullPath(names.front(), here)));
         }
-        MakeNamesAbsolute();
+        MakeNamesAbsolute(baseFolders);
         FinishAdding();
     } catch (...) {
         RefreshWindows();
@@ -95,34 +102,38 @@ void MovieList::RefreshWindows() {
     }
 }
 
-void MovieList::AppendNames(const QByteArrayList& names) {
+void MovieList::AppendNames(const QByteArrayList& names, const QByteArray& here,
+                            std::vector<QByteArray>& baseFolders) {
     for (const QByteArray& name : names) {
+        const QByteArray full = moviepath::localFullPath(name, here);
         if (moviepath::lowerExtension(name) == ".mls") {
-            FMovies.append(movielistfile::read(name));
-        } else if (moviefolder::isFolder(name)) {
-            for (const QByteArray& movie : moviefolder::moviesIn(name)) {
+            // Relative names inside a list mean the list's own folder.
+            FMovies.append(movielistfile::read(full));
+            baseFolders.resize(FMovies.size(), moviepath::folderOf(full));
+        } else if (moviefolder::isFolder(full)) {
+            for (const QByteArray& movie : moviefolder::moviesIn(full)) {
                 FMovies.append(quotedName(movie));
             }
         } else {
-            FMovies.append(quotedName(name));
+            FMovies.append(quotedName(full));
         }
+        baseFolders.resize(FMovies.size(), here);
     }
 }
 
-void MovieList::MakeNamesAbsolute() {
+void MovieList::MakeNamesAbsolute(const std::vector<QByteArray>& baseFolders) {
     struct UpdatingScope {
         explicit UpdatingScope(bool& flag) : flag(flag) { flag = true; }
         ~UpdatingScope() { flag = false; }
         bool& flag;
     } updating(FUpdating);
 
-    const QByteArray folder = moviepath::currentFolder();
     for (int i = 0; i < MovieCount(); ++i) {
         // Parsed once here; SetMovieField only runs for names that actually change.
         const QByteArrayList fields = commatext::read(FMovies[i]);
         for (const int field : {kFileName, kCover}) {
             const QByteArray name = fieldOf(fields, field);
-            const QByteArray full = moviepath::fullPath(name, folder);
+            const QByteArray full = moviepath::fullPath(name, baseFolders[i]);
             if (full != name) {
                 SetMovieField(i, field, full);
             }

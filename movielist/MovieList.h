@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <vector>
 
 namespace cinevan {
 
@@ -52,8 +53,10 @@ public:
 
     // Adds movie files, movie lists (".mls", read line by line, not nested) and folders (the
     // movie files in them, see moviefolder::moviesIn) and makes the file and cover names of
-    // every entry absolute. With `setFolder` the folder of the first
-    // name becomes the process's current folder first.
+    // every entry absolute. Names given here are file-system names (only '/' separates) and
+    // resolve against the current folder; relative names inside a list resolve against the
+    // list's own folder, where a backslash separates folders too. With `setFolder` the folder
+    // of the first name becomes the process's current folder afterwards.
     void AddMovies(const QByteArrayList& names, bool setFolder);
 
     // Writes every line followed by CR LF. Throws EFCreateError; the list is never changed.
@@ -86,8 +89,11 @@ private:
     // The field as stored, without the default title.
     QByteArray StoredField(int index, int field) const;
 
-    void AppendNames(const QByteArrayList& names);
-    void MakeNamesAbsolute();
+    // Appends the entries for `names`; `baseFolders` gets, for each new entry, the folder its
+    // relative names are resolved against.
+    void AppendNames(const QByteArrayList& names, const QByteArray& here,
+                     std::vector<QByteArray>& baseFolders);
+    void MakeNamesAbsolute(const std::vector<QByteArray>& baseFolders);
     void FinishAdding();
     void RefreshWindows();
 

@@ -13,16 +13,6 @@ namespace {
 constexpr char kSlash = '/';
 constexpr char kBackslash = '\\';
 
-qsizetype lastTitleSeparator(const QByteArray& name) {
-    for (qsizetype i = name.size() - 1; i >= 0; --i) {
-        const char c = name[i];
-        if (c == kSlash || c == kBackslash || c == ':') {
-            return i;
-        }
-    }
-    return -1;
-}
-
 QByteArray withForwardSlashes(const QByteArray& name) {
     return isAbsolute(name) ? name : QByteArray(name).replace(kBackslash, kSlash);
 }
@@ -76,6 +66,13 @@ QByteArray fullPath(const QByteArray& name, const QByteArray& folder) {
     return canonicalAbsolute(isAbsolute(path) ? path : folder + kSlash + path);
 }
 
+QByteArray localFullPath(const QByteArray& name, const QByteArray& folder) {
+    if (name.isEmpty()) {
+        return {};
+    }
+    return canonicalAbsolute(isAbsolute(name) ? name : folder + kSlash + name);
+}
+
 QByteArray fullPath(const QByteArray& name) {
     return fullPath(name, currentFolder());
 }
@@ -97,7 +94,7 @@ bool setCurrentFolder(const QByteArray& folder) {
 
 QByteArray lowerExtension(const QByteArray& name) {
     const qsizetype dot = name.lastIndexOf('.');
-    if (dot < 0 || dot < lastTitleSeparator(name)) {
+    if (dot < 0 || dot < lastFolderSeparator(name)) {
         return {};
     }
     QByteArray extension = name.mid(dot);
@@ -110,7 +107,7 @@ QByteArray lowerExtension(const QByteArray& name) {
 }
 
 QByteArray defaultTitle(const QByteArray& fileName) {
-    const QByteArray base = fileName.mid(lastTitleSeparator(fileName) + 1);
+    const QByteArray base = fileName.mid(lastFolderSeparator(fileName) + 1);
     const qsizetype dot = base.lastIndexOf('.');
     return dot < 0 ? base : base.left(dot);
 }

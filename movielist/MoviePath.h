@@ -22,7 +22,11 @@ QByteArray folderOf(const QByteArray& name);
 // repeated separators removed; symbolic links are not resolved. Empty stays empty.
 QByteArray fullPath(const QByteArray& name, const QByteArray& currentFolder);
 
-// The same, against the process's current folder.
+// A name as the file system reads it (only '/' separates folders) resolved against `folder`
+// (itself absolute) the same way: for names given on the command line, dropped or chosen.
+QByteArray localFullPath(const QByteArray& name, const QByteArray& folder);
+
+// The same as fullPath, against the process's current folder.
 QByteArray fullPath(const QByteArray& name);
 
 // The process's current folder as bytes; "/" if it cannot be determined.
@@ -31,11 +35,11 @@ QByteArray currentFolder();
 // Makes `folder` the process's current folder; false (and nothing changed) on failure.
 bool setCurrentFolder(const QByteArray& folder);
 
-// The extension (from the last '.' after the last '/', '\' or ':'), lower-cased in A..Z only.
+// The extension (from the last '.' after the last folder separator), lower-cased in A..Z only.
 QByteArray lowerExtension(const QByteArray& name);
 
-// The title shown for an entry without one: the name without everything up to and including
-// the last '/', '\' or ':', and without its extension.
+// The title shown for an entry without one: the name without its folder part and without its
+// extension. A colon is an ordinary character of a file name.
 QByteArray defaultTitle(const QByteArray& fileName);
 
 // Decodes a byte text in the locale's encoding for display; invalid bytes show as

@@ -68,8 +68,8 @@ TEST_F(MovieFolderTest, RelativeFolderResolvesBeforeTheCurrentFolderChanges) {
     MovieList list;
     list.AddMovies({"clips/", "other.mpg"}, true);
 
-    // The current folder became clips/, so the plain name after it resolves there.
-    EXPECT_EQ(fileNames(list), QByteArrayList({path("clips/a.mpg"), path("clips/other.mpg")}));
+    // Every given name means the folder it was typed in, although clips/ became current.
+    EXPECT_EQ(fileNames(list), QByteArrayList({path("clips/a.mpg"), path("other.mpg")}));
 }
 
 TEST_F(MovieFolderTest, VideoCdRootGivesTheTracksOfItsMpegavFolder) {

@@ -66,7 +66,7 @@ TEST_F(MovieListTest, MlsDetectionByLowerCasedExtension) {
     EXPECT_EQ(list.Current(), 0);
 }
 
-TEST_F(MovieListTest, RelativeNamesResolveAgainstTheFirstListsFolder) {
+TEST_F(MovieListTest, RelativeNamesResolveAgainstTheirOwnListsFolder) {
     writeFile("lists/one.mls", "\"clip.mpg\"\r\nsub\\b.mpg,Title,..\\covers\\c.jpg\r\n");
     writeFile("other/two.mls", "d.mpg\r\n");
     moviepath::setCurrentFolder("/");
@@ -75,7 +75,7 @@ TEST_F(MovieListTest, RelativeNamesResolveAgainstTheFirstListsFolder) {
     EXPECT_EQ(list.Lines()[0], file("lists/clip.mpg"));
     EXPECT_EQ(list.GetMovieField(1, 0), file("lists/sub/b.mpg"));
     EXPECT_EQ(list.GetMovieField(1, 2), file("covers/c.jpg"));
-    EXPECT_EQ(list.GetMovieField(2, 0), file("lists/d.mpg"));
+    EXPECT_EQ(list.GetMovieField(2, 0), file("other/d.mpg"));
     EXPECT_EQ(moviepath::currentFolder(), file("lists"));
 }
 

@@ -40,10 +40,22 @@ TEST(MoviePath, ExtensionIsLowerCasedAfterTheLastSeparator) {
     EXPECT_EQ(lowerExtension("a.\xc3\x89"), ".\xc3\x89");
 }
 
+TEST(MoviePath, LocalFullPathKeepsBackslashesAsCharacters) {
+    EXPECT_EQ(moviepath::localFullPath("movies/a.mpg", "/data"), "/data/movies/a.mpg");
+    EXPECT_EQ(moviepath::localFullPath("./a.mpg", "/data"), "/data/a.mpg");
+    EXPECT_EQ(moviepath::localFullPath("../x/list.mls", "/data/here"), "/data/x/list.mls");
+    EXPECT_EQ(moviepath::localFullPath("odd\\name.mpg", "/data"), "/data/odd\\name.mpg");
+    EXPECT_EQ(moviepath::localFullPath("/abs/a.mpg", "/data"), "/abs/a.mpg");
+    EXPECT_EQ(moviepath::localFullPath("", "/data"), "");
+}
+
 TEST(MoviePath, DefaultTitle) {
     EXPECT_EQ(defaultTitle("C:\\Movies\\Part.1.mpg"), "Part.1");
     EXPECT_EQ(defaultTitle("/m/clip.mpg"), "clip");
-    EXPECT_EQ(defaultTitle("c:clip"), "clip");
+    // A colon is an ordinary character of a file name; a backslash is one in a full name.
+    EXPECT_EQ(defaultTitle("/m/Star Trek: Part 2.mpg"), "Star Trek: Part 2");
+    EXPECT_EQ(defaultTitle("c:clip"), "c:clip");
+    EXPECT_EQ(defaultTitle("/m/odd\\name.mpg"), "odd\\name");
     EXPECT_EQ(defaultTitle(".mpg"), "");
     EXPECT_EQ(defaultTitle(""), "");
 }
