@@ -548,6 +548,10 @@ void PlayerController::AddWithoutCover(const QByteArrayList& names, bool setFold
 }
 
 void PlayerController::DropFilesOnMainWindow(const QByteArrayList& names) {
+    // A drop that names no file leaves the list and playback as they are.
+    if (std::all_of(names.begin(), names.end(), [](const QByteArray& n) { return n.isEmpty(); })) {
+        return;
+    }
     ClearMovies();
     AddWithoutCover(names, true);
     BitBtnPlayClick();

@@ -32,6 +32,7 @@
 #include "settings/FormStorage.h"
 #include "ui/About.h"
 #include "ui/ButtonGlyphs.h"
+#include "ui/DroppedFiles.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
@@ -567,17 +568,17 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
+    if (!DroppedLocalFiles(*event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     }
 }
 
 void TFormMain::dropEvent(QDropEvent* event) {
-    QByteArrayList names;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            names.append(QFile::encodeName(url.toLocalFile()));
-        }
+    // A drop without a local file (a web link, plain text) leaves the list and playback alone.
+    const QByteArrayList names = DroppedLocalFiles(*event->mimeData());
+    if (names.isEmpty()) {
+        event->ignore();
+        return;
     }
     event->acceptProposedAction();
     Guarded([&] {

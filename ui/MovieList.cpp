@@ -24,6 +24,7 @@
 #include "app/StrCont.h"
 #include "playback/PlayerController.h"
 #include "settings/FormStorage.h"
+#include "ui/DroppedFiles.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/FileDialogDescription.h"
 #include "ui/Fonts.h"
@@ -37,16 +38,6 @@ namespace {
 
 // Carries the dragged row of a drag inside the list.
 const QString kRowMimeType = QStringLiteral("application/x-cinevan-movie-row");
-
-QByteArrayList LocalFileNames(const QMimeData* data) {
-    QByteArrayList names;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            names.append(QFile::encodeName(url.toLocalFile()));
-        }
-    }
-    return names;
-}
 
 QByteArrayList EncodedNames(const QStringList& names) {
     QByteArrayList encoded;
@@ -550,7 +541,7 @@ bool TFormMovieList::ListBoxMoviesDragEvent(QEvent* event) {
                     drag->ignore();
                 }
             } else {
-                drag->setAccepted(drag->mimeData()->hasUrls());
+                drag->setAccepted(!DroppedLocalFiles(*drag->mimeData()).isEmpty());
             }
             return true;
         }
@@ -564,8 +555,7 @@ bool TFormMovieList::ListBoxMoviesDragEvent(QEvent* event) {
                 drop->accept();
                 Guarded([&] { ListBoxMoviesDragDrop(drop->source(), drop->position().toPoint()); });
             } else {
-                drop->acceptProposedAction();
-                Guarded([&] { WMDropFiles(LocalFileNames(drop->mimeData())); });
+                DropFiles(drop);
             }
             return true;
         }
@@ -629,14 +619,24 @@ void TFormMovieList::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFormMovieList::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
+    if (!DroppedLocalFiles(*event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     }
 }
 
 void TFormMovieList::dropEvent(QDropEvent* event) {
+    DropFiles(event);
+}
+
+void TFormMovieList::DropFiles(QDropEvent* event) {
+    // A drop without a local file (a web link, plain text) changes nothing.
+    const QByteArrayList names = DroppedLocalFiles(*event->mimeData());
+    if (names.isEmpty()) {
+        event->ignore();
+        return;
+    }
     event->acceptProposedAction();
-    Guarded([&] { WMDropFiles(LocalFileNames(event->mimeData())); });
+    Guarded([&] { WMDropFiles(names); });
 }
 
 }  // namespace cinevan

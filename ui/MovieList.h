@@ -94,6 +94,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shell drops on the window or on the list.
+    void DropFiles(QDropEvent* event);
     void FormCreate();
     void CreateControls();
     void CreateListPanel();
