@@ -33,7 +33,8 @@ QString CompanionFile(const QString& programPath, const QString& extension) {
 bool FirstInstance() {
     static const std::unique_ptr<InstanceLock> lock =
         std::make_unique<InstanceLock>(InstanceMutexName(ProgramFilePath()));
-    return lock->acquired();
+    // Without a private place for the lock the program runs unguarded rather than not at all.
+    return !lock->heldElsewhere();
 }
 
 }  // namespace cinevan

@@ -14,9 +14,9 @@ QString ProgramFilePath();
 // The program file's path with its extension replaced by `extension` (".str", ".ini").
 QString CompanionFile(const QString& programPath, const QString& extension);
 
-// Takes the single-instance lock of this program file once per process. True when this
-// process is the first instance; false when another process runs the same program file or
-// the lock cannot be had. The lock is held until the process ends.
+// Takes the single-instance lock of this program file once per process. False when another
+// process of the same user runs the same program file; true otherwise, also when no lock can
+// be made at all. The lock is held until the process ends.
 bool FirstInstance();
 
 }  // namespace cinevan

@@ -73,7 +73,13 @@ int RunProgram(int& argc, char** argv) {
 
     const std::unique_ptr<mci::DeviceLayer> devices = mci::makeInstalledDeviceLayer();
     ProgramWindows windows(*devices);
-    windows.Main().SetCommandLine(QCoreApplication::arguments().mid(1));
+    // argv as QApplication left it (its own options taken out), as bytes: decoding would
+    // change file names that are not valid in the locale's encoding.
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QByteArray(argv[i]));
+    }
+    windows.Main().SetRawCommandLine(arguments);
     windows.Main().show();
     return QApplication::exec();
 }

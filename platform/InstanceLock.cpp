@@ -2,27 +2,64 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 
 namespace cinevan {
 
 namespace {
 
-QString lockFolder() {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(QFile::decodeName(runtime)).exists()) {
-        return QFile::decodeName(runtime);
+// A folder that only this user can change: a real folder (no link), owned by the user, which
+// neither the group nor others may write.
+bool IsPrivateFolder(const QByteArray& folder) {
+    struct stat info {};
+    return !folder.isEmpty() && ::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 022) == 0;
+}
+
+// Makes the folder (its parent must exist) unless it is there, then checks it.
+bool MakePrivateFolder(const QByteArray& folder) {
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
+        return false;
     }
-    return QDir::tempPath();
+    return IsPrivateFolder(folder);
+}
+
+QByteArray CacheFolder() {
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    if (cache.startsWith('/')) {
+        return cache;
+    }
+    const QByteArray home = qgetenv("HOME");
+    return home.startsWith('/') ? home + "/.cache" : QByteArray();
+}
+
+QByteArray LockFolder() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && IsPrivateFolder(runtime)) {
+        return runtime;
+    }
+    const QByteArray own = QFile::encodeName(QDir::tempPath()) + "/cinevan-" +
+                           QByteArray::number(static_cast<qulonglong>(::geteuid()));
+    if (MakePrivateFolder(own)) {
+        return own;
+    }
+    const QByteArray cache = CacheFolder();
+    if (!cache.isEmpty() && QDir().mkpath(QFile::decodeName(cache)) &&
+        MakePrivateFolder(cache + "/cinevan")) {
+        return cache + "/cinevan";
+    }
+    return {};
 }
 
 // A lock name may hold characters a file name cannot ('/') and may be longer than a file
 // name can be; both are mapped so that distinct names stay distinct.
-QString fileNameFor(const QString& name) {
+QString FileNameFor(const QString& name) {
     QString safe = name;
     safe.replace('/', '_');
     const QByteArray encoded = QFile::encodeName(safe);
@@ -36,16 +73,22 @@ QString fileNameFor(const QString& name) {
 }  // namespace
 
 QString InstanceLock::lockFilePath(const QString& name) {
-    return lockFolder() + '/' + fileNameFor(name);
+    const QByteArray folder = LockFolder();
+    return folder.isEmpty() ? QString() : QFile::decodeName(folder) + '/' + FileNameFor(name);
 }
 
 InstanceLock::InstanceLock(const QString& name) {
-    const QByteArray path = QFile::encodeName(lockFilePath(name));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const QString path = lockFilePath(name);
+    if (path.isEmpty()) {
+        return;
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         return;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        heldElsewhere_ = errno == EWOULDBLOCK;
         ::close(fd);
         return;
     }
