@@ -71,6 +71,10 @@ void PlayerController::ProcessCommandLine(const QStringList& arguments) {
     for (const QString& argument : arguments) {
         names.append(QFile::encodeName(argument));
     }
+    ProcessArguments(names);
+}
+
+void PlayerController::ProcessArguments(QByteArrayList names) {
     const auto isPlaySwitch = [](const QByteArray& name) {
         return name.compare("/play", Qt::CaseInsensitive) == 0;
     };

@@ -38,6 +38,8 @@ public:
 
     // Start-up and options.
     void ProcessCommandLine(const QStringList& arguments);
+    // The same for arguments as the bytes the program was given.
+    void ProcessArguments(QByteArrayList names);
     void SetCloseAtEnd(bool value) { FCloseAtEnd = value; }
     bool CloseAtEnd() const { return FCloseAtEnd; }
     void SetBreakOnError(bool value) { FBreakOnError = value; }

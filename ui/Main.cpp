@@ -775,9 +775,16 @@ void TFormMain::PanelTrackerResize() {
 // ---------------------------------------------------------------------------------------------
 // Other handlers
 
+void TFormMain::SetCommandLine(const QStringList& arguments) {
+    FArguments.clear();
+    for (const QString& argument : arguments) {
+        FArguments.append(QFile::encodeName(argument));
+    }
+}
+
 void TFormMain::TimerOpenTimer() {
     TimerOpen->stop();
-    FPlayer->ProcessCommandLine(FArguments);
+    FPlayer->ProcessArguments(FArguments);
     if (!FPlayer->HasMovies() && VideoCDSearch::ForProgram().IsVideoCDAutoStart()) {
         BitBtnVideoCDClick();
     }

@@ -34,8 +34,10 @@ public:
     ~TFormMain() override;
 
     PlayerController& Player() { return *FPlayer; }
-    // Arguments given to the program, read once by the open timer.
-    void SetCommandLine(const QStringList& arguments) { FArguments = arguments; }
+    // Arguments given to the program, read once by the open timer. The program passes them as
+    // the bytes it was given, so that any file name reaches the list unchanged.
+    void SetRawCommandLine(const QByteArrayList& arguments) { FArguments = arguments; }
+    void SetCommandLine(const QStringList& arguments);
     const SystemMenu& SystemMenuItems() const { return FSystemMenu; }
 
     // PlayerView
@@ -107,7 +109,7 @@ private:
 
     // Logic and state.
     std::unique_ptr<PlayerController> FPlayer;
-    QStringList FArguments;
+    QByteArrayList FArguments;
     SystemMenu FSystemMenu;
     QString FOwnCaption;
     float FCheckSpread = 0;
