@@ -1,11 +1,41 @@
 #include "pictures/MetafileGraphic.h"
 
+#include <QPaintDevice>
 #include <QPainter>
+
+#include "pictures/metafile/MetafileLimits.h"
 
 namespace cinevan {
 
+namespace {
+
+// The part of target that can show on the painter's device (in the painter's coordinates).
+QRect visiblePart(const QPainter& painter, const QRect& target) {
+    QRect visible = target;
+    const QPaintDevice* device = painter.device();
+    bool invertible = false;
+    const QTransform toLogical = painter.transform().inverted(&invertible);
+    if (device != nullptr && invertible) {
+        visible &= toLogical.mapRect(QRect(0, 0, device->width(), device->height()));
+    }
+    if (painter.hasClipping()) {
+        visible &= painter.clipBoundingRect().toAlignedRect();
+    }
+    return visible;
+}
+
+}  // namespace
+
 MetafileGraphic::MetafileGraphic(QPicture recording, QSize size)
-    : m_recording(std::move(recording)), m_size(size) {}
+    : m_recording(std::move(recording)), m_size(size), m_recordedAt(recordingSize(size)) {}
+
+QSize MetafileGraphic::recordingSize(QSize size) {
+    const int side = pictures::kMaxRecordingSide;
+    if (size.width() <= side && size.height() <= side) {
+        return size;
+    }
+    return size.scaled(side, side, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
 
 std::unique_ptr<Graphic> MetafileGraphic::clone() const {
     return std::unique_ptr<Graphic>(new MetafileGraphic(*this));
@@ -15,14 +45,27 @@ void MetafileGraphic::draw(QPainter& painter, const QRect& target) const {
     if (m_size.isEmpty() || target.isEmpty()) {
         return;
     }
-    painter.save();
-    painter.setClipRect(target, Qt::IntersectClip);
-    painter.translate(target.topLeft());
-    painter.scale(double(target.width()) / m_size.width(),
-                  double(target.height()) / m_size.height());
+    const QRect visible = visiblePart(painter, target);
+    if (visible.isEmpty()) {
+        return;
+    }
+    if (target != m_target || visible != m_visible) {
+        render(target, visible);
+    }
+    painter.drawImage(visible.topLeft(), m_pixels);
+}
+
+void MetafileGraphic::render(const QRect& target, const QRect& visible) const {
+    m_pixels = QImage(visible.size(), QImage::Format_ARGB32_Premultiplied);
+    m_pixels.fill(Qt::transparent);
+    m_target = target;
+    m_visible = visible;
+    QPainter painter(&m_pixels);
+    painter.translate(target.topLeft() - visible.topLeft());
+    painter.scale(double(target.width()) / m_recordedAt.width(),
+                  double(target.height()) / m_recordedAt.height());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.drawPicture(0, 0, m_recording);
-    painter.restore();
 }
 
 }  // namespace cinevan

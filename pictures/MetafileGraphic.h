@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPicture>
 
 #include "pictures/Graphic.h"
@@ -7,9 +8,16 @@
 namespace cinevan {
 
 // A vector picture (WMF or EMF): its records drawn once into a recording, replayed scaled.
+// The last drawing is kept as pixels, so repainting at the same place and size only copies
+// them.
 class MetafileGraphic : public Graphic {
 public:
+    // recording was drawn at recordingSize(size).
     MetafileGraphic(QPicture recording, QSize size);
+
+    // The size a picture of the given size is recorded at: the same, or shrunk to fit
+    // kMaxRecordingSide keeping its proportions.
+    static QSize recordingSize(QSize size);
 
     Kind kind() const override { return Kind::Metafile; }
     QSize size() const override { return m_size; }
@@ -20,9 +28,15 @@ public:
 
 private:
     MetafileGraphic(const MetafileGraphic& other) = default;
+    void render(const QRect& target, const QRect& visible) const;
 
     QPicture m_recording;
     QSize m_size;
+    QSize m_recordedAt;
+    // The part `m_visible` of the picture drawn into `m_target`, as pixels.
+    mutable QImage m_pixels;
+    mutable QRect m_target;
+    mutable QRect m_visible;
 };
 
 }  // namespace cinevan

@@ -1,8 +1,14 @@
 #include "pictures/Picture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 
 #include "pictures/LoadLimits.h"
 #include "pictures/PictureError.h"
@@ -12,11 +18,24 @@ namespace cinevan {
 
 namespace {
 
+QString cannotOpen(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot open file \"%1\". %2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+// Reads a regular file. The file is opened without waiting, so that a FIFO or a device named
+// like a picture is refused at once instead of blocking (or never ending).
 QByteArray readWholeFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw PictureError(QStringLiteral("Cannot open file \"%1\". %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        throw PictureError(cannotOpen(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    QFile file;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw PictureError(cannotOpen(path, QStringLiteral("Not a regular file.")));
     }
     if (file.size() > pictures::kMaxFileBytes) {
         throw PictureError(QStringLiteral("Picture file is too large"));

@@ -13,11 +13,37 @@ namespace {
 
 constexpr int kMaxIconImages = 256;
 
-struct Candidate {
-    QImage image;
-    std::int64_t area = 0;
+// What the icon directory says about one image.
+struct IconEntry {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
     int depth = 0;
+
+    std::int64_t area() const { return width * height; }
 };
+
+// Directory entry `index`: width and height (0 for 256), colour count, planes, bit count, data
+// size and offset. The data must lie within the file; a PNG's header replaces the sizes.
+IconEntry iconEntry(const ByteReader& in, int index) {
+    const std::int64_t at = 6 + 16LL * index;
+    const std::int64_t bytes = in.u32(at + 8);
+    const std::int64_t offset = in.u32(at + 12);
+    in.require(offset, bytes);
+    IconEntry entry{in.u8(at) == 0 ? 256 : in.u8(at), in.u8(at + 1) == 0 ? 256 : in.u8(at + 1),
+                    in.u16(at + 6)};
+    const ByteReader image = in.sub(offset, bytes);
+    if (image.has(0, 26) && image.data().startsWith("\x89PNG\r\n\x1a\n")) {
+        // IHDR: width, height (big-endian), bit depth, colour type.
+        const auto big32 = [&image](std::int64_t p) {
+            return std::int64_t(image.u8(p)) << 24 | image.u8(p + 1) << 16 | image.u8(p + 2) << 8 |
+                   image.u8(p + 3);
+        };
+        static constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+        const int type = image.u8(25);
+        entry = {big32(16), big32(20), image.u8(24) * (type < 7 ? kChannels[type] : 0)};
+    }
+    return entry;
+}
 
 QString invalidGif() {
     return QStringLiteral("GIF image is not valid");
@@ -100,28 +126,32 @@ QImage decodeGif(QByteArrayView data) {
 }
 
 QImage decodeIcon(QByteArrayView data) {
+    const ByteReader in(data, QStringLiteral("Icon image is not valid"));
     // ICONDIR: reserved 0, type 1 (icon), count.
-    if (data.size() < 6 || data[0] != 0 || data[1] != 0 || data[2] != 1 || data[3] != 0) {
-        throw PictureError(QStringLiteral("Icon image is not valid"));
+    if (!in.has(0, 6) || in.u16(0) != 0 || in.u16(2) != 1) {
+        in.fail();
     }
-    const int count = std::min(kMaxIconImages, int(quint8(data[4])) | int(quint8(data[5])) << 8);
-    Candidate best;
+    const int count = std::min<int>(kMaxIconImages, in.u16(4));
+    // The directory (and a PNG entry's own header) tells each image's size, so only the chosen
+    // one is decoded.
+    int best = -1;
+    IconEntry bestEntry;
     for (int i = 0; i < count; ++i) {
-        QImage image = readWithQt(data, "ico", i);
-        if (image.isNull()) {
-            // A damaged or cut entry makes the whole file invalid.
-            throw PictureError(QStringLiteral("Icon image is not valid"));
-        }
-        const std::int64_t area = std::int64_t(image.width()) * image.height();
-        const int depth = image.depth();
-        if (area > best.area || (area == best.area && depth > best.depth)) {
-            best = {std::move(image), area, depth};
+        const IconEntry entry = iconEntry(in, i);
+        if (best < 0 || entry.area() > bestEntry.area() ||
+            (entry.area() == bestEntry.area() && entry.depth > bestEntry.depth)) {
+            best = i;
+            bestEntry = entry;
         }
     }
-    if (best.image.isNull()) {
-        throw PictureError(QStringLiteral("Icon image is not valid"));
+    if (best < 0) {
+        in.fail();
     }
-    return best.image;
+    QImage image = readWithQt(data, "ico", best);
+    if (image.isNull()) {
+        in.fail();
+    }
+    return image;
 }
 
 }  // namespace cinevan::pictures

@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "pictures/BitmapDecoder.h"
 #include "pictures/ByteReader.h"
+#include "pictures/DibSampler.h"
 #include "pictures/LoadLimits.h"
 #include "pictures/MetafileGraphic.h"
 #include "pictures/metafile/GdiPlayer.h"
@@ -127,9 +127,10 @@ Layout readLayout(const ByteReader& in) {
     const double pxPerHmmY = device.height() / (millimetres.height() * 100);
     const QRectF frameDevice(frame.left() * pxPerHmmX, frame.top() * pxPerHmmY,
                              frame.width() * pxPerHmmX, frame.height() * pxPerHmmY);
+    const QSize recording = MetafileGraphic::recordingSize(layout.size);
     layout.deviceToOutput = QTransform::fromTranslate(-frameDevice.left(), -frameDevice.top()) *
-                            QTransform::fromScale(layout.size.width() / frameDevice.width(),
-                                                  layout.size.height() / frameDevice.height());
+                            QTransform::fromScale(recording.width() / frameDevice.width(),
+                                                  recording.height() / frameDevice.height());
     layout.pixelsPerMm = device.width() / millimetres.width();
     return layout;
 }
@@ -163,7 +164,7 @@ public:
     EmfPlayer(const ByteReader& in, const Layout& layout, QPainter& painter)
         : m_in(in),
           m_gdi(painter, layout.deviceToOutput, layout.pixelsPerMm,
-                QRectF(QPointF(0, 0), layout.size)) {}
+                QRectF(QPointF(0, 0), MetafileGraphic::recordingSize(layout.size))) {}
 
     void play() {
         std::int64_t at = 0;
@@ -286,7 +287,8 @@ private:
             case kCreateDibPatternBrushPt:
                 return store(r.u32(8),
                              GdiBrush{GdiBrush::Pattern, Qt::black, 0,
-                                      dib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28))});
+                                      dibCorner(dib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28)),
+                                                kMaxPatternSide)});
             case kExtCreateFontIndirectW:
                 return createFont(r);
             case kSelectObject:
@@ -390,18 +392,12 @@ private:
         m_gdi.text(reference, text, options & kOpaque ? r.box(56) : QRectF());
     }
 
-    QImage dib(const Record& r, std::uint32_t infoAt, std::uint32_t infoSize, std::uint32_t bitsAt,
-               std::uint32_t bitsSize) const {
+    static Dib dib(const Record& r, std::uint32_t infoAt, std::uint32_t infoSize,
+                   std::uint32_t bitsAt, std::uint32_t bitsSize) {
         if (infoSize == 0 || !r.bytes.has(infoAt, infoSize) || !r.bytes.has(bitsAt, bitsSize)) {
-            return QImage();
+            return {};
         }
-        const QByteArray file =
-            bitmapFileFromDib(r.bytes.slice(infoAt, infoSize), r.bytes.slice(bitsAt, bitsSize));
-        try {
-            return file.isEmpty() ? QImage() : decodeBitmap(file);
-        } catch (const PictureError&) {
-            return QImage();
-        }
+        return Dib{r.bytes.slice(infoAt, infoSize), r.bytes.slice(bitsAt, bitsSize)};
     }
 
     void stretchDiBits(const Record& r) {
@@ -479,7 +475,7 @@ std::unique_ptr<Graphic> decodeEmf(QByteArrayView data) {
         QPainter painter(&recording);
         EmfPlayer(in, layout, painter).play();
     }
-    recording.setBoundingRect(QRect(QPoint(0, 0), layout.size));
+    recording.setBoundingRect(QRect(QPoint(0, 0), MetafileGraphic::recordingSize(layout.size)));
     return std::make_unique<MetafileGraphic>(std::move(recording), layout.size);
 }
 

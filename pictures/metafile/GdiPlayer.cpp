@@ -2,7 +2,10 @@
 
 #include <QFontMetricsF>
 #include <QtMath>
+#include <algorithm>
 #include <cmath>
+
+#include "pictures/metafile/MetafileLimits.h"
 
 namespace cinevan::pictures {
 
@@ -84,7 +87,11 @@ bool isFinite(QPointF p) {
 
 GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToOutput, double pixelsPerMm,
                      QRectF outputBounds)
-    : m_painter(painter), m_deviceToOutput(deviceToOutput), m_pixelsPerMm(pixelsPerMm) {
+    : m_painter(painter),
+      m_deviceToOutput(deviceToOutput),
+      m_pixelsPerMm(pixelsPerMm),
+      m_bounds(outputBounds),
+      m_imagePixelsLeft(kMaxMetafileImagePixels) {
     const double dx = outputBounds.width() * kLimitFactor,
                  dy = outputBounds.height() * kLimitFactor;
     m_limit = outputBounds.adjusted(-dx, -dy, dx, dy);
@@ -462,13 +469,25 @@ void GdiPlayer::patBlt(const QRectF& box, std::uint32_t rop) {
     }
 }
 
-void GdiPlayer::drawImage(const QRectF& target, const QImage& image, const QRectF& source,
+void GdiPlayer::drawImage(const QRectF& target, const Dib& dib, const QRectF& source,
                           std::uint32_t rop) {
-    if (image.isNull() || m_path) {
+    const QTransform transform = logicalToOutput();
+    const QRectF wanted = source.normalized();
+    if (m_path || wanted.isEmpty() || !isReasonable(transform.mapRect(target))) {
         return;
     }
-    const QTransform transform = logicalToOutput();
-    if (!isReasonable(transform.mapRect(target))) {
+    // The part of the source inside the bitmap, and the part of the target it covers.
+    const QRect part = wanted.toAlignedRect().intersected(QRect(QPoint(0, 0), dibSize(dib.info)));
+    if (part.isEmpty()) {
+        return;
+    }
+    const double sx = target.width() / wanted.width(), sy = target.height() / wanted.height();
+    const QRectF shown(target.x() + (part.x() - wanted.x()) * sx,
+                       target.y() + (part.y() - wanted.y()) * sy, part.width() * sx,
+                       part.height() * sy);
+    const QSize samples = sampleSize(transform.mapRect(shown), part.size());
+    const QImage image = samples.isEmpty() ? QImage() : sampleDib(dib, part, samples);
+    if (image.isNull()) {
         return;
     }
     applyClip();
@@ -476,8 +495,31 @@ void GdiPlayer::drawImage(const QRectF& target, const QImage& image, const QRect
     m_painter.setTransform(transform);
     m_painter.setCompositionMode(compositionFor(rop));
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    m_painter.drawImage(target, image, source);
+    m_painter.drawImage(shown, image);
     m_painter.restore();
+}
+
+// How many pixels of a bitmap part to decode for an output box: no more than the box has
+// within the picture, and within the budget left.
+QSize GdiPlayer::sampleSize(const QRectF& output, QSize part) {
+    if (!output.intersects(m_bounds)) {
+        return {};
+    }
+    const auto side = [](double outputSide, double boundsSide, int partSide) {
+        return std::clamp(int(std::ceil(std::min(outputSide, boundsSide))), 1, partSide);
+    };
+    QSize size(side(output.width(), m_bounds.width(), part.width()),
+               side(output.height(), m_bounds.height(), part.height()));
+    const std::int64_t pixels = std::int64_t(size.width()) * size.height();
+    if (pixels > m_imagePixelsLeft) {
+        const double f = std::sqrt(double(m_imagePixelsLeft) / double(pixels));
+        size = QSize(int(size.width() * f), int(size.height() * f));
+    }
+    if (size.isEmpty()) {
+        return {};
+    }
+    m_imagePixelsLeft -= std::int64_t(size.width()) * size.height();
+    return size;
 }
 
 void GdiPlayer::closeFigure() {

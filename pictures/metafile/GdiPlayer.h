@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "pictures/DibSampler.h"
 #include "pictures/metafile/GdiObjects.h"
 
 namespace cinevan::pictures {
@@ -29,7 +30,8 @@ public:
     enum BkMode { TransparentBk = 1, OpaqueBk = 2 };
 
     // painter draws in output pixels; deviceToOutput maps the reference device's pixels
-    // onto them; pixelsPerMm is the reference device's resolution for the metric modes.
+    // onto them; pixelsPerMm is the reference device's resolution for the metric modes;
+    // outputBounds is the picture in output pixels.
     GdiPlayer(QPainter& painter, const QTransform& deviceToOutput, double pixelsPerMm,
               QRectF outputBounds);
 
@@ -73,8 +75,10 @@ public:
     void text(QPointF reference, const QString& text, const QRectF& opaqueBox = {});
     void fillRect(const QRectF& box, QColor color);
     void patBlt(const QRectF& box, std::uint32_t rop);
-    void drawImage(const QRectF& target, const QImage& image, const QRectF& source,
-                   std::uint32_t rop);
+    // Draws the part source of the bitmap into target. The bitmap is decoded only at the
+    // resolution the target has in the picture, within what is left of the picture's budget
+    // of bitmap pixels.
+    void drawImage(const QRectF& target, const Dib& dib, const QRectF& source, std::uint32_t rop);
 
     // Paths.
     void beginPath() { m_path.emplace(); }
@@ -118,11 +122,14 @@ private:
     // Continues the recorded path from the current position to point (output pixels).
     void extendPath(QPointF point);
     QFont outputFont(double* pixelHeight) const;
+    QSize sampleSize(const QRectF& output, QSize part);
 
     QPainter& m_painter;
     QTransform m_deviceToOutput;
     double m_pixelsPerMm;
-    QRectF m_limit;  // output area beyond which shapes are dropped as absurd
+    QRectF m_bounds;  // the picture
+    QRectF m_limit;   // output area beyond which shapes are dropped as absurd
+    std::int64_t m_imagePixelsLeft;
     DcState m_dc;
     std::vector<DcState> m_saved;
     std::optional<QPainterPath> m_path;  // output pixels, while a path is being recorded

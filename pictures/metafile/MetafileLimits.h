@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace cinevan::pictures {
 
 inline constexpr double kScreenDpi = 96.0;
@@ -7,5 +9,13 @@ inline constexpr double kScreenDpi = 96.0;
 inline constexpr int kMaxMetafileRecords = 1'000'000;
 // Objects a metafile may keep at once.
 inline constexpr int kMaxMetafileObjects = 65536;
+// Pictures are recorded at most this many pixels wide and high (and drawn scaled up from
+// there): bitmaps in them are decoded at no more than that resolution.
+inline constexpr int kMaxRecordingSide = 4096;
+// Bitmap pixels decoded for one metafile at most, over all its records; later bitmaps are
+// decoded smaller or left out.
+inline constexpr std::int64_t kMaxMetafileImagePixels = 8LL * 1024 * 1024;
+// Pattern brushes keep at most this many pixels on a side of their bitmap.
+inline constexpr int kMaxPatternSide = 64;
 
 }  // namespace cinevan::pictures

@@ -2,13 +2,13 @@
 
 #include <QPicture>
 #include <cmath>
+#include <set>
 #include <vector>
 
-#include "pictures/BitmapDecoder.h"
 #include "pictures/ByteReader.h"
+#include "pictures/DibSampler.h"
 #include "pictures/LoadLimits.h"
 #include "pictures/MetafileGraphic.h"
-#include "pictures/QtImageDecoders.h"
 #include "pictures/metafile/GdiPlayer.h"
 #include "pictures/metafile/MetafileLimits.h"
 
@@ -154,10 +154,11 @@ class WmfPlayer {
 public:
     WmfPlayer(const ByteReader& in, const Layout& layout, QPainter& painter)
         : m_in(in),
-          m_gdi(painter, QTransform(), kScreenDpi / 25.4, QRectF(QPointF(0, 0), layout.size)),
+          m_gdi(painter, QTransform(), kScreenDpi / 25.4,
+                QRectF(QPointF(0, 0), MetafileGraphic::recordingSize(layout.size))),
           m_objects(std::size_t(layout.objectSlots)) {
         m_gdi.setMapMode(GdiPlayer::Anisotropic);
-        m_gdi.setViewportExt(layout.size);
+        m_gdi.setViewportExt(MetafileGraphic::recordingSize(layout.size));
         if (layout.placeable) {
             m_gdi.setWindowOrg(layout.bounds.topLeft());
             m_gdi.setWindowExt(layout.bounds.size());
@@ -302,14 +303,10 @@ private:
         m_gdi.text(at, text, options & kOpaque ? box : QRectF());
     }
 
-    QImage dib(const Record& r, int firstWord) const {
-        const QByteArrayView rest = r.params.slice(2 * std::int64_t(firstWord),
-                                                   r.params.size() - 2 * std::int64_t(firstWord));
-        try {
-            return decodeBitmap(rest);
-        } catch (const PictureError&) {
-            return QImage();
-        }
+    Dib dib(const Record& r, int firstWord) const {
+        const std::int64_t at = 2 * std::int64_t(firstWord);
+        const QByteArrayView rest = r.params.slice(at, r.params.size() - at);
+        return splitPackedDib(rest).value_or(Dib{});
     }
 
     void stretchDib(const Record& r) {
@@ -330,17 +327,16 @@ private:
         }
         const QRectF target(r.word(minWords - 1), r.word(minWords - 2), r.word(minWords - 3),
                             r.word(minWords - 4));
-        const QImage image = dib(r, minWords);
         QRectF source(r.word(3 + (stretch ? 2 : 0)), r.word(2 + (stretch ? 2 : 0)), target.width(),
                       target.height());
         if (stretch) {
             source.setSize(QSizeF(r.word(3), r.word(2)));
         }
-        m_gdi.drawImage(target, image, source, r.dword(0));
+        m_gdi.drawImage(target, dib(r, minWords), source, r.dword(0));
     }
 
     void patternBrush(const Record& r) {
-        GdiBrush brush{GdiBrush::Pattern, Qt::black, 0, dib(r, 2)};
+        GdiBrush brush{GdiBrush::Pattern, Qt::black, 0, dibCorner(dib(r, 2), kMaxPatternSide)};
         store(brush);
     }
 
@@ -361,13 +357,18 @@ private:
         store(font);
     }
 
+    // A new object takes the lowest free slot; with no slot free it is dropped.
     void store(GdiObject object) {
-        for (auto& slot : m_objects) {
-            if (!slot) {
-                slot = std::move(object);
-                return;
-            }
+        std::size_t slot = m_unused;
+        if (!m_freed.empty()) {
+            slot = *m_freed.begin();
+            m_freed.erase(m_freed.begin());
+        } else if (m_unused < m_objects.size()) {
+            ++m_unused;
+        } else {
+            return;
         }
+        m_objects[slot] = std::move(object);
     }
 
     void select(int index) {
@@ -385,14 +386,18 @@ private:
     }
 
     void erase(int index) {
-        if (index < int(m_objects.size())) {
-            m_objects[std::size_t(index)].reset();
+        const auto slot = std::size_t(index);
+        if (slot < m_unused && m_objects[slot]) {
+            m_objects[slot].reset();
+            m_freed.insert(slot);
         }
     }
 
     const ByteReader& m_in;
     GdiPlayer m_gdi;
     std::vector<std::optional<GdiObject>> m_objects;
+    std::size_t m_unused = 0;       // slots from here on have never been taken
+    std::set<std::size_t> m_freed;  // deleted slots below m_unused
 };
 
 }  // namespace
@@ -405,7 +410,7 @@ std::unique_ptr<Graphic> decodeWmf(QByteArrayView data) {
         QPainter painter(&recording);
         WmfPlayer(in, layout, painter).play(layout.firstRecord);
     }
-    recording.setBoundingRect(QRect(QPoint(0, 0), layout.size));
+    recording.setBoundingRect(QRect(QPoint(0, 0), MetafileGraphic::recordingSize(layout.size)));
     return std::make_unique<MetafileGraphic>(std::move(recording), layout.size);
 }
 
