@@ -319,6 +319,35 @@ TEST_F(FormStorageTest, ValueThatCannotBeWrittenIsShownAndTheWindowCloses) {
     EXPECT_EQ(errors_, QStringList{"Failed to set data for 'Flags'"});
 }
 
+TEST_F(FormStorageTest, DamagedFileIsRewrittenWholeWithoutAnError) {
+    ASSERT_TRUE(QDir().mkpath(ConfigFolder() + "/Cinevan"));
+    QFile file(ConfigFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    static const char kDamaged[] =
+        "[Main]\nCheckBoxLoop_Checked=True\nCurrentDevice=MPEGVideo\n"
+        "\x00\x01\xff\xfe\x7f[\x80\n[Playlist]\nCheckBoxLink_Checked=True\n";
+    file.write(kDamaged, sizeof kDamaged - 1);
+    file.close();
+    ASSERT_EQ(QSettings(ConfigFile(), QSettings::IniFormat).status(), QSettings::FormatError);
+
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_TRUE(window.CheckBoxLoop->isChecked()) << "what could be read is restored";
+    window.CheckBoxFullScreen->setChecked(true);
+    ASSERT_TRUE(window.close());
+
+    EXPECT_EQ(errors_, QStringList());
+    EXPECT_EQ(QSettings(ConfigFile(), QSettings::IniFormat).status(), QSettings::NoError);
+    for (const char* name : {"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos"}) {
+        EXPECT_TRUE(Raw(name).isValid()) << name;
+    }
+    EXPECT_EQ(Stored("Visible"), "0");
+    EXPECT_EQ(Stored("CheckBoxLoop_Checked"), "True");
+    EXPECT_EQ(Stored("CheckBoxFullScreen_Checked"), "True");
+    EXPECT_EQ(Stored("CurrentDevice"), "MPEGVideo") << "values this window does not own stay";
+    EXPECT_EQ(Stored("CheckBoxLink_Checked", "Playlist"), "True");
+}
+
 TEST_F(FormStorageTest, SectionThatCannotBeCreatedIsShown) {
     StoredWindow window;
     ShowAndWait(window);
