@@ -112,14 +112,14 @@ void SettingsKey::CreateSection(const QString& section) {
 
 void SettingsKey::Write(const QString& section, const QString& name, const QString& value) {
     CreateSection(section);
-    const bool damaged = FSettings->status() == QSettings::FormatError;
-    const QByteArray before = damaged ? FileStamp(FSettings->fileName()) : QByteArray();
+    const QByteArray before = FileStamp(FSettings->fileName());
     FSettings->setValue(ValueKey(section, name), value);
     FSettings->sync();
-    if (damaged && FileStamp(FSettings->fileName()) != before) {
-        // The file held lines that could not be read; the sync above replaced it with a
-        // clean one holding every value that could. The object keeps reporting the old
-        // format error, which would hide real errors later: read the clean file afresh.
+    if (FSettings->status() == QSettings::FormatError &&
+        FileStamp(FSettings->fileName()) != before) {
+        // The file held lines that could not be read; the sync replaced it with a clean one
+        // holding every value that could. The object keeps reporting the format error, which
+        // would hide real errors later: read the clean file afresh.
         Open();
     }
     if (FSettings->status() != QSettings::NoError) {
