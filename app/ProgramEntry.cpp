@@ -7,6 +7,7 @@
 #include "app/AlterEgo.h"
 #include "app/ApplicationTitle.h"
 #include "app/StrCont.h"
+#include "app/TerminationSignals.h"
 #include "playback/mci/InstalledDevices.h"
 #include "ui/About.h"
 #include "ui/Forms.h"
@@ -65,6 +66,9 @@ ProgramWindows::~ProgramWindows() {
 
 int RunProgram(int& argc, char** argv) {
     QApplication application(argc, argv);
+    // A logout, a closed terminal or kill end the program as closing its window does; one
+    // that comes while the windows are being made waits for the message loop.
+    const TerminationSignals termination;
     // libmpv needs the C numeric locale; QApplication has just set it from the environment.
     std::setlocale(LC_NUMERIC, "C");
     SetApplicationTitle(QStringLiteral("Cinevanm"));
@@ -81,6 +85,8 @@ int RunProgram(int& argc, char** argv) {
     }
     windows.Main().SetRawCommandLine(arguments);
     windows.Main().show();
+    QObject::connect(&termination, &TerminationSignals::Received, &windows.Main(),
+                     [&windows] { windows.Main().close(); });
     return QApplication::exec();
 }
 

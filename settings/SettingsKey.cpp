@@ -1,9 +1,15 @@
 #include "settings/SettingsKey.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace cinevan {
 
@@ -35,13 +41,36 @@ std::unique_ptr<QSettings> OpenNative(const QString& keyPath) {
 #endif
 }
 
+// What identifies one version of a file on disk: a rewrite that replaced the file changes it.
+QByteArray FileStamp(const QString& fileName) {
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0) {
+        return {};
+    }
+    return QByteArray::number(quint64(info.st_ino)) + ':' + QByteArray::number(info.st_size) + ':' +
+           QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(info.st_mtim.tv_nsec));
+#else
+    const QFileInfo info(fileName);
+    return QByteArray::number(info.size()) + ':' +
+           QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+#endif
+}
+
 }  // namespace
 
-SettingsKey::SettingsKey(const QString& keyPath, bool useRegistry) {
-    if (useRegistry) {
-        FSettings = OpenNative(keyPath);
+SettingsKey::SettingsKey(const QString& keyPath, bool useRegistry)
+    : FKeyPath(keyPath), FUseRegistry(useRegistry) {
+    Open();
+}
+
+void SettingsKey::Open() {
+    FSettings.reset();
+    if (FUseRegistry) {
+        FSettings = OpenNative(FKeyPath);
     } else {
-        FSettings = std::make_unique<QSettings>(keyPath, QSettings::IniFormat);
+        FSettings = std::make_unique<QSettings>(FKeyPath, QSettings::IniFormat);
     }
     FSettings->setFallbacksEnabled(false);
 }
@@ -83,8 +112,16 @@ void SettingsKey::CreateSection(const QString& section) {
 
 void SettingsKey::Write(const QString& section, const QString& name, const QString& value) {
     CreateSection(section);
+    const QByteArray before = FileStamp(FSettings->fileName());
     FSettings->setValue(ValueKey(section, name), value);
     FSettings->sync();
+    if (FSettings->status() == QSettings::FormatError &&
+        FileStamp(FSettings->fileName()) != before) {
+        // The file held lines that could not be read; the sync replaced it with a clean one
+        // holding every value that could. The object keeps reporting the format error, which
+        // would hide real errors later: read the clean file afresh.
+        Open();
+    }
     if (FSettings->status() != QSettings::NoError) {
         throw ESettingsError(QStringLiteral("Failed to set data for '%1'").arg(name).toStdString());
     }

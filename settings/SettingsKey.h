@@ -44,7 +44,10 @@ public:
 private:
     QString ValueKey(const QString& section, const QString& name) const;
     void CreateSection(const QString& section);
+    void Open();
 
+    QString FKeyPath;
+    bool FUseRegistry;
     std::unique_ptr<QSettings> FSettings;
     bool FCreated = false;
 };

@@ -319,6 +319,43 @@ TEST_F(FormStorageTest, ValueThatCannotBeWrittenIsShownAndTheWindowCloses) {
     EXPECT_EQ(errors_, QStringList{"Failed to set data for 'Flags'"});
 }
 
+// The damage lies in a section this window does not read, so that it is first met when the
+// save writes the whole file back. (Nothing else may read the file before: QSettings shares
+// what it has read of a file between its objects.)
+TEST_F(FormStorageTest, DamagedFileIsRewrittenWholeWithoutAnError) {
+    ASSERT_TRUE(QDir().mkpath(ConfigFolder() + "/Cinevan"));
+    QFile file(ConfigFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    static const char kDamaged[] =
+        "[Main]\nCheckBoxLoop_Checked=True\nCurrentDevice=MPEGVideo\n"
+        "[Playlist]\nCheckBoxLink_Checked=True\n\x01\xff\xfe\x7f\x80\nFlags=3\n";
+    file.write(kDamaged, sizeof kDamaged - 1);
+    file.close();
+    const auto statusOfWholeFile = [] {
+        QSettings settings(ConfigFile(), QSettings::IniFormat);
+        settings.allKeys();  // sections are read when first used
+        return settings.status();
+    };
+
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_TRUE(window.CheckBoxLoop->isChecked()) << "what could be read is restored";
+    window.CheckBoxFullScreen->setChecked(true);
+    ASSERT_TRUE(window.close());
+
+    EXPECT_EQ(errors_, QStringList());
+    EXPECT_EQ(statusOfWholeFile(), QSettings::NoError);
+    for (const char* name : {"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos"}) {
+        EXPECT_TRUE(Raw(name).isValid()) << name;
+    }
+    EXPECT_EQ(Stored("Visible"), "0");
+    EXPECT_EQ(Stored("CheckBoxLoop_Checked"), "True");
+    EXPECT_EQ(Stored("CheckBoxFullScreen_Checked"), "True");
+    EXPECT_EQ(Stored("CurrentDevice"), "MPEGVideo") << "values this window does not own stay";
+    EXPECT_EQ(Stored("CheckBoxLink_Checked", "Playlist"), "True");
+    EXPECT_EQ(Stored("Flags", "Playlist"), "3") << "lines after the damaged one stay";
+}
+
 TEST_F(FormStorageTest, SectionThatCannotBeCreatedIsShown) {
     StoredWindow window;
     ShowAndWait(window);

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+#include "movielist/MovieList.h"
+#include "movielist/MovieListErrors.h"
+
+namespace cinevan {
+namespace {
+
+constexpr int kEntries = 100000;
+
+// A movie list of `count` entries with every field filled; `tag` makes lists tell apart.
+QByteArray MovieListText(int count, const QByteArray& tag) {
+    QByteArray text;
+    text.reserve(count * 80);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        text += "\"/movies/" + tag + "/clip" + n + ".mpg\",\"" + tag + " title, " + n +
+                "\",\"/covers/" + tag + n + ".jpg\",0:00:01,0:00:0" +
+                QByteArray::number(i % 9 + 1) + "\r\n";
+    }
+    return text;
+}
+
+QByteArray ReadAll(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Every file of `folder` but the two given.
+QStringList Others(const QString& folder, const QStringList& known) {
+    QStringList others =
+        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : known) {
+        others.removeAll(name);
+    }
+    return others;
+}
+
+// Tells when a file is created in a folder.
+class CreationWatch {
+public:
+    explicit CreationWatch(const QString& folder) : fd_(::inotify_init1(IN_CLOEXEC)) {
+        if (fd_ >= 0) {
+            ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_CREATE);
+        }
+    }
+    ~CreationWatch() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    CreationWatch(const CreationWatch&) = delete;
+    CreationWatch& operator=(const CreationWatch&) = delete;
+
+    bool valid() const { return fd_ >= 0; }
+    bool wait(int milliseconds) const {
+        pollfd entry{fd_, POLLIN, 0};
+        return ::poll(&entry, 1, milliseconds) == 1;
+    }
+
+private:
+    int fd_;
+};
+
+// The helper process that saves a list it has loaded, started and waiting for the word.
+class SavingChild {
+public:
+    SavingChild(const QString& source, const QString& target) {
+        process_.start(QStringLiteral(CINEVAN_SAVE_CHILD), {source, target});
+    }
+    ~SavingChild() {
+        process_.kill();
+        process_.waitForFinished(10000);
+    }
+    SavingChild(const SavingChild&) = delete;
+    SavingChild& operator=(const SavingChild&) = delete;
+
+    bool Ready() { return WaitForLine().startsWith("ready " + QByteArray::number(kEntries)); }
+    void Go() {
+        process_.write("\n");
+        process_.waitForBytesWritten(5000);
+    }
+    QByteArray WaitForLine() {
+        while (!process_.canReadLine() && process_.waitForReadyRead(60000)) {
+        }
+        return process_.readLine().trimmed();
+    }
+    void Kill() {
+        ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
+        process_.waitForFinished(10000);
+    }
+
+private:
+    QProcess process_;
+};
+
+class SaveInterruptionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        source_ = folder_.filePath("source.mls");
+        target_ = folder_.filePath("target.mls");
+        WriteAll(source_, MovieListText(kEntries, "new"));
+    }
+
+    QTemporaryDir folder_;
+    QString source_;
+    QString target_;
+};
+
+TEST_F(SaveInterruptionTest, KilledAtAnyPointLeavesTheOldFileOrTheNewOne) {
+    // One save that runs to its end gives the new file and how long a save takes.
+    std::chrono::steady_clock::duration duration{};
+    {
+        SavingChild child(source_, target_);
+        ASSERT_TRUE(child.Ready());
+        const auto start = std::chrono::steady_clock::now();
+        child.Go();
+        ASSERT_EQ(child.WaitForLine(), "saved");
+        duration = std::chrono::steady_clock::now() - start;
+    }
+    const QByteArray newText = ReadAll(target_);
+    ASSERT_EQ(newText, MovieListText(kEntries, "new"));
+    const QByteArray oldText = MovieListText(kEntries / 2, "old");
+
+    int killedWhileWriting = 0;
+    int finished = 0;
+    const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(duration) * 3 / 2;
+    for (int trial = 0; trial < 24; ++trial) {
+        WriteAll(target_, oldText);
+        const CreationWatch watch(folder_.path());
+        ASSERT_TRUE(watch.valid());
+        SavingChild child(source_, target_);
+        ASSERT_TRUE(child.Ready());
+        child.Go();
+        ASSERT_TRUE(watch.wait(30000)) << "the save creates its temporary file";
+        // The first trials kill at once, the rest anywhere up to past the end of the save.
+        const qint64 delay = trial < 4 ? 0 : QRandomGenerator::global()->bounded(longest.count());
+        std::this_thread::sleep_for(std::chrono::microseconds(delay));
+        child.Kill();
+
+        const QByteArray now = ReadAll(target_);
+        ASSERT_TRUE(now == oldText || now == newText)
+            << "trial " << trial << " after " << delay << " us: " << now.size() << " bytes";
+        const QStringList left = Others(folder_.path(), {"source.mls", "target.mls"});
+        if (now == oldText) {
+            killedWhileWriting += left.isEmpty() ? 0 : 1;
+        } else {
+            ++finished;
+        }
+        for (const QString& name : left) {
+            QFile::remove(folder_.filePath(name));
+        }
+    }
+    EXPECT_GT(killedWhileWriting, 0) << "some kills came while the new list was being written";
+    RecordProperty("killed_while_writing", killedWhileWriting);
+    RecordProperty("finished_before_the_kill", finished);
+}
+
+// A small tmpfs mounted for the life of the object: a disk that fills up.
+class SmallDisk {
+public:
+    SmallDisk(const QString& folder, int kibibytes) : folder_(QFile::encodeName(folder)) {
+        const QByteArray options = "size=" + QByteArray::number(kibibytes) + "k,mode=0755";
+        if (::mount("tmpfs", folder_.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                    options.constData()) == 0) {
+            mounted_ = true;
+        } else {
+            error_ = std::strerror(errno);
+        }
+    }
+    ~SmallDisk() {
+        if (mounted_) {
+            ::umount2(folder_.constData(), MNT_DETACH);
+        }
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool Mounted() const { return mounted_; }
+    const char* Error() const { return error_; }
+
+private:
+    QByteArray folder_;
+    bool mounted_ = false;
+    const char* error_ = "";
+};
+
+TEST_F(SaveInterruptionTest, FullDiskReportsCannotCreateAndKeepsTheOldList) {
+    const QString mountPoint = folder_.filePath("disk");
+    ASSERT_TRUE(QDir().mkpath(mountPoint));
+    const SmallDisk disk(mountPoint, 256);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (mounting needs root with "
+                        "CAP_SYS_ADMIN, which containers often withhold): "
+                     << disk.Error();
+    }
+    const QString target = mountPoint + "/list.mls";
+    const QByteArray oldText = MovieListText(1000, "old");
+    WriteAll(target, oldText);
+
+    MovieList list;
+    list.AddMovies({QFile::encodeName(source_)}, false);
+    ASSERT_EQ(list.MovieCount(), kEntries);
+    const QByteArrayList before = list.Lines();
+    try {
+        list.SaveMovies(QFile::encodeName(target));
+        FAIL() << "a list of " << kEntries << " entries does not fit on 256 KiB";
+    } catch (const EFCreateError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + target.toStdString());
+    }
+    EXPECT_EQ(ReadAll(target), oldText);
+    EXPECT_EQ(Others(mountPoint, {"list.mls"}), QStringList()) << "the partial copy is removed";
+    EXPECT_EQ(list.Lines(), before);
+
+    // The space the failed save took is free again: a small list still fits.
+    MovieList small;
+    small.AddMovies({QFile::encodeName(target)}, false);
+    small.Delete(0);
+    small.SaveMovies(QFile::encodeName(target));
+    EXPECT_EQ(small.MovieCount(), 999);
+    EXPECT_EQ(ReadAll(target), oldText.mid(oldText.indexOf("\r\n") + 2));
+}
+
+}  // namespace
+}  // namespace cinevan
