@@ -365,8 +365,12 @@ void PlayerController::ActiveMovieTimer() {
     FMciError = FDeviceLayer.statusPosition(FDeviceId, pos);
     if (FMciError != mci::Error::None) {
         // No position this tick: neither the thumb nor the end detection may act on it.
+        if (++FFailedPolls >= kMaxFailedPolls) {
+            EndOfSelection();
+        }
         return;
     }
+    FFailedPolls = 0;
     const auto posMs = static_cast<qint32>(pos);
     FPositionSec = posMs / 1000 + 1;
     {

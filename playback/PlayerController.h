@@ -56,7 +56,10 @@ public:
     // Position tracking and seeking.
     void ActiveMovieTimer();
     void UpdateTimeLabels();
-    void ResetEndDetection() { FEndDetector.Reset(); }
+    void ResetEndDetection() {
+        FEndDetector.Reset();
+        FFailedPolls = 0;
+    }
     void TrackBarChange();
     void TrackBarMouseDown() { FTracking = true; }
     void TrackBarKeyDown() { FTracking = true; }
@@ -153,6 +156,10 @@ private:
     bool FTracking = false;
     PlayState FSeekState = PlayState::Closed;
     EndDetector FEndDetector;
+    // Ticks in a row whose position query failed; a device that cannot tell its position
+    // for this long (a stream error, a file gone) has ended the entry.
+    int FFailedPolls = 0;
+    static constexpr int kMaxFailedPolls = 6;
 
     bool FCloseAtEnd = false;
     bool FNoCoverLoad = false;

@@ -19,7 +19,7 @@ packages=(
   # tests, fixtures and benchmarks
   python3
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg imagemagick vcdimager
+  ffmpeg imagemagick vcdimager mjpegtools
   xvfb xauth openbox xdotool x11-utils dbus-x11 at-spi2-core python3-pyatspi
   fonts-dejavu-core fonts-liberation
   # the movie-list file type reaches the desktop's mime database (optional at run time)

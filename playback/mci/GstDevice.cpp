@@ -291,6 +291,13 @@ MciError GstDevice::statusPosition(quint32& ms) {
     if (!opened_ || !pipeline_) {
         return Error::UnsupportedFunction;
     }
+    if (bus_) {
+        bus_->drain();  // an end of stream waiting on the bus is part of the answer
+    }
+    if (atEnd_) {
+        ms = static_cast<quint32>(rangeStopMs_ >= 0 ? rangeStopMs_ : lengthMs_);
+        return streamError_;
+    }
     gint64 position = -1;
     if (!settling_ && gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) &&
         position >= 0) {
@@ -309,7 +316,11 @@ MciError GstDevice::play(quint32 fromMs, quint32 toMs) {
         return Error::OutOfRange;
     }
     const qint64 stop = std::clamp<qint64>(toMs, fromMs, lengthMs_);
+    if (bus_) {
+        bus_->drain();  // the end of an earlier range must not end this one
+    }
     restingTargetMs_ = -1;
+    rangeStopMs_ = stop;
     if (const MciError error = seekTo(fromMs, stop); error != Error::None) {
         return error;
     }
@@ -344,8 +355,12 @@ MciError GstDevice::seek(quint32 toMs) {
     if (toMs > lengthMs_) {
         return Error::OutOfRange;
     }
+    if (bus_) {
+        bus_->drain();
+    }
     gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
     restingTargetMs_ = toMs;
+    rangeStopMs_ = -1;
     return seekTo(toMs, -1);
 }
 
@@ -363,6 +378,7 @@ MciError GstDevice::seekTo(qint64 fromMs, qint64 stopMs) {
     }
     lastPositionMs_ = fromMs;
     settling_ = true;
+    atEnd_ = false;
     return Error::None;
 }
 
@@ -458,6 +474,7 @@ void GstDevice::handleMessage(GstMessage* message) {
         case GST_MESSAGE_EOS:
             // The end of the range: rest there, neither rewound nor unloaded.
             gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+            atEnd_ = true;
             break;
         case GST_MESSAGE_ASYNC_DONE:
             settling_ = false;

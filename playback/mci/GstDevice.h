@@ -82,6 +82,11 @@ private:
     // A seek is under way: positions are those of its target until it has prerolled.
     bool settling_ = false;
     qint64 restingTargetMs_ = -1;  // target of a seek that rests paused, to check its picture
+    // Where the last play command stops (-1: the end of the movie), and whether the pipeline
+    // has got there. At the end the sinks' clock can stand well short of the last picture
+    // (some multiplexers put sound and pictures far apart), so the stop is reported instead.
+    qint64 rangeStopMs_ = -1;
+    bool atEnd_ = false;
     MciError streamError_ = 0;
     bool audioFailed_ = false;
     QWidget* host_ = nullptr;

@@ -179,6 +179,7 @@ MciError MpvPlayer::startEngine() {
     addVideoCdProtocol(handle_.get());
     mpv_observe_property(handle_.get(), 0, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_.get(), 0, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
     return Error::None;
 }
 
@@ -258,7 +259,14 @@ quint32 MpvPlayer::positionMs() const {
     if (restingMs_) {
         return *restingMs_;
     }
+    if (atEnd_) {
+        return endOfRangeMs();
+    }
     return toMilliseconds(positionSec_);
+}
+
+quint32 MpvPlayer::endOfRangeMs() const {
+    return endMs_ != 0 ? qMin(endMs_, lengthMs()) : lengthMs();
 }
 
 MciError MpvPlayer::playRange(quint32 fromMs, quint32 toMs) {
@@ -269,6 +277,9 @@ MciError MpvPlayer::playRange(quint32 fromMs, quint32 toMs) {
         return Error::OutOfRange;
     }
     applyOptionsIfChanged();
+    // An end reached by the previous range must not be taken for the end of this one.
+    drainEvents();
+    atEnd_ = false;
     restingMs_.reset();
     endMs_ = toMs;
     setProperty("end", seconds(toMs));
@@ -308,6 +319,8 @@ MciError MpvPlayer::seek(quint32 toMs) {
         return Error::DeviceNotReady;
     }
     setProperty("pause", "yes");
+    drainEvents();
+    atEnd_ = false;
     if (endMs_ != 0 && toMs >= endMs_) {
         // The old range would end playback at once when resting beyond its end.
         endMs_ = 0;
@@ -402,6 +415,11 @@ void MpvPlayer::handleEvent(const mpv_event& event) {
         return;
     }
     const auto* change = static_cast<const mpv_event_property*>(event.data);
+    if (change->format == MPV_FORMAT_FLAG && change->data &&
+        qstrcmp(change->name, "eof-reached") == 0) {
+        atEnd_ = *static_cast<const int*>(change->data) != 0;
+        return;
+    }
     if (change->format != MPV_FORMAT_DOUBLE || !change->data) {
         return;
     }

@@ -59,6 +59,7 @@ private:
     void applyOptions();
     void applyOptionsIfChanged();
     void drainEvents();
+    quint32 endOfRangeMs() const;
     void handleEvent(const mpv_event& event);
     int command(std::initializer_list<const char*> args);
     int setProperty(const char* name, const QString& value);
@@ -70,6 +71,9 @@ private:
     double positionSec_ = 0.0;
     double durationSec_ = 0.0;
     quint32 endMs_ = 0;  // 0: plays to the end of the file
+    // The engine reached the end of the range or of the file and rests there; its own
+    // position then stays up to a frame short of the end, so the end is reported instead.
+    bool atEnd_ = false;
     // Position while the player rests after a seek (its target) or, playing sound only, after
     // a pause: the engine's own sound clock can be off by the output's buffer then.
     std::optional<quint32> restingMs_;

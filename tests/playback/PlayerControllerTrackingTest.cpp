@@ -182,7 +182,7 @@ TEST_F(StallTest, AMovieThatStopsJustShortOfAStopBeyondItsEndEndsAfterASecond) {
     EXPECT_EQ(AdvanceTime(200000), 61500);
 }
 
-TEST_F(TrackingTest, AFailingPositionQueryNeverEndsTheEntryNorMovesTheThumb) {
+TEST_F(TrackingTest, APositionQueryThatKeepsFailingEndsTheEntryWithinSecondsAndTheListGoesOn) {
     mci::SimulatedElement failing;
     failing.lengthMs = 10000;
     failing.positionError = mci::Error::Hardware;
@@ -191,13 +191,32 @@ TEST_F(TrackingTest, AFailingPositionQueryNeverEndsTheEntryNorMovesTheThumb) {
     player->BitBtnPlayClick();
     view.labelCurrent = QStringLiteral("untouched");
 
-    RunUntil(30000);
-
-    EXPECT_EQ(player->List().Current(), 0);
-    EXPECT_EQ(player->State(), PlayState::Playing);
-    EXPECT_EQ(view.trackPosition, 0);
+    Tick(2);
+    EXPECT_EQ(player->List().Current(), 0) << "a passing failure does not end the entry";
+    EXPECT_EQ(view.trackPosition, 0) << "nor does it move the thumb";
     EXPECT_EQ(view.labelCurrent, "untouched");
     EXPECT_EQ(player->LastError(), mci::Error::Hardware);
+
+    RunUntil(5000);
+    EXPECT_EQ(player->List().Current(), 1) << "after a few seconds the list goes on";
+    EXPECT_EQ(player->State(), PlayState::Playing);
+    EXPECT_EQ(Last(Transport()), "play 0 10000");
+    ExpectConsistent();
+}
+
+TEST_F(TrackingTest, ALastEntryWhosePositionQueryKeepsFailingStopsTheList) {
+    mci::SimulatedElement failing;
+    failing.lengthMs = 60000;
+    failing.positionError = mci::Error::Hardware;
+    AddMovies({MakeMovie("good.mpg", 60000), MakeMovie("bad.mpg", failing)});
+    player->GoToMovie(1);
+    player->BitBtnPlayClick();
+    Tick(2);
+    EXPECT_EQ(player->State(), PlayState::Playing);
+    RunUntil(sim.clock->nowMs() + 5000);
+    EXPECT_EQ(player->State(), PlayState::Closed) << "the last entry without Loop stops";
+    EXPECT_EQ(player->List().Current(), 1);
+    ExpectConsistent();
 }
 
 // ---------------------------------------------------------------------------------------------

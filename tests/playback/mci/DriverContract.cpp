@@ -13,42 +13,42 @@ namespace {
 
 constexpr quint32 kClipMs = 6000;
 
-int entriesIn(const char* folder) { return QDir(folder).entryList(QDir::NoDotAndDotDot).size(); }
-int openFileCount() { return entriesIn("/proc/self/fd"); }
-int threadCount() { return entriesIn("/proc/self/task"); }
+int entriesIn(const char* folder) {
+    return QDir(folder).entryList(QDir::NoDotAndDotDot).size();
+}
+int openFileCount() {
+    return entriesIn("/proc/self/fd");
+}
+int threadCount() {
+    return entriesIn("/proc/self/task");
+}
 
 }  // namespace
 
-::testing::AssertionResult near(quint32 actual, quint32 expected, quint32 tolerance)
-{
+::testing::AssertionResult near(quint32 actual, quint32 expected, quint32 tolerance) {
     const quint32 diff = actual > expected ? actual - expected : expected - actual;
     if (diff <= tolerance) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure()
-           << actual << " is " << diff << " ms away from " << expected << " (allowed "
-           << tolerance << ")";
+    return ::testing::AssertionFailure() << actual << " is " << diff << " ms away from " << expected
+                                         << " (allowed " << tolerance << ")";
 }
 
-void DriverContract::SetUp()
-{
+void DriverContract::SetUp() {
     type_ = GetParam().makeType();
     ASSERT_NE(type_, nullptr);
 }
 
-void DriverContract::TearDown()
-{
+void DriverContract::TearDown() {
     device_.reset();
     type_.reset();
 }
 
-mci::MediaDevice& DriverContract::openFixture(const QString& fixture)
-{
+mci::MediaDevice& DriverContract::openFixture(const QString& fixture) {
     return openPath(mediaFixture(fixture));
 }
 
-mci::MediaDevice& DriverContract::openPath(const QString& path)
-{
+mci::MediaDevice& DriverContract::openPath(const QString& path) {
     device_ = type_->create();
     EXPECT_NE(device_, nullptr);
     const mci::MciError error = device_->openElement(path);
@@ -57,15 +57,13 @@ mci::MediaDevice& DriverContract::openPath(const QString& path)
     return *device_;
 }
 
-quint32 DriverContract::length()
-{
+quint32 DriverContract::length() {
     quint32 ms = 0;
     EXPECT_EQ(device_->statusLength(ms), mci::Error::None);
     return ms;
 }
 
-void DriverContract::expectRangePlaysAndRests(quint32 fromMs, quint32 toMs)
-{
+void DriverContract::expectRangePlaysAndRests(quint32 fromMs, quint32 toMs) {
     ASSERT_EQ(device_->play(fromMs, toMs), mci::Error::None);
     QTest::qWait(700);
     const quint32 midway = position();
@@ -74,15 +72,13 @@ void DriverContract::expectRangePlaysAndRests(quint32 fromMs, quint32 toMs)
     EXPECT_TRUE(near(waitUntilResting(), toMs, 2 * kFrameMs));
 }
 
-quint32 DriverContract::position()
-{
+quint32 DriverContract::position() {
     quint32 ms = 0;
     EXPECT_EQ(device_->statusPosition(ms), mci::Error::None);
     return ms;
 }
 
-quint32 DriverContract::waitUntilResting(int quietMs, int timeoutMs)
-{
+quint32 DriverContract::waitUntilResting(int quietMs, int timeoutMs) {
     QElapsedTimer total;
     total.start();
     QElapsedTimer quiet;
@@ -101,8 +97,7 @@ quint32 DriverContract::waitUntilResting(int quietMs, int timeoutMs)
     return last;
 }
 
-TEST_P(DriverContract, ReportsSourceSizeAndLengthOfEveryMpegKind)
-{
+TEST_P(DriverContract, ReportsSourceSizeAndLengthOfEveryMpegKind) {
     for (const char* fixture : {"clip-mpeg1.mpg", "clip-mpeg2.mpg", "track.dat"}) {
         SCOPED_TRACE(fixture);
         auto& device = openFixture(fixture);
@@ -116,8 +111,7 @@ TEST_P(DriverContract, ReportsSourceSizeAndLengthOfEveryMpegKind)
     }
 }
 
-TEST_P(DriverContract, PlayRangeStopsAndRestsAtTo)
-{
+TEST_P(DriverContract, PlayRangeStopsAndRestsAtTo) {
     for (const char* fixture : {"clip-mpeg1.mpg", "track.dat"}) {
         SCOPED_TRACE(fixture);
         openFixture(fixture);
@@ -127,8 +121,7 @@ TEST_P(DriverContract, PlayRangeStopsAndRestsAtTo)
     }
 }
 
-TEST_P(DriverContract, PauseHoldsAndResumePlaysOnToTheLastTo)
-{
+TEST_P(DriverContract, PauseHoldsAndResumePlaysOnToTheLastTo) {
     auto& device = openFixture("clip-mpeg1.mpg");
     ASSERT_EQ(device.play(1000, 3500), mci::Error::None);
     QTest::qWait(800);
@@ -145,8 +138,7 @@ TEST_P(DriverContract, PauseHoldsAndResumePlaysOnToTheLastTo)
     EXPECT_TRUE(near(waitUntilResting(), 3500, 2 * kFrameMs));
 }
 
-TEST_P(DriverContract, SeekRestsAtTheTarget)
-{
+TEST_P(DriverContract, SeekRestsAtTheTarget) {
     for (const char* fixture : {"clip-mpeg1.mpg", "clip-mpeg2.mpg", "track.dat"}) {
         SCOPED_TRACE(fixture);
         auto& device = openFixture(fixture);
@@ -163,8 +155,28 @@ TEST_P(DriverContract, SeekRestsAtTheTarget)
     }
 }
 
-TEST_P(DriverContract, BadElementsFailWithAnError)
-{
+TEST_P(DriverContract, EveryMovieEndsWithItsPositionAtItsLength) {
+    // Streams of several multiplexers and encoders, with sound shorter or longer than the
+    // pictures and time stamps that start late: (file, length of the pictures in ms).
+    const std::pair<const char*, quint32> movies[] = {
+        {"mplex-vcd.mpg", 8000},           {"mplex-vcd-short-sound.mpg", 5000},
+        {"mplex-svcd.mpg", 3000},          {"ff-vcd-long-sound.mpg", 4000},
+        {"ff-svcd-short-sound.mpg", 4000}, {"ff-late-start.mpg", 4000},
+        {"clip-mpeg1.mpg", kClipMs},       {"track.dat", kClipMs},
+    };
+    for (const auto& [fixture, picturesMs] : movies) {
+        SCOPED_TRACE(fixture);
+        openFixture(fixture);
+        const quint32 total = length();
+        EXPECT_GE(total + kFrameMs, picturesMs);
+        ASSERT_EQ(device_->play(total > 1500 ? total - 1500 : 0, total), mci::Error::None);
+        EXPECT_EQ(waitUntilResting(), total) << "the end of the movie is reported as its length";
+        QTest::qWait(600);
+        EXPECT_EQ(position(), total) << "and the device rests there";
+    }
+}
+
+TEST_P(DriverContract, BadElementsFailWithAnError) {
     const QString missing = QDir::tempPath() + "/cinevan-no-such-movie.mpg";
     for (const QString& element :
          {missing, mediaFixture("not-a-movie.mpg"), mediaFixture("truncated.mpg")}) {
@@ -178,8 +190,7 @@ TEST_P(DriverContract, BadElementsFailWithAnError)
     }
 }
 
-TEST_P(DriverContract, OpenWithoutFileAnswersCapabilitiesAndProduct)
-{
+TEST_P(DriverContract, OpenWithoutFileAnswersCapabilitiesAndProduct) {
     auto device = type_->create();
     ASSERT_NE(device, nullptr);
     ASSERT_EQ(device->openElement(QString()), mci::Error::None);
@@ -193,8 +204,7 @@ TEST_P(DriverContract, OpenWithoutFileAnswersCapabilitiesAndProduct)
     EXPECT_FALSE(product.trimmed().isEmpty());
 }
 
-TEST_P(DriverContract, VideoFollowsTheWindowAndDestinationCommands)
-{
+TEST_P(DriverContract, VideoFollowsTheWindowAndDestinationCommands) {
     QWidget first;
     QWidget second;
     first.resize(400, 300);
@@ -218,8 +228,7 @@ TEST_P(DriverContract, VideoFollowsTheWindowAndDestinationCommands)
     EXPECT_GT(position(), before) << "moving the video must not stop playback";
 }
 
-TEST_P(DriverContract, CloseReleasesThreadsAndFiles)
-{
+TEST_P(DriverContract, CloseReleasesThreadsAndFiles) {
     // One warm-up cycle lets an engine create its process-wide pools once.
     openFixture("clip-mpeg1.mpg").play(0, 1000);
     QTest::qWait(200);
