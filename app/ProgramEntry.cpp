@@ -7,6 +7,7 @@
 #include "app/AlterEgo.h"
 #include "app/ApplicationTitle.h"
 #include "app/StrCont.h"
+#include "desktop/DesktopIntegration.h"
 #include "playback/mci/InstalledDevices.h"
 #include "ui/About.h"
 #include "ui/Forms.h"
@@ -75,6 +76,7 @@ int RunProgram(int& argc, char** argv) {
     ProgramWindows windows(*devices);
     windows.Main().SetCommandLine(QCoreApplication::arguments().mid(1));
     windows.Main().show();
+    const DesktopIntegration desktop(windows.Main());
     return QApplication::exec();
 }
 
