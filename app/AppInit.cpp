@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include "app/AlterEgo.h"
@@ -118,11 +119,17 @@ void RegisterMovieListType(const QString& ext) {
     if (program.isEmpty()) {
         return;
     }
+    // An installed copy is associated by its package; a second, per-user association would
+    // only compete with it.
+    if (InstalledEntryAssociates(
+            QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation), program)) {
+        return;
+    }
     const ShellAssociation shell = ShellAssociation::ForUser();
     const bool updateDatabase = shell.MimeDatabaseNeedsUpdate(ext);
     if (shell.Register(ext, program) && updateDatabase) {
-        // Only needed when the type is new or changed, so start-up rarely waits for it.
-        shell.UpdateMimeDatabase(5000);
+        // The database tool may take seconds; the first window does not wait for it.
+        shell.StartMimeDatabaseUpdate();
     }
 }
 

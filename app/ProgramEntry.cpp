@@ -8,6 +8,7 @@
 #include "app/ApplicationTitle.h"
 #include "app/StrCont.h"
 #include "app/TerminationSignals.h"
+#include "desktop/DesktopIntegration.h"
 #include "playback/mci/InstalledDevices.h"
 #include "ui/About.h"
 #include "ui/Forms.h"
@@ -87,6 +88,7 @@ int RunProgram(int& argc, char** argv) {
     windows.Main().show();
     QObject::connect(&termination, &TerminationSignals::Received, &windows.Main(),
                      [&windows] { windows.Main().close(); });
+    const DesktopIntegration desktop(windows.Main());
     return QApplication::exec();
 }
 

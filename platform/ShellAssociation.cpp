@@ -72,6 +72,62 @@ QByteArray KeyOf(const QByteArray& line) {
     return equals < 0 ? QByteArray() : line.left(equals).trimmed();
 }
 
+// The value of `key` in the group "[Desktop Entry]" of a desktop file; empty when missing.
+QByteArray DesktopEntryValue(const QByteArray& text, const QByteArray& key) {
+    bool inEntry = false;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[')) {
+            inEntry = line == "[Desktop Entry]";
+        } else if (inEntry && KeyOf(line) == key) {
+            return line.mid(line.indexOf('=') + 1).trimmed();
+        }
+    }
+    return {};
+}
+
+// A desktop file value with its string escapes undone.
+QString UnescapedValue(const QByteArray& value) {
+    QString text;
+    const QString raw = QString::fromUtf8(value);
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 == raw.size()) {
+            text += raw[i];
+            continue;
+        }
+        const QChar next = raw[++i];
+        text += next == 's'   ? QChar(' ')
+                : next == 'n' ? QChar('\n')
+                : next == 't' ? QChar('\t')
+                : next == 'r' ? QChar('\r')
+                              : next;
+    }
+    return text;
+}
+
+// The program of an Exec value: its first argument, unquoted.
+QString ExecProgram(const QByteArray& exec) {
+    const QString value = UnescapedValue(exec);
+    if (!value.startsWith('"')) {
+        return value.section(' ', 0, 0);
+    }
+    QString program;
+    for (qsizetype i = 1; i < value.size() && value[i] != '"'; ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            ++i;
+        }
+        program += value[i];
+    }
+    return program;
+}
+
+bool SameProgramFile(const QString& execProgram, const QString& programPath) {
+    const QString found =
+        execProgram.contains('/') ? execProgram : QStandardPaths::findExecutable(execProgram);
+    const QString canonical = QFileInfo(found).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(programPath).canonicalFilePath();
+}
+
 }  // namespace
 
 QString DesktopExecArgument(const QString& argument) {
@@ -126,6 +182,25 @@ QByteArray SetDefaultApplication(const QByteArray& text, const QByteArray& key,
     return lines.join('\n') + '\n';
 }
 
+bool InstalledEntryAssociates(const QStringList& dataFolders, const QString& programPath) {
+    for (const QString& folder : dataFolders) {
+        const QString package = folder + QStringLiteral("/mime/packages/") +
+                                QLatin1String(ShellAssociation::kMimePackageName);
+        QFile entry(folder + QStringLiteral("/applications/") +
+                    QLatin1String(ShellAssociation::kInstalledDesktopId));
+        if (!QFileInfo::exists(package) || !entry.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray text = entry.readAll();
+        const QByteArrayList types = DesktopEntryValue(text, "MimeType").split(';');
+        if (types.contains(ShellAssociation::kMimeType) &&
+            SameProgramFile(ExecProgram(DesktopEntryValue(text, "Exec")), programPath)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 ShellAssociation ShellAssociation::ForUser() {
     return ShellAssociation(
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
@@ -137,7 +212,7 @@ QString ShellAssociation::MimeFolder() const {
 }
 
 QString ShellAssociation::MimePackageFile() const {
-    return MimeFolder() + QStringLiteral("/packages/cinevan-movielist.xml");
+    return MimeFolder() + QStringLiteral("/packages/") + QLatin1String(kMimePackageName);
 }
 
 QString ShellAssociation::DesktopFile() const {
@@ -166,6 +241,19 @@ bool ShellAssociation::Register(const QString& ext, const QString& programPath) 
 bool ShellAssociation::MimeDatabaseNeedsUpdate(const QString& ext) const {
     return !QFileInfo::exists(MimeFolder() + QStringLiteral("/mime.cache")) ||
            ReadExistingFile(MimePackageFile()) != MimePackage(ext);
+}
+
+bool ShellAssociation::StartMimeDatabaseUpdate() const {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+    if (tool.isEmpty()) {
+        return false;
+    }
+    QProcess update;
+    update.setProgram(tool);
+    update.setArguments({MimeFolder()});
+    update.setStandardOutputFile(QProcess::nullDevice());
+    update.setStandardErrorFile(QProcess::nullDevice());
+    return update.startDetached();
 }
 
 bool ShellAssociation::UpdateMimeDatabase(int timeoutMs) const {

@@ -16,6 +16,9 @@ class ShellAssociation {
 public:
     static constexpr const char* kMimeType = "application/x-cinevan-movielist";
     static constexpr const char* kDesktopId = "cinevan-movielist.desktop";
+    // The entry and the type's package that an installed copy of the program brings along.
+    static constexpr const char* kInstalledDesktopId = "com.vantrel.Cinevan.desktop";
+    static constexpr const char* kMimePackageName = "cinevan-movielist.xml";
 
     ShellAssociation(QString dataFolder, QString configFolder)
         : FDataFolder(std::move(dataFolder)), FConfigFolder(std::move(configFolder)) {}
@@ -36,6 +39,10 @@ public:
     // and waits for it at most `timeoutMs`. True when it ran and succeeded.
     bool UpdateMimeDatabase(int timeoutMs) const;
 
+    // Starts update-mime-database on the data folder's "mime" folder when the tool is
+    // installed, and lets it run on its own. True when it was started.
+    bool StartMimeDatabaseUpdate() const;
+
     QString MimePackageFile() const;
     QString DesktopFile() const;
     QString MimeAppsFile() const;
@@ -45,6 +52,11 @@ private:
     QString FDataFolder;
     QString FConfigFolder;
 };
+
+// True when one of `dataFolders` holds the installed desktop entry of the program at
+// `programPath`: its Exec runs that program file, it lists the movie-list type, and the same
+// folder holds the type's package. The desktop then associates movie lists with the program.
+bool InstalledEntryAssociates(const QStringList& dataFolders, const QString& programPath);
 
 // One argument of a desktop file's Exec key: quoted and escaped so that blanks, quotes, '$',
 // '`', '\', '%' and line breaks in it reach the program unchanged.

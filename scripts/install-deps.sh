@@ -24,6 +24,11 @@ packages=(
   fonts-dejavu-core fonts-liberation
   # the movie-list file type reaches the desktop's mime database (optional at run time)
   shared-mime-info
+  # installing and packaging: icons rendered from SVG, the freedesktop validators, the
+  # manual page check, the Debian package's library dependencies (dpkg-shlibdeps)
+  qt6-svg-dev desktop-file-utils appstream groff-base dpkg-dev file
+  # media keys and panels: a real MPRIS client for the tests
+  playerctl
 )
 
 export DEBIAN_FRONTEND=noninteractive

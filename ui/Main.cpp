@@ -625,6 +625,7 @@ void TFormMain::RefreshDisplay() {
             : QStringLiteral("%1 - [%2]").arg(LabelTitle->text(), LabelPositions->text());
     SetApplicationTitle(title);
     setWindowTitle(title);
+    emit DisplayRefreshed();
 }
 
 void TFormMain::LoadCoverPreview() {

@@ -83,6 +83,11 @@ public:
     void FormStorageSavePlacement();
     void FormStorageRestorePlacement();
 
+signals:
+    // Sent at the end of every refresh of the display: the state, the entry or the list may
+    // have changed.
+    void DisplayRefreshed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -216,9 +216,65 @@ TEST(RegisterMovieListType, AssociatesListsWithTheRunningProgram) {
     const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
     EXPECT_TRUE(desktop.readAll().contains("Exec=\"" + program + "\" %f /play\n"));
     if (!QStandardPaths::findExecutable("update-mime-database").isEmpty()) {
-        EXPECT_TRUE(QFile::exists(QFile::decodeName(qgetenv("XDG_DATA_HOME")) + "/mime/mime.cache"))
+        const QString cache = QFile::decodeName(qgetenv("XDG_DATA_HOME")) + "/mime/mime.cache";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(cache); }, 30000))
             << "the new type reaches the mime database";
     }
+}
+
+// Sets an environment variable for the life of the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name), saved_(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() { qputenv(name_, saved_); }
+
+private:
+    const char* name_;
+    QByteArray saved_;
+};
+
+void WriteText(const QString& name, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(name).path());
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+TEST(RegisterMovieListType, StartUpDoesNotWaitForTheMimeDatabase) {
+    // A database tool that finishes only after the registration has returned: a registration
+    // that waited for it would end it at its time-out, and it would never finish.
+    QTemporaryDir folder;
+    const QString tool = folder.path() + "/update-mime-database";
+    WriteText(tool,
+              "#!/bin/sh\nwhile [ ! -e \"$0.release\" ]; do sleep 0.05; done\n"
+              "touch \"$0.finished\"\n");
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const ScopedEnv path("PATH", QFile::encodeName(folder.path()) + ":/usr/bin:/bin");
+    const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(folder.path() + "/data"));
+
+    RegisterMovieListType(".mls");
+    WriteText(tool + ".release", "");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(tool + ".finished"); }, 30000));
+}
+
+TEST(RegisterMovieListType, LeavesTheTypeToAnInstalledEntryOfTheProgram) {
+    QTemporaryDir folder;
+    const QString system = folder.path() + "/share";
+    WriteText(system + "/mime/packages/cinevan-movielist.xml", "<mime-info/>");
+    WriteText(system + "/applications/com.vantrel.Cinevan.desktop",
+              "[Desktop Entry]\nType=Application\nName=Cinevan\nExec=\"" +
+                  QFile::encodeName(QCoreApplication::applicationFilePath()) +
+                  "\" %F\nMimeType=application/x-cinevan-movielist;\n");
+    const ScopedEnv dirs("XDG_DATA_DIRS", QFile::encodeName(system));
+    const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(folder.path() + "/data"));
+    const ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(folder.path() + "/config"));
+
+    RegisterMovieListType(".mls");
+    EXPECT_FALSE(QFile::exists(folder.path() + "/data/applications/cinevan-movielist.desktop"));
+    EXPECT_FALSE(QFile::exists(folder.path() + "/config/mimeapps.list"))
+        << "no second default for the type";
 }
 
 }  // namespace

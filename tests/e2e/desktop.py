@@ -60,9 +60,10 @@ class Window:
 
 
 class Desktop:
-    def __init__(self, width=1024, height=768, accessibility=False):
+    def __init__(self, width=1024, height=768, accessibility=False, session_bus=False):
         self.size = (width, height)
         self.accessibility = accessibility
+        self.session_bus = session_bus or accessibility
         self.home = tempfile.mkdtemp(prefix="cinevan-e2e-")
         self.processes = []
         self.env = None
@@ -93,6 +94,8 @@ class Desktop:
         for folder in ("config", "data", "cache", "runtime"):
             os.makedirs(os.path.join(self.home, folder), mode=0o700, exist_ok=True)
         self.env = env
+        if self.session_bus:
+            self._start_session_bus()
         if self.accessibility:
             self._start_accessibility_bus()
         self.processes.append(subprocess.Popen(
@@ -100,9 +103,8 @@ class Desktop:
         time.sleep(0.5)
         return self
 
-    def _start_accessibility_bus(self):
-        """A private session bus with the accessibility bus on it, so that the player's
-        widgets can be read and pressed as a screen reader does (pyatspi)."""
+    def _start_session_bus(self):
+        """A private session bus for the player and the test's own clients."""
         out = _run(["dbus-launch", "--sh-syntax"], self.env)
         for line in out.splitlines():
             match = re.match(r"(\w+)='([^']*)';", line)
@@ -111,6 +113,10 @@ class Desktop:
         pid = self.env.get("DBUS_SESSION_BUS_PID")
         if pid:
             self.bus_pid = int(pid)
+
+    def _start_accessibility_bus(self):
+        """The accessibility bus on the session bus, so that the player's widgets can be read
+        and pressed as a screen reader does (pyatspi)."""
         self.processes.append(subprocess.Popen(
             ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=self.env,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))

@@ -148,5 +148,50 @@ TEST(ShellAssociationUser, LivesInTheUsersDataAndConfigFolders) {
               QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) + "/mimeapps.list");
 }
 
+// A data folder as a package installs it: the program's desktop entry and the type's package.
+class InstalledEntryTest : public ShellAssociationTest {
+protected:
+    void SetUp() override {
+        WriteFile(Program(), "#!/bin/sh\n");
+        QFile::setPermissions(Program(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        WriteFile(System() + "/mime/packages/cinevan-movielist.xml", "<mime-info/>");
+    }
+    QString System() const { return folder_.path() + "/usr/share"; }
+    QString Program() const { return folder_.path() + "/usr/bin/cinevan"; }
+    void WriteEntry(const QByteArray& exec, const QByteArray& mimeTypes) {
+        WriteFile(System() + "/applications/com.vantrel.Cinevan.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Cinevan\nExec=" + exec +
+                      "\nMimeType=" + mimeTypes + "\n\n[Desktop Action play]\nExec=other %F\n");
+    }
+    bool Associates(const QString& program) const {
+        return InstalledEntryAssociates({Data(), System()}, program);
+    }
+};
+
+TEST_F(InstalledEntryTest, TheEntryMustRunThisProgramAndListTheType) {
+    WriteEntry("\"" + QFile::encodeName(Program()) + "\" %F",
+               "video/mpeg;application/x-cinevan-movielist;");
+    EXPECT_TRUE(Associates(Program()));
+    EXPECT_TRUE(Associates(folder_.path() + "/usr/bin/../bin/cinevan")) << "the same file";
+    EXPECT_FALSE(Associates(folder_.path() + "/build/app/cinevan")) << "another copy";
+
+    WriteEntry("\"" + QFile::encodeName(Program()) + "\" %F", "video/mpeg;");
+    EXPECT_FALSE(Associates(Program())) << "the entry does not open movie lists";
+
+    WriteEntry("\"" + QFile::encodeName(Program()) + "\" %F", "application/x-cinevan-movielist;");
+    QFile::remove(System() + "/mime/packages/cinevan-movielist.xml");
+    EXPECT_FALSE(Associates(Program())) << "the type itself is not installed with the entry";
+}
+
+TEST_F(InstalledEntryTest, AProgramNamedWithoutAPathIsLookedUpInThePath) {
+    WriteEntry("cinevan %F", "application/x-cinevan-movielist;");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(folder_.path() + "/usr/bin") + ":" + path);
+    EXPECT_TRUE(Associates(Program()));
+    qputenv("PATH", "/nonexistent");
+    EXPECT_FALSE(Associates(Program()));
+    qputenv("PATH", path);
+}
+
 }  // namespace
 }  // namespace cinevan
