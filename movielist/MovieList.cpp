@@ -106,7 +106,7 @@ void MovieList::AppendNames(const QByteArrayList& names, const QByteArray& here,
                             std::vector<QByteArray>& baseFolders) {
     for (const QByteArray& name : names) {
         const QByteArray full = moviepath::localFullPath(name, here);
-        if (moviepath::lowerExtension(name) == ".mls") {
+        if (moviepath::lowerExtension(full) == ".mls") {
             // Relative names inside a list mean the list's own folder.
             FMovies.append(movielistfile::read(full));
             baseFolders.resize(FMovies.size(), moviepath::folderOf(full));

@@ -16,21 +16,21 @@ namespace {
 
 // A folder that only this user can change: a real folder (no link), owned by the user, which
 // neither the group nor others may write.
-bool IsPrivateFolder(const QByteArray& folder) {
+bool isPrivateFolder(const QByteArray& folder) {
     struct stat info {};
     return !folder.isEmpty() && ::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
            info.st_uid == ::geteuid() && (info.st_mode & 022) == 0;
 }
 
 // Makes the folder (its parent must exist) unless it is there, then checks it.
-bool MakePrivateFolder(const QByteArray& folder) {
+bool makePrivateFolder(const QByteArray& folder) {
     if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
         return false;
     }
-    return IsPrivateFolder(folder);
+    return isPrivateFolder(folder);
 }
 
-QByteArray CacheFolder() {
+QByteArray cacheFolder() {
     const QByteArray cache = qgetenv("XDG_CACHE_HOME");
     if (cache.startsWith('/')) {
         return cache;
@@ -39,19 +39,19 @@ QByteArray CacheFolder() {
     return home.startsWith('/') ? home + "/.cache" : QByteArray();
 }
 
-QByteArray LockFolder() {
+QByteArray lockFolder() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && IsPrivateFolder(runtime)) {
+    if (runtime.startsWith('/') && isPrivateFolder(runtime)) {
         return runtime;
     }
     const QByteArray own = QFile::encodeName(QDir::tempPath()) + "/cinevan-" +
                            QByteArray::number(static_cast<qulonglong>(::geteuid()));
-    if (MakePrivateFolder(own)) {
+    if (makePrivateFolder(own)) {
         return own;
     }
-    const QByteArray cache = CacheFolder();
+    const QByteArray cache = cacheFolder();
     if (!cache.isEmpty() && QDir().mkpath(QFile::decodeName(cache)) &&
-        MakePrivateFolder(cache + "/cinevan")) {
+        makePrivateFolder(cache + "/cinevan")) {
         return cache + "/cinevan";
     }
     return {};
@@ -59,7 +59,7 @@ QByteArray LockFolder() {
 
 // A lock name may hold characters a file name cannot ('/') and may be longer than a file
 // name can be; both are mapped so that distinct names stay distinct.
-QString FileNameFor(const QString& name) {
+QString fileNameFor(const QString& name) {
     QString safe = name;
     safe.replace('/', '_');
     const QByteArray encoded = QFile::encodeName(safe);
@@ -73,8 +73,8 @@ QString FileNameFor(const QString& name) {
 }  // namespace
 
 QString InstanceLock::lockFilePath(const QString& name) {
-    const QByteArray folder = LockFolder();
-    return folder.isEmpty() ? QString() : QFile::decodeName(folder) + '/' + FileNameFor(name);
+    const QByteArray folder = lockFolder();
+    return folder.isEmpty() ? QString() : QFile::decodeName(folder) + '/' + fileNameFor(name);
 }
 
 InstanceLock::InstanceLock(const QString& name) {
