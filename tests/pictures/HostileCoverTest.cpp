@@ -204,8 +204,8 @@ QByteArray iconOf(const QList<QByteArray>& pngs) {
 
 TEST(HostileIcons, EntriesSharingOneLargePngDecodeItOnce) {
     const auto graphic =
-        decodeByExtension("ico", test::hostile::icoWithSharedPng(256, {4096, 4096}));
-    EXPECT_EQ(graphic->size(), QSize(4096, 4096));
+        decodeByExtension("ico", test::hostile::icoWithSharedPng(256, {8192, 8192}));
+    EXPECT_EQ(graphic->size(), QSize(8192, 8192));
 }
 
 TEST(HostileIcons, TheLargestAndThenDeepestEntryIsChosenFromTheHeaders) {
