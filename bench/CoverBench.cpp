@@ -77,6 +77,7 @@ void registerAll() {
     add("Cover/Emf100HugeBitmapRecords", "emf", [] { return emfWithHugeBitmaps(100); });
     add("Cover/Ico256EntriesOnePng", "ico", [] { return icoWithSharedPng(256, {4096, 4096}); });
     add("Cover/Wmf400kCreateRecords", "wmf", [] { return wmfWithManyCreates(400000); });
+    add("Cover/Wmf60kFullPictureFills", "wmf", [] { return wmfWithOverdraw(60000); });
     add("Cover/Bmp64MegapixelRle", "bmp", [] { return bitmapFile(rleDib(8192, 8192)); });
     add("Cover/Png64MegapixelInIco", "ico", [] { return icoWithSharedPng(1, {8192, 8192}); });
 }

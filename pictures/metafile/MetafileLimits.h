@@ -15,6 +15,10 @@ inline constexpr int kMaxRecordingSide = 2048;
 // Bitmap pixels decoded for one metafile at most, over all its records; later bitmaps are
 // decoded smaller or left out.
 inline constexpr std::int64_t kMaxMetafileImagePixels = 4LL * 1024 * 1024;
+// Drawing operations of one metafile may cover the picture this many times over, counting
+// the part of each one's bounds inside the picture; later ones are left out, so that painting
+// stays bounded by the picture's size.
+inline constexpr double kMaxOverdraw = 64;
 // Pattern brushes keep at most this many pixels on a side of their bitmap.
 inline constexpr int kMaxPatternSide = 64;
 

@@ -169,6 +169,17 @@ TEST(HostileMetafiles, ManyCreateRecordsInAFullTableLoad) {
     EXPECT_EQ(decodeByExtension("wmf", bytes)->size(), QSize(100, 100));
 }
 
+// Painting stays bounded by the picture's size: drawing that covers the picture more than 64
+// times over is left out.
+TEST(HostileMetafiles, OverdrawBeyondItsBoundIsLeftOut) {
+    const auto few = decodeByExtension("wmf", test::hostile::wmfWithOverdraw(10));
+    EXPECT_TRUE(test::nearColor(render(*few, QSize(100, 100)).pixel(50, 50), qRgb(255, 0, 0)));
+    const QByteArray bytes = test::hostile::wmfWithOverdraw(60'000);
+    EXPECT_LT(bytes.size(), 1'000'000);
+    const auto many = decodeByExtension("wmf", bytes);
+    EXPECT_TRUE(test::nearColor(render(*many, QSize(600, 400)).pixel(300, 200), qRgb(0, 0, 255)));
+}
+
 QByteArray pngOf(QSize size, QImage::Format format, QColor color) {
     QImage image(size, format);
     image.fill(color);
