@@ -148,19 +148,25 @@ TEST(HostileMetafiles, HugeBitmapRecordsAreDecodedAtTheShownSize) {
     }
 }
 
-TEST(HostileMetafiles, RepaintsAtAnotherSizeDrawAgain) {
+TEST(HostileMetafiles, RepaintsAtAnotherPlaceOrSizeDrawAgain) {
     const auto graphic = decodeByExtension("wmf", test::hostile::wmfWithHugeBitmaps(1, 100));
-    QImage image(200, 100, QImage::Format_ARGB32);
+    QImage image(300, 100, QImage::Format_ARGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     graphic->draw(painter, QRect(0, 0, 100, 100));
     graphic->draw(painter, QRect(0, 0, 100, 100));
-    graphic->draw(painter, QRect(150, 50, 50, 50));
+    graphic->draw(painter, QRect(200, 0, 100, 100));
+    graphic->draw(painter, QRect(120, 50, 50, 50));
+    graphic->draw(painter, QRect(280, 90, 100, 100));  // mostly outside the image
     painter.end();
-    EXPECT_TRUE(test::nearColor(image.pixel(50, 50), qRgb(0, 0, 255)));
-    EXPECT_TRUE(test::nearColor(image.pixel(125, 50), qRgb(255, 255, 255)));
-    EXPECT_TRUE(test::nearColor(image.pixel(175, 75), qRgb(0, 0, 255)));
-    EXPECT_TRUE(test::nearColor(image.pixel(175, 25), qRgb(255, 255, 255)));
+    for (const QPoint blue : {QPoint(50, 50), QPoint(250, 50), QPoint(145, 75), QPoint(290, 95)}) {
+        EXPECT_TRUE(test::nearColor(image.pixel(blue), qRgb(0, 0, 255)))
+            << blue.x() << "," << blue.y();
+    }
+    for (const QPoint white : {QPoint(110, 50), QPoint(145, 25), QPoint(185, 50)}) {
+        EXPECT_TRUE(test::nearColor(image.pixel(white), qRgb(255, 255, 255)))
+            << white.x() << "," << white.y();
+    }
 }
 
 TEST(HostileMetafiles, ManyCreateRecordsInAFullTableLoad) {
