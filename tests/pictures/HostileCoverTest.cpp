@@ -238,6 +238,22 @@ TEST(HostileIcons, TheLargestAndThenDeepestEntryIsChosenFromTheHeaders) {
     EXPECT_THROW(decodeByExtension("ico", outside), PictureError);
 }
 
+// A GIF whose logical screen or first frame asks for far more pixels than its compressed data
+// can describe is refused before anything is allocated.
+TEST(HostileGifs, PicturesBeyondTheReachOfTheirDataAreRefused) {
+    // Found by the fuzzer: 43 bytes, a 968 x 65487 screen.
+    const QByteArray found =
+        QByteArray::fromBase64("R0lGODlhyAPP//EAAG1tNDU9rjQwYTU1ACwAAAAAoTAAiQBnALkt/////w==");
+    EXPECT_THROW(decodeByExtension("gif", found), PictureError);
+    QByteArray screen = test::readBytes(test::pictureFixture("quadtrans.gif"));
+    ASSERT_NO_THROW(decodeByExtension("gif", screen));
+    screen[6] = char(0x40);  // 8000 x 8000
+    screen[7] = char(0x1f);
+    screen[8] = char(0x40);
+    screen[9] = char(0x1f);
+    EXPECT_THROW(decodeByExtension("gif", screen), PictureError);
+}
+
 // Loads path through the holder off the test's thread; false when it is still blocked after
 // ten seconds.
 bool loadsOrFailsAtOnce(const QString& path, bool* raised) {
