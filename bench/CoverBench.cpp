@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <functional>
 
+#include "pictures/BitmapDecoder.h"
+#include "pictures/DibSampler.h"
 #include "pictures/Graphic.h"
 #include "pictures/PictureError.h"
 #include "pictures/PictureFormats.h"
@@ -34,6 +36,12 @@ QByteArray photoJpeg() {
     buffer.open(QIODevice::WriteOnly);
     QImageWriter(&buffer, "jpeg").write(image);
     return bytes;
+}
+
+// A BMP file around a packed bitmap with a full colour table.
+QByteArray bitmapFile(const QByteArray& dib) {
+    const auto parts = pictures::splitPackedDib(dib);
+    return parts ? pictures::bitmapFileFromDib(parts->info, parts->bits) : QByteArray();
 }
 
 void loadAndPaint(benchmark::State& state, const char* extension,
@@ -69,6 +77,9 @@ void registerAll() {
     add("Cover/Emf100HugeBitmapRecords", "emf", [] { return emfWithHugeBitmaps(100); });
     add("Cover/Ico256EntriesOnePng", "ico", [] { return icoWithSharedPng(256, {4096, 4096}); });
     add("Cover/Wmf400kCreateRecords", "wmf", [] { return wmfWithManyCreates(400000); });
+    add("Cover/Wmf60kFullPictureFills", "wmf", [] { return wmfWithOverdraw(60000); });
+    add("Cover/Bmp64MegapixelRle", "bmp", [] { return bitmapFile(rleDib(8192, 8192)); });
+    add("Cover/Png64MegapixelInIco", "ico", [] { return icoWithSharedPng(1, {8192, 8192}); });
 }
 
 }  // namespace

@@ -10,9 +10,9 @@ using namespace cinevan;
 
 namespace {
 
-// The sections the program reads, and the first one the input names itself.
+// Two sections the program reads, and the first one the input names itself.
 QByteArrayList sectionsOf(const QByteArray& input) {
-    QByteArrayList sections{"Options", "AMovie Setup", "Fatal Errors", "FormMain"};
+    QByteArrayList sections{"Options", "Fatal Errors"};
     const qsizetype open = input.indexOf('[');
     const qsizetype close = input.indexOf(']', open + 1);
     if (open >= 0 && close > open) {
@@ -30,8 +30,8 @@ void readSection(const PrivateProfile& profile, const QByteArray& section) {
     fuzz::require(used <= PrivateProfile::kNamesBufferSize, "key names fit their buffer");
     const QByteArrayList small = profile.ReadKeyNames(section, 16);
     fuzz::require(small == names.first(small.size()), "a smaller buffer keeps a prefix");
-    // A few keys read one by one, as the catalog loads them.
-    for (qsizetype i = 0; i < std::min<qsizetype>(names.size(), 8); ++i) {
+    // The first keys read one by one, as the catalog loads them.
+    for (qsizetype i = 0; i < std::min<qsizetype>(names.size(), 2); ++i) {
         const QByteArray value = profile.ReadString(section, names[i], "-", 8);
         fuzz::require(value.size() <= 7, "a value fits its buffer");
     }

@@ -5,7 +5,8 @@
 # Picture seeds are generated (ImageMagick pictures, scripted metafiles); text seeds and the
 # inputs of past findings are kept in fuzz/seeds. Fails when a fuzzer finds a crash, a broken
 # property, a leak, a slow input (over CINEVAN_FUZZ_TIMEOUT seconds, 10 by default) or an
-# input that needs more than 2.5 GB.
+# input that needs more than 2.5 GB. CINEVAN_FUZZ_WORK names another work folder (for runs side
+# by side).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
@@ -17,7 +18,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=("${pictures[@]}" "${texts[@]}")
 fi
-work=$build/fuzz-work
+work=${CINEVAN_FUZZ_WORK:-$build/fuzz-work}
 mkdir -p "$work"
 
 bash "$root/tests/pictures/make-pictures.sh" "$work/pictures"

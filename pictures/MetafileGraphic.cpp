@@ -49,19 +49,21 @@ void MetafileGraphic::draw(QPainter& painter, const QRect& target) const {
     if (visible.isEmpty()) {
         return;
     }
-    if (target != m_target || visible != m_visible) {
-        render(target, visible);
+    // Kept by size and visible part only, so that tiles at other places reuse the pixels.
+    const QRect part = visible.translated(-target.topLeft());
+    if (target.size() != m_targetSize || part != m_part) {
+        render(target.size(), part);
     }
     painter.drawImage(visible.topLeft(), m_pixels);
 }
 
-void MetafileGraphic::render(const QRect& target, const QRect& visible) const {
-    m_pixels = QImage(visible.size(), QImage::Format_ARGB32_Premultiplied);
+void MetafileGraphic::render(QSize target, const QRect& part) const {
+    m_pixels = QImage(part.size(), QImage::Format_ARGB32_Premultiplied);
     m_pixels.fill(Qt::transparent);
-    m_target = target;
-    m_visible = visible;
+    m_targetSize = target;
+    m_part = part;
     QPainter painter(&m_pixels);
-    painter.translate(target.topLeft() - visible.topLeft());
+    painter.translate(-part.topLeft());
     painter.scale(double(target.width()) / m_recordedAt.width(),
                   double(target.height()) / m_recordedAt.height());
     painter.setRenderHint(QPainter::Antialiasing);

@@ -28,15 +28,15 @@ public:
 
 private:
     MetafileGraphic(const MetafileGraphic& other) = default;
-    void render(const QRect& target, const QRect& visible) const;
+    void render(QSize target, const QRect& part) const;
 
     QPicture m_recording;
     QSize m_size;
     QSize m_recordedAt;
-    // The part `m_visible` of the picture drawn into `m_target`, as pixels.
+    // The part `m_part` of the picture drawn at the size `m_targetSize`, as pixels.
     mutable QImage m_pixels;
-    mutable QRect m_target;
-    mutable QRect m_visible;
+    mutable QSize m_targetSize;
+    mutable QRect m_part;
 };
 
 }  // namespace cinevan

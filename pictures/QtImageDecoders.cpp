@@ -66,6 +66,21 @@ std::int64_t colorTableBytes(int flags) {
     return flags & 0x80 ? 3LL << ((flags & 7) + 1) : 0;
 }
 
+// The picture's pixels must be within reach of the first frame's compressed data: an LZW code
+// has at least 3 bits and stands for at most 4096 pixels. A few header bytes could otherwise
+// make the reader allocate and fill 64 megapixels.
+void checkGifDataCoversPicture(const ByteReader& in, std::int64_t descriptor, std::int64_t data,
+                               std::int64_t dataEnd) {
+    constexpr std::int64_t kFreePixels = 1024 * 1024;
+    constexpr std::int64_t kPixelsPerByte = 4096 * 8 / 3;
+    const std::int64_t screen = std::int64_t(in.u16(6)) * in.u16(8);
+    const std::int64_t frame = std::int64_t(in.u16(descriptor + 5)) * in.u16(descriptor + 7);
+    const std::int64_t reach = std::max(kFreePixels, (dataEnd - data) * kPixelsPerByte);
+    if (screen > reach || frame > reach) {
+        in.fail();
+    }
+}
+
 // Qt's reader returns whatever part of a cut file it could decode; this walks the blocks up
 // to the end of the first image's data so that a cut file is rejected.
 void checkGifFirstFrame(const ByteReader& in) {
@@ -75,8 +90,8 @@ void checkGifFirstFrame(const ByteReader& in) {
         if (introducer == 0x21) {  // extension: label, then sub-blocks
             at = skipSubBlocks(in, at + 2);
         } else if (introducer == 0x2C) {  // image descriptor, local table, code size, data
-            at += 10 + colorTableBytes(in.u8(at + 9));
-            skipSubBlocks(in, at + 1);
+            const std::int64_t data = at + 10 + colorTableBytes(in.u8(at + 9)) + 1;
+            checkGifDataCoversPicture(in, at, data, skipSubBlocks(in, data));
             return;
         } else {
             in.fail();

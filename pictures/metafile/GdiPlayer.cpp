@@ -91,7 +91,8 @@ GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToOutput, double
       m_deviceToOutput(deviceToOutput),
       m_pixelsPerMm(pixelsPerMm),
       m_bounds(outputBounds),
-      m_imagePixelsLeft(kMaxMetafileImagePixels) {
+      m_imagePixelsLeft(kMaxMetafileImagePixels),
+      m_paintLeft(kMaxOverdraw * outputBounds.width() * outputBounds.height()) {
     const double dx = outputBounds.width() * kLimitFactor,
                  dy = outputBounds.height() * kLimitFactor;
     m_limit = outputBounds.adjusted(-dx, -dy, dx, dy);
@@ -205,7 +206,7 @@ void GdiPlayer::draw(const QPainterPath& logical, bool stroke, bool fill) {
 }
 
 void GdiPlayer::drawOutput(const QPainterPath& output, bool stroke, bool fill) {
-    if (!isReasonable(output.controlPointRect())) {
+    if (!isReasonable(output.controlPointRect()) || !spend(output.controlPointRect())) {
         return;
     }
     QPainterPath shape = output;
@@ -422,7 +423,8 @@ void GdiPlayer::text(QPointF reference, const QString& text, const QRectF& opaqu
         y = -metrics.descent();
     }
     const QRectF box(anchor.x() + x, anchor.y() + y - metrics.ascent(), width, metrics.height());
-    if (!isReasonable(box.adjusted(-box.height(), -box.height(), box.height(), box.height()))) {
+    if (!isReasonable(box.adjusted(-box.height(), -box.height(), box.height(), box.height())) ||
+        !spend(box)) {
         return;
     }
     applyClip();
@@ -446,7 +448,7 @@ void GdiPlayer::fillRect(const QRectF& box, QColor color) {
     QPainterPath path;
     path.addRect(box.normalized());
     const QPainterPath output = logicalToOutput().map(path);
-    if (!isReasonable(output.controlPointRect())) {
+    if (!isReasonable(output.controlPointRect()) || !spend(output.controlPointRect())) {
         return;
     }
     applyClip();
@@ -462,7 +464,7 @@ void GdiPlayer::patBlt(const QRectF& box, std::uint32_t rop) {
         QPainterPath path;
         path.addRect(box.normalized());
         const QPainterPath output = logicalToOutput().map(path);
-        if (isReasonable(output.controlPointRect())) {
+        if (isReasonable(output.controlPointRect()) && spend(output.controlPointRect())) {
             applyClip();
             m_painter.fillPath(output, outputBrush());
         }
@@ -485,7 +487,8 @@ void GdiPlayer::drawImage(const QRectF& target, const Dib& dib, const QRectF& so
     const QRectF shown(target.x() + (part.x() - wanted.x()) * sx,
                        target.y() + (part.y() - wanted.y()) * sy, part.width() * sx,
                        part.height() * sy);
-    const QSize samples = sampleSize(transform.mapRect(shown), part.size());
+    const QRectF output = transform.mapRect(shown);
+    const QSize samples = spend(output) ? sampleSize(output, part.size()) : QSize();
     const QImage image = samples.isEmpty() ? QImage() : sampleDib(dib, part, samples);
     if (image.isNull()) {
         return;
@@ -497,6 +500,12 @@ void GdiPlayer::drawImage(const QRectF& target, const Dib& dib, const QRectF& so
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
     m_painter.drawImage(shown, image);
     m_painter.restore();
+}
+
+bool GdiPlayer::spend(const QRectF& outputBox) {
+    const QRectF inside = outputBox.normalized().intersected(m_bounds);
+    m_paintLeft -= std::max(1.0, inside.width() * inside.height());
+    return m_paintLeft >= 0;
 }
 
 // How many pixels of a bitmap part to decode for an output box: no more than the box has

@@ -123,6 +123,9 @@ private:
     void extendPath(QPointF point);
     QFont outputFont(double* pixelHeight) const;
     QSize sampleSize(const QRectF& output, QSize part);
+    // Takes the part of the box inside the picture from what drawing may still cover; false
+    // once that is used up, and the drawing is then left out.
+    bool spend(const QRectF& outputBox);
 
     QPainter& m_painter;
     QTransform m_deviceToOutput;
@@ -130,6 +133,7 @@ private:
     QRectF m_bounds;  // the picture
     QRectF m_limit;   // output area beyond which shapes are dropped as absurd
     std::int64_t m_imagePixelsLeft;
+    double m_paintLeft;  // picture area that drawing may still cover
     DcState m_dc;
     std::vector<DcState> m_saved;
     std::optional<QPainterPath> m_path;  // output pixels, while a path is being recorded

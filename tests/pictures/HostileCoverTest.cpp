@@ -148,25 +148,42 @@ TEST(HostileMetafiles, HugeBitmapRecordsAreDecodedAtTheShownSize) {
     }
 }
 
-TEST(HostileMetafiles, RepaintsAtAnotherSizeDrawAgain) {
+TEST(HostileMetafiles, RepaintsAtAnotherPlaceOrSizeDrawAgain) {
     const auto graphic = decodeByExtension("wmf", test::hostile::wmfWithHugeBitmaps(1, 100));
-    QImage image(200, 100, QImage::Format_ARGB32);
+    QImage image(300, 100, QImage::Format_ARGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     graphic->draw(painter, QRect(0, 0, 100, 100));
     graphic->draw(painter, QRect(0, 0, 100, 100));
-    graphic->draw(painter, QRect(150, 50, 50, 50));
+    graphic->draw(painter, QRect(200, 0, 100, 100));
+    graphic->draw(painter, QRect(120, 50, 50, 50));
+    graphic->draw(painter, QRect(280, 90, 100, 100));  // mostly outside the image
     painter.end();
-    EXPECT_TRUE(test::nearColor(image.pixel(50, 50), qRgb(0, 0, 255)));
-    EXPECT_TRUE(test::nearColor(image.pixel(125, 50), qRgb(255, 255, 255)));
-    EXPECT_TRUE(test::nearColor(image.pixel(175, 75), qRgb(0, 0, 255)));
-    EXPECT_TRUE(test::nearColor(image.pixel(175, 25), qRgb(255, 255, 255)));
+    for (const QPoint blue : {QPoint(50, 50), QPoint(250, 50), QPoint(145, 75), QPoint(290, 95)}) {
+        EXPECT_TRUE(test::nearColor(image.pixel(blue), qRgb(0, 0, 255)))
+            << blue.x() << "," << blue.y();
+    }
+    for (const QPoint white : {QPoint(110, 50), QPoint(145, 25), QPoint(185, 50)}) {
+        EXPECT_TRUE(test::nearColor(image.pixel(white), qRgb(255, 255, 255)))
+            << white.x() << "," << white.y();
+    }
 }
 
 TEST(HostileMetafiles, ManyCreateRecordsInAFullTableLoad) {
     const QByteArray bytes = test::hostile::wmfWithManyCreates(300'000);
     EXPECT_GT(bytes.size(), 1'800'000);
     EXPECT_EQ(decodeByExtension("wmf", bytes)->size(), QSize(100, 100));
+}
+
+// Painting stays bounded by the picture's size: drawing that covers the picture more than 64
+// times over is left out.
+TEST(HostileMetafiles, OverdrawBeyondItsBoundIsLeftOut) {
+    const auto few = decodeByExtension("wmf", test::hostile::wmfWithOverdraw(10));
+    EXPECT_TRUE(test::nearColor(render(*few, QSize(100, 100)).pixel(50, 50), qRgb(255, 0, 0)));
+    const QByteArray bytes = test::hostile::wmfWithOverdraw(60'000);
+    EXPECT_LT(bytes.size(), 1'000'000);
+    const auto many = decodeByExtension("wmf", bytes);
+    EXPECT_TRUE(test::nearColor(render(*many, QSize(600, 400)).pixel(300, 200), qRgb(0, 0, 255)));
 }
 
 QByteArray pngOf(QSize size, QImage::Format format, QColor color) {
@@ -204,8 +221,8 @@ QByteArray iconOf(const QList<QByteArray>& pngs) {
 
 TEST(HostileIcons, EntriesSharingOneLargePngDecodeItOnce) {
     const auto graphic =
-        decodeByExtension("ico", test::hostile::icoWithSharedPng(256, {4096, 4096}));
-    EXPECT_EQ(graphic->size(), QSize(4096, 4096));
+        decodeByExtension("ico", test::hostile::icoWithSharedPng(256, {8192, 8192}));
+    EXPECT_EQ(graphic->size(), QSize(8192, 8192));
 }
 
 TEST(HostileIcons, TheLargestAndThenDeepestEntryIsChosenFromTheHeaders) {
@@ -219,6 +236,22 @@ TEST(HostileIcons, TheLargestAndThenDeepestEntryIsChosenFromTheHeaders) {
     QByteArray outside = iconOf({small, large});
     outside.chop(10);  // the last entry's data runs past the end
     EXPECT_THROW(decodeByExtension("ico", outside), PictureError);
+}
+
+// A GIF whose logical screen or first frame asks for far more pixels than its compressed data
+// can describe is refused before anything is allocated.
+TEST(HostileGifs, PicturesBeyondTheReachOfTheirDataAreRefused) {
+    // Found by the fuzzer: 43 bytes, a 968 x 65487 screen.
+    const QByteArray found =
+        QByteArray::fromBase64("R0lGODlhyAPP//EAAG1tNDU9rjQwYTU1ACwAAAAAoTAAiQBnALkt/////w==");
+    EXPECT_THROW(decodeByExtension("gif", found), PictureError);
+    QByteArray screen = test::readBytes(test::pictureFixture("quadtrans.gif"));
+    ASSERT_NO_THROW(decodeByExtension("gif", screen));
+    screen[6] = char(0x40);  // 8000 x 8000
+    screen[7] = char(0x1f);
+    screen[8] = char(0x40);
+    screen[9] = char(0x1f);
+    EXPECT_THROW(decodeByExtension("gif", screen), PictureError);
 }
 
 // Loads path through the holder off the test's thread; false when it is still blocked after

@@ -194,4 +194,21 @@ QByteArray wmfWithManyCreates(int creates) {
     return placeableWmf(100, 65535, body);
 }
 
+QByteArray wmfWithOverdraw(int layers) {
+    QByteArray body;
+    wmfRecord(body, 0x020B, {0, 0});             // SetWindowOrg
+    wmfRecord(body, 0x020C, {1000, 1000});       // SetWindowExt
+    wmfRecord(body, 0x02FA, {5, 0, 0, 0, 0});    // null pen, slot 0
+    wmfRecord(body, 0x012D, {0});                // select it
+    wmfRecord(body, 0x02FC, {0, 0, 0x00ff, 0});  // solid blue brush, slot 1
+    wmfRecord(body, 0x02FC, {0, 0x00ff, 0, 0});  // solid red brush, slot 2
+    wmfRecord(body, 0x012D, {1});
+    for (int i = 0; i < layers; ++i) {
+        wmfRecord(body, 0x041B, {1000, 1000, 0, 0});  // Rectangle over the whole picture
+    }
+    wmfRecord(body, 0x012D, {2});
+    wmfRecord(body, 0x041B, {1000, 1000, 0, 0});
+    return placeableWmf(1000, 3, body);
+}
+
 }  // namespace cinevan::test::hostile

@@ -27,4 +27,8 @@ QByteArray icoWithSharedPng(int entries, QSize png);
 // records that are never deleted.
 QByteArray wmfWithManyCreates(int creates);
 
+// A placeable Windows metafile of 1000 x 1000 pixels that fills its whole picture `layers`
+// times with a blue brush, then once more with a red one.
+QByteArray wmfWithOverdraw(int layers);
+
 }  // namespace cinevan::test::hostile
