@@ -38,11 +38,11 @@ class EndSignalsTest(unittest.TestCase):
             with open(settings_file(desktop), "w") as f:
                 f.write(f"[Main]\nCurrentDevice={device}\nCheckBoxLoop_Checked=True\n")
             process = desktop.start(PLAYER, [f"{MEDIA}/clip-mpeg1.mpg", f"{MEDIA}/clip-mpeg2.mpg"])
-            main = desktop.find_window("^Cinevan")
-            desktop.wait_title(main, r"\[1/2\]", timeout=30)  # playing
+            main = desktop.find_window(r"^Cinevan$|\[1/2\]", timeout=60)
+            desktop.wait_title(main, r"\[1/2\]", timeout=60)  # playing
             desktop.key(main, "alt+s")  # Shuffle: a change only a save made now can hold
             desktop.key(main, "alt+e")  # the Movie List Editor is open as well
-            desktop.find_window("^Movie List Editor$")
+            desktop.find_window("^Movie List Editor$", timeout=60)
             time.sleep(1.0)
 
             process.send_signal(number)

@@ -102,6 +102,26 @@ class StoredSettingsTest(unittest.TestCase):
             self.run_player(desktop, reopen_editor)
             self.assertEqual(self.reopened, self.placed, "the editor comes back where it was")
 
+    def test_damaged_file_is_rewritten_without_an_error_box(self):
+        """Stray bytes in a section the run never reads are first met by the save at exit:
+        the file is written again whole, and no error box holds the program open."""
+        with Desktop() as desktop:
+            path = os.path.join(desktop.home, "config", "Vantrel", "Cinevan", "1.0.conf")
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(b"[Main]\nCheckBoxLoop_Checked=True\nCurrentDevice=MPEGVideo\n"
+                        b"[Playlist]\nCheckBoxLink_Checked=True\n\x01\xff\xfe\x7f\x80\nFlags=3\n")
+            self.run_player(desktop)
+            saved = stored_main(desktop)
+            self.assertEqual(saved.get("CheckBoxLoop_Checked"), "True")
+            self.assertEqual(saved.get("CurrentDevice"), "MPEGVideo")
+            for name in ("Flags", "ShowCmd", "NormPos", "Visible", "CheckBoxShuffle_Checked"):
+                self.assertIn(name, saved)
+            with open(path, "rb") as f:
+                text = f.read()
+            self.assertNotIn(b"\xff", text, "the damaged line is gone")
+            self.assertIn(b"CheckBoxLink_Checked=True", text, "the other window's values stay")
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -6,10 +7,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QRect>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "app/FormLocalizer.h"
@@ -354,6 +358,30 @@ TEST_F(FormStorageTest, DamagedFileIsRewrittenWholeWithoutAnError) {
     EXPECT_EQ(Stored("CurrentDevice"), "MPEGVideo") << "values this window does not own stay";
     EXPECT_EQ(Stored("CheckBoxLink_Checked", "Playlist"), "True");
     EXPECT_EQ(Stored("Flags", "Playlist"), "3") << "lines after the damaged one stay";
+}
+
+// A damaged file on a disk without room for its rewrite: the failure is still reported.
+TEST_F(FormStorageTest, DamagedFileThatCannotBeRewrittenIsShown) {
+    const QByteArray folder = QFile::encodeName(ConfigFolder() + "/Cinevan");
+    ASSERT_TRUE(QDir().mkpath(ConfigFolder() + "/Cinevan"));
+    if (::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=4k") != 0) {
+        GTEST_SKIP() << "a one-page tmpfs cannot be mounted here (mounting needs root with "
+                        "CAP_SYS_ADMIN): "
+                     << std::strerror(errno);
+    }
+    const auto unmount = qScopeGuard([&] { ::umount2(folder.constData(), MNT_DETACH); });
+    static const char kDamaged[] = "[Main]\nCheckBoxLoop_Checked=True\n[Playlist]\n\x01\xff\n";
+    QFile file(ConfigFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kDamaged, sizeof kDamaged - 1);
+    file.close();
+
+    StoredWindow window;
+    ShowAndWait(window);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(errors_, QStringList{"Failed to set data for 'Flags'"});
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(kDamaged, sizeof kDamaged - 1));
 }
 
 TEST_F(FormStorageTest, SectionThatCannotBeCreatedIsShown) {
