@@ -6,6 +6,7 @@
 
 #include "playback/mci/GstDeviceType.h"
 #include "playback/mci/MpvDeviceType.h"
+#include "playback/mci/VideoCdTrack.h"
 #include "tests/playback/mci/DriverContract.h"
 #include "tests/playback/mci/FakeVideoCd.h"
 #include "tests/support/MediaFixtures.h"
@@ -24,6 +25,18 @@ QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// While it exists, the disc drive stops answering after `passing` more reads.
+class StalledDrive {
+public:
+    explicit StalledDrive(int passing) { mci::VideoCdTrack::stallReadsForTesting(passing); }
+    ~StalledDrive() { mci::VideoCdTrack::stallReadsForTesting(-1); }
+    StalledDrive(const StalledDrive&) = delete;
+    StalledDrive& operator=(const StalledDrive&) = delete;
+};
+
+// Time allowed beyond a deadline for a command to come back, on a loaded test machine.
+constexpr qint64 kGraceMs = 3000;
 
 // The tracks of a disc in a fake CD-ROM drive whose files are empty stand-ins: only reading
 // the disc image's raw sectors can play them.
@@ -96,6 +109,39 @@ TEST_P(VideoCdDriver, ClosingARawTrackReleasesTheDisc) {
     }
     QTest::qWait(500);
     EXPECT_EQ(openFiles().size(), files);
+}
+
+TEST_P(VideoCdDriver, AnOpenOnADriveThatStopsAnsweringFailsByItsDeadlineAndClosesAtOnce) {
+    // The drive stops when the track is first looked at, when the engine itself opens it,
+    // and while the engine reads the start of the movie.
+    for (const int passing : {0, 1, 4}) {
+        SCOPED_TRACE(passing);
+        const StalledDrive stalled(passing);
+        QElapsedTimer timer;
+        timer.start();
+        auto device = type_->create();
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ(device->openElement(disc_.file("MPEGAV/AVSEQ01.DAT"), QDeadlineTimer(1000)),
+                  mci::Error::DeviceNotReady);
+        device.reset();
+        EXPECT_LT(timer.elapsed(), 1000 + kGraceMs)
+            << "neither the open nor the close waits on the drive";
+    }
+    // Once the drive answers again, the track opens as before.
+    openPath(disc_.file("MPEGAV/AVSEQ02.DAT"));
+    EXPECT_TRUE(near(length(), kSecondTrackMs, kFrameMs));
+}
+
+TEST_P(VideoCdDriver, ClosingWhileTheDriveHasStoppedAnsweringDoesNotWaitForIt) {
+    openPath(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    ASSERT_EQ(device_->play(0, kFirstTrackMs), mci::Error::None);
+    QTest::qWait(300);
+    const StalledDrive stalled(0);
+    QTest::qWait(1500);  // the engine's reader runs into the stalled drive
+    QElapsedTimer timer;
+    timer.start();
+    device_.reset();
+    EXPECT_LT(timer.elapsed(), kGraceMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
