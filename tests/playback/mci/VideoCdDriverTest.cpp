@@ -6,7 +6,6 @@
 
 #include "playback/mci/GstDeviceType.h"
 #include "playback/mci/MpvDeviceType.h"
-#include "playback/mci/VideoCdTrack.h"
 #include "tests/playback/mci/DriverContract.h"
 #include "tests/playback/mci/FakeVideoCd.h"
 #include "tests/support/MediaFixtures.h"
@@ -25,15 +24,6 @@ QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// While it exists, the disc drive stops answering after `passing` more reads.
-class StalledDrive {
-public:
-    explicit StalledDrive(int passing) { mci::VideoCdTrack::stallReadsForTesting(passing); }
-    ~StalledDrive() { mci::VideoCdTrack::stallReadsForTesting(-1); }
-    StalledDrive(const StalledDrive&) = delete;
-    StalledDrive& operator=(const StalledDrive&) = delete;
-};
 
 // Time allowed beyond a deadline for a command to come back, on a loaded test machine.
 constexpr qint64 kGraceMs = 3000;
