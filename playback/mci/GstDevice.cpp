@@ -87,6 +87,7 @@ MciError GstDevice::openElement(const QString& element, QDeadlineTimer deadline)
         return Error::DeviceNotReady;
     }
     if (*result != Error::None) {
+        gst::stopPipeline(opening->takePipeline(), clipper_, frames_);
         return *result;
     }
     adopt(*opening);
