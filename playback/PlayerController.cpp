@@ -163,10 +163,16 @@ void PlayerController::BitBtnPlayClick() {
     }
 }
 
-bool PlayerController::TryOpen(const QString& type, const QString& fileName) {
+bool PlayerController::TryOpen(const QString& type, const QString& fileName,
+                               QDeadlineTimer deadline) {
     FDeviceName = type;
+    if (deadline.hasExpired()) {
+        // The source kept an earlier attempt waiting for all the time there is.
+        FMciError = mci::Error::DeviceNotReady;
+        return false;
+    }
     mci::DeviceId id = 0;
-    FMciError = FDeviceLayer.open(type, fileName, id);
+    FMciError = FDeviceLayer.open(type, fileName, id, deadline);
     if (FMciError == mci::Error::None) {
         FDeviceId = id;
     }
@@ -177,15 +183,19 @@ void PlayerController::OpenCurrentMovie(const QString& fileName) {
     if (FDeviceId != 0) {
         BitBtnStopClick();
     }
-    bool opened = TryOpen(FDeviceName, fileName) || TryOpen(kActiveMovie, fileName) ||
-                  TryOpen(kMpegVideo, fileName);
+    // One time limit for the whole fallback: a stalled source must not hold the window up
+    // once per device type.
+    const QDeadlineTimer deadline(mci::kOpenTimeLimitMs);
+    bool opened = TryOpen(FDeviceName, fileName, deadline) ||
+                  TryOpen(kActiveMovie, fileName, deadline) ||
+                  TryOpen(kMpegVideo, fileName, deadline);
     if (!opened) {
         if (!FDevicesUpdated) {
             MenuItemUpdateDeviceClick();
         }
         const QStringList candidates = FDevices;
         for (const QString& name : candidates) {
-            if (TryOpen(name, fileName)) {
+            if (TryOpen(name, fileName, deadline)) {
                 opened = true;
                 break;
             }

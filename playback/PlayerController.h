@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayList>
+#include <QDeadlineTimer>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -118,7 +119,7 @@ public:
 
 private:
     void OpenCurrentMovie(const QString& fileName);
-    bool TryOpen(const QString& type, const QString& fileName);
+    bool TryOpen(const QString& type, const QString& fileName, QDeadlineTimer deadline);
     void ReportMissingDriver();
     void SkipMissingFile(const QByteArray& fileName);
     void ActiveMovieOpenComplete();

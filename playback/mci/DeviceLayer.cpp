@@ -41,7 +41,8 @@ DeviceId DeviceLayer::takeFreeId() {
     return nextId_++;
 }
 
-MciError DeviceLayer::open(const QString& type, const QString& element, DeviceId& id) {
+MciError DeviceLayer::open(const QString& type, const QString& element, DeviceId& id,
+                           QDeadlineTimer deadline) {
     id = 0;
     DeviceType* deviceType = findType(type);
     if (!deviceType) {
@@ -51,7 +52,7 @@ MciError DeviceLayer::open(const QString& type, const QString& element, DeviceId
     if (!device) {
         return Error::CannotLoadDriver;
     }
-    const MciError error = device->openElement(element);
+    const MciError error = device->openElement(element, deadline);
     if (error != Error::None) {
         return error;  // the device is destroyed here: nothing stays open
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -33,9 +34,11 @@ public:
     void prepareVideoWindow(QWidget& window) const;
 
     // Opens a device of the named type (case-insensitive) with the movie file `element`,
-    // or without a file when `element` is empty. On success `id` is a new non-zero
-    // identifier; on failure it is 0 and nothing stays open.
-    MciError open(const QString& type, const QString& element, DeviceId& id);
+    // or without a file when `element` is empty, answering by `deadline` (see
+    // MediaDevice::openElement). On success `id` is a new non-zero identifier; on failure it
+    // is 0 and nothing stays open.
+    MciError open(const QString& type, const QString& element, DeviceId& id,
+                  QDeadlineTimer deadline = QDeadlineTimer(kOpenTimeLimitMs));
     MciError close(DeviceId id);
 
     // Number of installed types, and the name of type `number` (1-based).

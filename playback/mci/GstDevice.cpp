@@ -1,87 +1,36 @@
 #include "playback/mci/GstDevice.h"
 
-#include <fcntl.h>
-#include <gst/app/gstappsink.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QFile>
+#include <QThread>
 #include <QWidget>
 #include <algorithm>
 
+#include "playback/mci/BoundedCall.h"
 #include "playback/mci/GstBusWatch.h"
 #include "playback/mci/GstConfigureDialog.h"
-#include "playback/mci/GstEndProbe.h"
 #include "playback/mci/GstFrameSink.h"
+#include "playback/mci/GstOpening.h"
 #include "playback/mci/GstOptions.h"
 #include "playback/mci/GstRuntime.h"
 #include "playback/mci/GstSegmentClipper.h"
-#include "playback/mci/GstVideoCdSource.h"
 #include "playback/mci/GstVideoSurface.h"
-#include "playback/mci/VideoCdTrack.h"
 
 namespace cinevan::mci {
 
 namespace {
 
-constexpr GstClockTime kOpenTimeout = 5 * GST_SECOND;
-constexpr int kEndProbeTimeoutMs = 3000;
-constexpr qint64 kEndProbeSpanMs = 2500;  // decoded before the demuxer's idea of the end
 constexpr qint64 kMaxLeadMs = 12000;
 constexpr gint64 kHalfFrameNs = 20 * GST_MSECOND;
 
-// playbin "flags": pictures and sound with a software volume, no subtitles.
-constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10;
-
-// Only regular files that can be opened are handed to the engine: a FIFO or a device would
-// block its source in open() or read() without any time limit.
-MciError checkElement(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0) {
-        return Error::FileNotFound;
-    }
-    if (!S_ISREG(info.st_mode) || info.st_size == 0) {
-        return Error::InvalidFile;
-    }
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return Error::FileRead;
-    }
-    ::close(fd);
-    return Error::None;
-}
-
-// The URI playbin reads `path` from: a Video CD track on a disc is read from its raw sectors
-// by our own source element, anything else as a file. Empty when there is no such URI.
-QByteArray mediaUri(const QString& path, bool rawTrack) {
-    if (rawTrack && gst::registerVideoCdSource()) {
-        return VideoCdTrack::uriFor(path);
-    }
-    const gst::CharPtr uri(gst_filename_to_uri(QFile::encodeName(path).constData(), nullptr));
-    return uri ? QByteArray(uri.get()) : QByteArray();
-}
-
-MciError errorFor(const GError* error) {
-    if (error->domain == GST_RESOURCE_ERROR) {
-        switch (error->code) {
-            case GST_RESOURCE_ERROR_NOT_FOUND:
-                return Error::FileNotFound;
-            case GST_RESOURCE_ERROR_OPEN_READ:
-            case GST_RESOURCE_ERROR_READ:
-            case GST_RESOURCE_ERROR_SEEK:
-                return Error::FileRead;
-            default:
-                return Error::Hardware;
-        }
-    }
-    if (error->domain == GST_STREAM_ERROR) {
-        return Error::InvalidFile;
-    }
-    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN) {
-        return Error::CannotLoadDriver;
-    }
-    return Error::Driver;
+// The frame sink is shared with pipelines that may still stream on another thread after the
+// device has gone; it is deleted on its own thread.
+std::shared_ptr<gst::GstFrameSink> makeFrameSink() {
+    return {new gst::GstFrameSink, [](gst::GstFrameSink* sink) {
+                if (QThread::currentThread() == sink->thread()) {
+                    delete sink;
+                } else {
+                    sink->deleteLater();
+                }
+            }};
 }
 
 // Stream time of the picture a sink shows now, -1 when unknown.
@@ -104,8 +53,7 @@ gint64 shownPictureTime(GstElement* sink) {
 }  // namespace
 
 GstDevice::GstDevice()
-    : clipper_(std::make_unique<gst::GstSegmentClipper>()),
-      frames_(std::make_unique<gst::GstFrameSink>()) {}
+    : clipper_(std::make_shared<gst::GstSegmentClipper>()), frames_(makeFrameSink()) {}
 
 GstDevice::~GstDevice() {
     teardown();
@@ -113,17 +61,13 @@ GstDevice::~GstDevice() {
 }
 
 void GstDevice::teardown() {
-    if (pipeline_) {
-        // Stops every streaming thread; no callback runs after this returns.
-        gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
-    }
     bus_.reset();
-    pipeline_.reset();
     videoSink_ = nullptr;
     audioSink_ = nullptr;
+    gst::stopPipeline(std::move(pipeline_), clipper_, frames_);
 }
 
-MciError GstDevice::openElement(const QString& element) {
+MciError GstDevice::openElement(const QString& element, QDeadlineTimer deadline) {
     if (opened_) {
         return Error::Internal;
     }
@@ -131,133 +75,41 @@ MciError GstDevice::openElement(const QString& element) {
         opened_ = true;
         return Error::None;
     }
-    const bool rawTrack = VideoCdTrack::open(element) != nullptr;
-    if (!rawTrack) {
-        if (const MciError error = checkElement(element); error != Error::None) {
-            return error;
-        }
-    }
     if (!gst::ensureInitialized()) {
         return Error::CannotLoadDriver;
     }
-    const QByteArray uri = mediaUri(element, rawTrack);
-    if (uri.isEmpty()) {
-        return Error::FileNotFound;
+    // The opening runs on a thread of its own; one that does not finish in time keeps its
+    // pipeline and stops it whenever the source lets it.
+    const auto opening = std::make_shared<gst::GstOpening>(element, clipper_, frames_);
+    const std::optional<MciError> result =
+        callWithin(deadline, [opening, deadline] { return opening->run(deadline); });
+    if (!result) {
+        return Error::DeviceNotReady;
     }
-    MciError error = openUri(uri, false);
-    if (error != Error::None && audioFailed_) {
-        // The sound output cannot be used (no device, busy): play without sound.
-        error = openUri(uri, true);
+    if (*result != Error::None) {
+        gst::stopPipeline(opening->takePipeline(), clipper_, frames_);
+        return *result;
     }
-    opened_ = error == Error::None;
-    return error;
-}
-
-MciError GstDevice::openUri(const QByteArray& uri, bool silent) {
-    teardown();
-    streamError_ = Error::None;
-    audioFailed_ = false;
-    uri_ = uri;
-    MciError error = buildPipeline(silent);
-    if (error == Error::None) {
-        error = preroll();
-    }
-    if (error == Error::None) {
-        error = readStreamFacts();
-    }
-    if (error != Error::None) {
-        teardown();
-        return error;
-    }
-    measureLength();
+    adopt(*opening);
+    opened_ = true;
     return Error::None;
 }
 
-MciError GstDevice::buildPipeline(bool silent) {
-    pipeline_.reset(gst_element_factory_make("playbin", nullptr));
-    videoSink_ = gst_element_factory_make("appsink", "video-frames");
-    audioSink_ = silent ? gst::makeAudioSink(false) : gst::makeAudioSink(gst::gstOptions().sound);
-    if (!pipeline_ || videoSink_ == nullptr || audioSink_ == nullptr) {
-        for (GstElement* orphan : {videoSink_, audioSink_}) {
-            if (orphan != nullptr) {
-                gst_object_unref(gst_object_ref_sink(orphan));
-            }
-        }
-        teardown();
-        return Error::CannotLoadDriver;
-    }
-    gst_object_ref_sink(pipeline_.get());
-    const gst::CapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
-    g_object_set(videoSink_, "caps", caps.get(), "sync", TRUE, "max-buffers", 2u, "drop", TRUE,
-                 "enable-last-sample", TRUE, nullptr);
-    frames_->attach(GST_APP_SINK(videoSink_));
-    g_object_set(pipeline_.get(), "uri", uri_.constData(), "video-sink", videoSink_, "audio-sink",
-                 audioSink_, "flags", kPlayFlags, nullptr);
-    clipper_->attach(pipeline_.get());
+void GstDevice::adopt(gst::GstOpening& opening) {
+    const gst::GstMovieFacts& facts = opening.facts();
+    source_ = facts.source;
+    originNs_ = facts.originNs;
+    demuxerDurationNs_ = facts.demuxerDurationNs;
+    lengthMs_ = facts.lengthMs;
+    leadMs_ = std::max<qint64>(leadMs_, gst::toMs(originNs_) + 1000);
+    lastPositionMs_ = 0;
+    streamError_ = Error::None;
+    videoSink_ = opening.videoSink();
+    audioSink_ = opening.audioSink();
+    pipeline_ = opening.takePipeline();
     const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
     bus_ =
         std::make_unique<gst::GstBusWatch>(bus.get(), [this](GstMessage* m) { handleMessage(m); });
-    return Error::None;
-}
-
-MciError GstDevice::preroll() {
-    if (gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
-        bus_->drain();
-        return streamError_ != Error::None ? streamError_ : Error::Driver;
-    }
-    const GstMessageType ended =
-        bus_->waitFor(GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR), kOpenTimeout);
-    if (ended == GST_MESSAGE_ASYNC_DONE && streamError_ == Error::None) {
-        return Error::None;
-    }
-    // No answer in time: a source that stalls, or a stream nothing can make sense of.
-    return streamError_ != Error::None ? streamError_ : Error::FileRead;
-}
-
-MciError GstDevice::readStreamFacts() {
-    gint videoStreams = 0;
-    g_object_get(pipeline_.get(), "n-video", &videoStreams, nullptr);
-    const gst::PadPtr pad(gst_element_get_static_pad(videoSink_, "sink"));
-    const gst::CapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
-    gint width = 0;
-    gint height = 0;
-    if (caps && gst_caps_get_size(caps.get()) > 0) {
-        const GstStructure* format = gst_caps_get_structure(caps.get(), 0);
-        gst_structure_get_int(format, "width", &width);
-        gst_structure_get_int(format, "height", &height);
-    }
-    // A stream that announces video but never yields a picture (a cut-off file) is no movie.
-    if (videoStreams <= 0 || width <= 0 || height <= 0) {
-        return Error::InvalidFile;
-    }
-    source_ = QSize(width, height);
-    gint64 first = 0;
-    originNs_ = gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &first) && first > 0
-                    ? first
-                    : 0;
-    leadMs_ = std::max<qint64>(leadMs_, gst::toMs(originNs_) + 1000);
-    lastPositionMs_ = 0;
-    return Error::None;
-}
-
-void GstDevice::measureLength() {
-    gint64 duration = -1;
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) &&
-            duration > 0) {
-            break;
-        }
-        g_usleep(20000);
-    }
-    demuxerDurationNs_ = duration;
-    const gint64 searchFrom =
-        duration > 0 ? std::max<gint64>(0, originNs_ + duration - gst::fromMs(kEndProbeSpanMs)) : 0;
-    const gint64 end = gst::probeVideoEnd(uri_, searchFrom, kEndProbeTimeoutMs);
-    if (end > originNs_) {
-        lengthMs_ = gst::toMs(end - originNs_ + GST_MSECOND / 2);
-    } else {
-        lengthMs_ = duration > 0 ? gst::toMs(duration) : 0;
-    }
 }
 
 MciError GstDevice::movieState() const {
@@ -463,10 +315,7 @@ void GstDevice::handleMessage(GstMessage* message) {
         case GST_MESSAGE_ERROR: {
             GError* error = nullptr;
             gst_message_parse_error(message, &error, nullptr);
-            streamError_ = errorFor(error);
-            audioFailed_ =
-                audioSink_ != nullptr &&
-                gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(audioSink_));
+            streamError_ = gst::errorFor(error);
             g_error_free(error);
             settling_ = false;
             break;

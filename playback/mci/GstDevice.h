@@ -15,6 +15,7 @@ namespace cinevan::mci {
 namespace gst {
 class GstBusWatch;
 class GstFrameSink;
+class GstOpening;
 class GstSegmentClipper;
 class GstVideoSurface;
 }  // namespace gst
@@ -24,7 +25,9 @@ class GstVideoSurface;
 // Times given to and reported by the device count from the movie's first picture, which in
 // an MPEG program stream carries a time stamp of about half a second; the device keeps that
 // origin and translates. Pictures go to an appsink and from there to a widget of ours, so the
-// video works without OpenGL and off screen. Bus messages are handled on the GUI thread.
+// video works without OpenGL and off screen. Bus messages are handled on the GUI thread; the
+// open and the stop of a pipeline, which wait on the source, run on threads of their own and
+// keep the GUI thread waiting for a bounded time only.
 class GstDevice : public MediaDevice {
 public:
     GstDevice();
@@ -32,7 +35,8 @@ public:
     GstDevice(const GstDevice&) = delete;
     GstDevice& operator=(const GstDevice&) = delete;
 
-    MciError openElement(const QString& element) override;
+    using MediaDevice::openElement;
+    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
     MciError whereSource(QSize& size) override;
     MciError setTimeFormatMilliseconds() override;
     MciError statusLength(quint32& ms) override;
@@ -48,11 +52,8 @@ public:
     MciError configure(QWidget* parent) override;
 
 private:
-    MciError openUri(const QByteArray& uri, bool silent);
-    MciError buildPipeline(bool silent);
-    MciError preroll();
-    MciError readStreamFacts();
-    void measureLength();
+    // Takes over the pipeline and the facts of a successful opening.
+    void adopt(gst::GstOpening& opening);
     void teardown();
 
     // Shared precondition of the commands that need a movie.
@@ -62,15 +63,15 @@ private:
     void handleMessage(GstMessage* message);
     gint64 streamTime(qint64 ms) const { return originNs_ + gst::fromMs(ms); }
 
-    std::unique_ptr<gst::GstSegmentClipper> clipper_;
-    std::unique_ptr<gst::GstFrameSink> frames_;
+    // Shared with the pipeline's threads, which may outlive the device (see BoundedCall.h).
+    std::shared_ptr<gst::GstSegmentClipper> clipper_;
+    std::shared_ptr<gst::GstFrameSink> frames_;
     QPointer<gst::GstVideoSurface> surface_;
     gst::ElementPtr pipeline_;
     GstElement* videoSink_ = nullptr;  // owned by the pipeline
     GstElement* audioSink_ = nullptr;  // owned by the pipeline
     std::unique_ptr<gst::GstBusWatch> bus_;
 
-    QByteArray uri_;
     bool opened_ = false;
     QSize source_;
     gint64 originNs_ = 0;
@@ -88,7 +89,6 @@ private:
     qint64 rangeStopMs_ = -1;
     bool atEnd_ = false;
     MciError streamError_ = 0;
-    bool audioFailed_ = false;
     QWidget* host_ = nullptr;
     QRect destination_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -10,20 +11,45 @@ class QWidget;
 
 namespace cinevan::mci {
 
+// Longest time opening a movie keeps the GUI thread waiting, along the whole fallback over the
+// device types: the window must keep answering whatever the source does. A build with the
+// address sanitizer runs the engines several times slower and is given more, so that a test
+// machine under load does not take a slow open for a stalled one.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kOpenTimeLimitMs = 8000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr int kOpenTimeLimitMs = 8000;
+#else
+constexpr int kOpenTimeLimitMs = 1000;
+#endif
+#else
+constexpr int kOpenTimeLimitMs = 1000;
+#endif
+
 // One open device of some device type: the engine behind the device layer's commands.
 // Lives on the GUI thread; any engine thread hands its events to the GUI thread and never
 // touches a widget. Destroying the device is the close command: it releases every thread,
 // file handle and engine instance it holds.
+//
+// Threading rule: every command returns to the GUI thread within a bounded time. Work that
+// may block on the source (opening it, stopping an engine that reads it) runs on a thread of
+// its own (BoundedCall.h); when it does not finish in time the command answers with an error
+// and leaves the engine instance to that thread, which releases it whenever it comes free.
 //
 // Times are milliseconds. Every command returns Error::None on success.
 class MediaDevice {
 public:
     virtual ~MediaDevice() = default;
 
-    // Opens the movie file `element` (empty when the type is opened without a file). Returns
-    // within a bounded time (a few seconds) also for missing, damaged or stalled sources;
-    // afterwards the device rests paused at position 0.
-    virtual MciError openElement(const QString& element) = 0;
+    // Opens the movie file `element` (empty when the type is opened without a file) and
+    // returns by `deadline` also for missing, damaged or stalled sources: an open that could
+    // not finish in time answers Error::DeviceNotReady. Afterwards the device rests paused at
+    // position 0.
+    virtual MciError openElement(const QString& element, QDeadlineTimer deadline) = 0;
+    MciError openElement(const QString& element) {
+        return openElement(element, QDeadlineTimer(kOpenTimeLimitMs));
+    }
 
     // Source size of the video in pixels.
     virtual MciError whereSource(QSize& size) = 0;

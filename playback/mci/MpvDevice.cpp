@@ -13,8 +13,8 @@ MpvDevice::~MpvDevice() {
     delete surface_.data();
 }
 
-MciError MpvDevice::openElement(const QString& element) {
-    return player_->open(element, kMpvOpenTimeoutMs);
+MciError MpvDevice::openElement(const QString& element, QDeadlineTimer deadline) {
+    return player_->open(element, deadline);
 }
 
 MciError MpvDevice::whereSource(QSize& size) {

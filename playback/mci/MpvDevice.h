@@ -17,7 +17,8 @@ public:
     MpvDevice();
     ~MpvDevice() override;
 
-    MciError openElement(const QString& element) override;
+    using MediaDevice::openElement;
+    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
     MciError whereSource(QSize& size) override;
     MciError setTimeFormatMilliseconds() override;
     MciError statusLength(quint32& ms) override;
@@ -40,8 +41,5 @@ private:
     QPointer<MpvSurface> surface_;
     QRect destination_;
 };
-
-// How long opening a file may take before the device gives up on it.
-constexpr int kMpvOpenTimeoutMs = 4000;
 
 }  // namespace cinevan::mci

@@ -4,11 +4,15 @@
 
 #include <clocale>
 #include <cstring>
-#include <thread>
+
+#include "playback/mci/BoundedCall.h"
 
 namespace cinevan::mci {
 
 namespace {
+
+// How long closing waits for the engine to stop; one stuck on its source is left behind.
+constexpr int kCloseWaitMs = 500;
 
 // libmpv refuses to start unless numbers are formatted the C way.
 void ensureCNumericLocale() {
@@ -27,7 +31,8 @@ MpvHandle::MpvHandle() {
 
 MpvHandle::~MpvHandle() {
     if (handle_) {
-        mpv_terminate_destroy(handle_);
+        mpv_handle* engine = handle_;
+        runWithin(QDeadlineTimer(kCloseWaitMs), [engine] { mpv_terminate_destroy(engine); });
     }
 }
 
@@ -45,7 +50,7 @@ void MpvHandle::abandon() {
     }
     mpv_handle* stuck = handle_;
     handle_ = nullptr;
-    std::thread([stuck] { mpv_terminate_destroy(stuck); }).detach();
+    runWithin(QDeadlineTimer(0), [stuck] { mpv_terminate_destroy(stuck); });
 }
 
 }  // namespace cinevan::mci

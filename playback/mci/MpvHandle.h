@@ -6,7 +6,9 @@ struct mpv_handle;
 
 namespace cinevan::mci {
 
-// Owns one libmpv player instance, from mpv_create() to mpv_terminate_destroy().
+// Owns one libmpv player instance, from mpv_create() to mpv_terminate_destroy(). Destroying
+// waits for the engine to stop for a moment only; an engine stuck on its source is finished
+// on a thread of its own.
 class MpvHandle {
 public:
     MpvHandle();

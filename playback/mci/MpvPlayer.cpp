@@ -13,6 +13,7 @@
 #include <limits>
 #include <vector>
 
+#include "playback/mci/BoundedCall.h"
 #include "playback/mci/MpvOptions.h"
 #include "playback/mci/MpvVideoCdStream.h"
 #include "playback/mci/VideoCdTrack.h"
@@ -99,17 +100,25 @@ MpvPlayer::~MpvPlayer() {
     }
 }
 
-MciError MpvPlayer::open(const QString& path, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
+MciError MpvPlayer::open(const QString& path, QDeadlineTimer deadline) {
     if (const MciError error = startEngine()) {
         return error;
     }
     if (path.isEmpty()) {
         return Error::None;
     }
-    QByteArray file;
-    if (const MciError error = mediaName(path, file)) {
-        return error;
+    // Telling a disc track from a file reads the disc, which may stall.
+    const auto named = callWithin(deadline, [path] {
+        QByteArray name;
+        const MciError error = mediaName(path, name);
+        return std::make_pair(error, name);
+    });
+    if (!named) {
+        return Error::DeviceNotReady;
+    }
+    const auto& [nameError, file] = *named;
+    if (nameError) {
+        return nameError;
     }
     if (command({"loadfile", file.constData()}) < 0) {
         return Error::Driver;

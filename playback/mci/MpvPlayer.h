@@ -29,8 +29,9 @@ public:
     ~MpvPlayer() override;
 
     // Starts the engine and, unless `path` is empty, loads that file paused at its start.
-    // Answers within about `timeoutMs`, also when the file cannot be read.
-    MciError open(const QString& path, int timeoutMs);
+    // Answers by `deadline`, also when the file cannot be read; an engine still stuck on the
+    // source then is abandoned to a thread of its own (Error::DeviceNotReady).
+    MciError open(const QString& path, QDeadlineTimer deadline);
     bool hasFile() const { return loaded_; }
 
     MciError sourceSize(QSize& size) const;

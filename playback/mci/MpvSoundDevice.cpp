@@ -11,8 +11,8 @@ MpvSoundDevice::MpvSoundDevice()
 
 MpvSoundDevice::~MpvSoundDevice() = default;
 
-MciError MpvSoundDevice::openElement(const QString& element) {
-    return player_->open(element, kMpvOpenTimeoutMs);
+MciError MpvSoundDevice::openElement(const QString& element, QDeadlineTimer deadline) {
+    return player_->open(element, deadline);
 }
 
 MciError MpvSoundDevice::whereSource(QSize& size) {

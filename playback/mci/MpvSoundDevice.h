@@ -15,7 +15,8 @@ public:
     MpvSoundDevice();
     ~MpvSoundDevice() override;
 
-    MciError openElement(const QString& element) override;
+    using MediaDevice::openElement;
+    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
     MciError whereSource(QSize& size) override;
     MciError setTimeFormatMilliseconds() override;
     MciError statusLength(quint32& ms) override;

@@ -1,6 +1,7 @@
 #include "playback/mci/SimulatedDevice.h"
 
 #include <QRect>
+#include <QThread>
 #include <QWidget>
 #include <algorithm>
 
@@ -54,10 +55,15 @@ void SimulatedDevice::record(const QString& text) const {
     log_->record(script_.name, serial_, text);
 }
 
-MciError SimulatedDevice::openElement(const QString& element) {
+MciError SimulatedDevice::openElement(const QString& element, QDeadlineTimer deadline) {
     record(element.isEmpty() ? QStringLiteral("open") : QStringLiteral("open ") + element);
     if (script_.openError != Error::None) {
         return script_.openError;
+    }
+    if (script_.elements.value(element, script_.defaultElement).openStalls) {
+        // A source that never answers: the open gives up at its deadline, in real time.
+        QThread::msleep(static_cast<unsigned long>(std::max<qint64>(deadline.remainingTime(), 0)));
+        return Error::DeviceNotReady;
     }
     if (!element.isEmpty()) {
         if ((script_.usesFiles & 0xFF) == 0) {

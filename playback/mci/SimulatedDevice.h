@@ -18,6 +18,7 @@ namespace cinevan::mci {
 // How one movie file behaves on a simulated device.
 struct SimulatedElement {
     MciError openError = Error::None;  // non-zero: opening the file fails with this code
+    bool openStalls = false;           // the source never answers: the open times out
     quint32 lengthMs = 60000;
     QSize sourceSize{352, 288};
     MciError whereSourceError = Error::None;
@@ -81,7 +82,8 @@ public:
     SimulatedDevice(const SimulatedDevice&) = delete;
     SimulatedDevice& operator=(const SimulatedDevice&) = delete;
 
-    MciError openElement(const QString& element) override;
+    using MediaDevice::openElement;
+    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
     MciError whereSource(QSize& size) override;
     MciError setTimeFormatMilliseconds() override;
     MciError statusLength(quint32& ms) override;

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <optional>
 
@@ -32,6 +33,26 @@ void ignoreLogMessage(cdio_log_level_t, const char*) {}
 void quietenLibrary() {
     static std::once_flag quietened;
     std::call_once(quietened, [] { cdio_log_set_handler(ignoreLogMessage); });
+}
+
+// Reads the test aid lets through before it holds them; negative: no stall.
+struct ReadStall {
+    std::mutex mutex;
+    std::condition_variable released;
+    int passing = -1;
+
+    void waitTurn() {
+        std::unique_lock lock(mutex);
+        released.wait(lock, [this] { return passing != 0; });
+        if (passing > 0) {
+            --passing;
+        }
+    }
+};
+
+ReadStall& readStall() {
+    static ReadStall stall;
+    return stall;
 }
 
 struct Extent {
@@ -230,7 +251,15 @@ bool VideoCdTrack::loadChunk(qint64 sector) {
     return false;
 }
 
+void VideoCdTrack::stallReadsForTesting(int passing) {
+    ReadStall& stall = readStall();
+    const std::lock_guard lock(stall.mutex);
+    stall.passing = passing;
+    stall.released.notify_all();
+}
+
 bool VideoCdTrack::readSectors(qint64 sector, qint64 count) {
+    readStall().waitTurn();
     const auto lsn = static_cast<lsn_t>(firstSector_ + sector);
     return cdio_read_mode2_sectors(disc_.get(), chunk_.data(), lsn, true,
                                    static_cast<uint32_t>(count)) == DRIVER_OP_SUCCESS;

@@ -40,6 +40,11 @@ public:
     static QString pathOfUri(const QByteArray& uri);
     static const char* scheme() { return "cinevan-vcd"; }
 
+    // Test aid that makes the drive stop answering: lets `passing` more sector reads through,
+    // counted over every track of the process, then holds each further read until called
+    // again with a negative number, which lets every read through as usual.
+    static void stallReadsForTesting(int passing);
+
     ~VideoCdTrack();
     VideoCdTrack(const VideoCdTrack&) = delete;
     VideoCdTrack& operator=(const VideoCdTrack&) = delete;

@@ -353,6 +353,31 @@ TEST_F(PlayerTest, AFailingChosenTypeFallsBackOnActiveMovieWithoutASearch) {
     EXPECT_EQ(player->State(), PlayState::Playing);
 }
 
+TEST_F(PlayerTest, AStalledSourceHasOneTimeLimitForTheWholeFallback) {
+    mci::SimulatedElement stalled;
+    stalled.openStalls = true;
+    const QString movie = MakeMovie(QStringLiteral("stalled.mpg"), stalled);
+    const QString other = MakeMovie(QStringLiteral("other.mpg"), 30000);
+    AddMovies({movie, other});
+
+    player->BitBtnPlayClick();
+
+    // The first type used up the time: the others are not sent the file, but the search for
+    // the installed types still tells that a driver is there.
+    EXPECT_EQ(OpensByType(*sim.log),
+              (QStringList{"ActiveMovie: " + Open(movie), "ActiveMovie: open", "MPEGVideo: open"}));
+    EXPECT_EQ(player->State(), PlayState::Closed);
+    EXPECT_EQ(player->LastError(), mci::Error::DeviceNotReady);
+    EXPECT_EQ(player->List().Current(), 0);
+    EXPECT_TRUE(view.confirmations.isEmpty());
+    ExpectConsistent();
+
+    player->ItemButtonsClick(4);
+    player->BitBtnPlayClick();
+    EXPECT_EQ(player->State(), PlayState::Playing) << "the other entries play as usual";
+    EXPECT_EQ(CurrentFile(), other);
+}
+
 TEST_F(PlayerTest, AFileNoTypeOpensStaysCurrentWithoutAMessageWhenADriverIsInstalled) {
     const QString movie = MakeMovie(QStringLiteral("a.mpg"), 30000);
     mci::SimulatedElement refused;

@@ -9,6 +9,7 @@
 #include "playback/PlayerController.h"
 #include "playback/mci/InstalledDevices.h"
 #include "tests/playback/FakeView.h"
+#include "tests/playback/mci/FakeVideoCd.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan {
@@ -60,6 +61,102 @@ TEST(RealPlayback, ATwoEntryListPlaysThroughAdvancesAndStopsAtTheEnd) {
     EXPECT_EQ(player.List().Current(), 1) << "the last entry stays current";
     EXPECT_EQ(devices->openCount(), 0u) << "the device is closed";
 }
+
+// The installed engines behind a player, with the main window's 500 ms position timer.
+class RealPlayer : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        player_ = std::make_unique<PlayerController>(view_, *devices_);
+        view_.Attach(*player_);
+        player_->SetDeviceName(QString::fromLatin1(GetParam()));
+        timer_.setInterval(500);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (player_) {
+                player_->ActiveMovieTimer();
+            }
+        });
+        timer_.start();
+    }
+
+    // Writes a movie list of `lines` and plays it as the command line would.
+    void PlayList(const QByteArrayList& lines) {
+        const QString list = folder_.path() + "/list.mls";
+        QFile file(list);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(lines.join("\r\n") + "\r\n");
+        file.close();
+        player_->ProcessCommandLine({list});
+    }
+    static QByteArray Entry(const QString& path, const QByteArray& start = {}) {
+        return "\"" + QFile::encodeName(path) + "\",," + (start.isEmpty() ? "" : "," + start);
+    }
+
+    QTemporaryDir folder_;
+    std::unique_ptr<mci::DeviceLayer> devices_ = mci::makeInstalledDeviceLayer();
+    test::FakeView view_;
+    std::unique_ptr<PlayerController> player_;
+    QTimer timer_;
+};
+
+TEST_P(RealPlayer, EveryEntryEndsWhateverMadeItsStreams) {
+    // Multiplexed by mjpegtools and by ffmpeg, Video CD and Super Video CD, with sound shorter
+    // and longer than the pictures and time stamps that start late; each entry plays its last
+    // two or three seconds.
+    const QByteArrayList entries = {
+        Entry(test::mediaFixture("mplex-vcd.mpg"), "0:00:06"),
+        Entry(test::mediaFixture("mplex-svcd.mpg")),
+        Entry(test::mediaFixture("ff-vcd-long-sound.mpg"), "0:00:02"),
+        Entry(test::mediaFixture("ff-svcd-short-sound.mpg"), "0:00:02"),
+        Entry(test::mediaFixture("ff-late-start.mpg"), "0:00:02"),
+        Entry(test::mediaFixture("mplex-vcd-short-sound.mpg"), "0:00:03"),
+    };
+    PlayList(entries);
+    for (int entry = 0; entry < entries.size(); ++entry) {
+        SCOPED_TRACE(entry);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return player_->List().Current() >= entry; }, 15000));
+        EXPECT_EQ(player_->List().Current(), entry) << "no entry is skipped";
+        EXPECT_EQ(player_->State(), PlayState::Playing);
+        EXPECT_EQ(player_->DeviceName(), GetParam()) << "the chosen device plays every entry";
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player_->State() == PlayState::Closed; }, 15000))
+        << "the last entry ends too";
+    EXPECT_EQ(player_->List().Current(), entries.size() - 1);
+}
+
+TEST_P(RealPlayer, AStalledDiscNeitherHoldsUpTheWindowNorTheOtherEntries) {
+    const test::FakeVideoCd disc;
+    PlayList({Entry(disc.file("MPEGAV/AVSEQ01.DAT")), Entry(test::mediaFixture("clip-mpeg1.mpg"))});
+    ASSERT_EQ(player_->State(), PlayState::Playing) << "the disc plays while it answers";
+    player_->BitBtnStopClick();
+
+    const test::StalledDrive stalled(0);
+    const auto returnsInTime = [](const std::function<void()>& action) {
+        QElapsedTimer timer;
+        timer.start();
+        action();
+        return timer.elapsed() < mci::kOpenTimeLimitMs + 3000;
+    };
+    EXPECT_TRUE(returnsInTime([&] { player_->BitBtnPlayClick(); }))
+        << "one time limit holds along the whole device fallback";
+    EXPECT_EQ(player_->State(), PlayState::Closed) << "the stalled track is a failed open";
+    EXPECT_EQ(player_->LastError(), mci::Error::DeviceNotReady);
+    EXPECT_EQ(player_->List().Current(), 0);
+
+    player_->ItemButtonsClick(4);  // Next
+    player_->BitBtnPlayClick();
+    EXPECT_EQ(player_->State(), PlayState::Playing) << "another entry plays meanwhile";
+    player_->ItemButtonsClick(2);  // Stop
+    EXPECT_EQ(player_->State(), PlayState::Closed);
+
+    player_->GoToMovie(0);
+    EXPECT_TRUE(returnsInTime([&] {
+        player_->BitBtnPlayClick();
+        player_.reset();  // the program closes while the drive is stuck
+        devices_.reset();
+    }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, RealPlayer, ::testing::Values("ActiveMovie", "MPEGVideo"));
 
 }  // namespace
 }  // namespace cinevan

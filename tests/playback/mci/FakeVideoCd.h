@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "playback/mci/VideoCdTrack.h"
+
 namespace cinevan::test {
 
 // A Video CD in a fake CD-ROM drive: the generated disc image (vcd.cue, see
@@ -36,6 +38,15 @@ private:
     QString hardDisk_;
     QByteArray savedMounts_;
     QByteArray savedSysBlock_;
+};
+
+// While it exists, every disc drive stops answering after `passing` more reads.
+class StalledDrive {
+public:
+    explicit StalledDrive(int passing) { mci::VideoCdTrack::stallReadsForTesting(passing); }
+    ~StalledDrive() { mci::VideoCdTrack::stallReadsForTesting(-1); }
+    StalledDrive(const StalledDrive&) = delete;
+    StalledDrive& operator=(const StalledDrive&) = delete;
 };
 
 // The mount table's spelling of a path: blanks, tabs, newlines and backslashes as octal escapes.

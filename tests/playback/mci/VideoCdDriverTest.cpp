@@ -25,6 +25,9 @@ QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Time allowed beyond a deadline for a command to come back, on a loaded test machine.
+constexpr qint64 kGraceMs = 3000;
+
 // The tracks of a disc in a fake CD-ROM drive whose files are empty stand-ins: only reading
 // the disc image's raw sectors can play them.
 class VideoCdDriver : public DriverContract {
@@ -96,6 +99,39 @@ TEST_P(VideoCdDriver, ClosingARawTrackReleasesTheDisc) {
     }
     QTest::qWait(500);
     EXPECT_EQ(openFiles().size(), files);
+}
+
+TEST_P(VideoCdDriver, AnOpenOnADriveThatStopsAnsweringFailsByItsDeadlineAndClosesAtOnce) {
+    // The drive stops when the track is first looked at, when the engine itself opens it,
+    // and while the engine reads the start of the movie.
+    for (const int passing : {0, 1, 4}) {
+        SCOPED_TRACE(passing);
+        const StalledDrive stalled(passing);
+        QElapsedTimer timer;
+        timer.start();
+        auto device = type_->create();
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ(device->openElement(disc_.file("MPEGAV/AVSEQ01.DAT"), QDeadlineTimer(1000)),
+                  mci::Error::DeviceNotReady);
+        device.reset();
+        EXPECT_LT(timer.elapsed(), 1000 + kGraceMs)
+            << "neither the open nor the close waits on the drive";
+    }
+    // Once the drive answers again, the track opens as before.
+    openPath(disc_.file("MPEGAV/AVSEQ02.DAT"));
+    EXPECT_TRUE(near(length(), kSecondTrackMs, kFrameMs));
+}
+
+TEST_P(VideoCdDriver, ClosingWhileTheDriveHasStoppedAnsweringDoesNotWaitForIt) {
+    openPath(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    ASSERT_EQ(device_->play(0, kFirstTrackMs), mci::Error::None);
+    QTest::qWait(300);
+    const StalledDrive stalled(0);
+    QTest::qWait(1500);  // the engine's reader runs into the stalled drive
+    QElapsedTimer timer;
+    timer.start();
+    device_.reset();
+    EXPECT_LT(timer.elapsed(), kGraceMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
