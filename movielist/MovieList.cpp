@@ -8,6 +8,7 @@
 #include "movielist/MovieListFile.h"
 #include "movielist/MovieListListener.h"
 #include "movielist/MoviePath.h"
+#include "movielist/PlaylistFormats.h"
 
 namespace cinevan {
 namespace {
@@ -99,6 +100,8 @@ void MovieList::AppendNames(const QByteArrayList& names) {
     for (const QByteArray& name : names) {
         if (moviepath::lowerExtension(name) == ".mls") {
             FMovies.append(movielistfile::read(name));
+        } else if (playlistformats::isPlaylist(name)) {
+            FMovies.append(playlistformats::read(name));
         } else if (moviefolder::isFolder(name)) {
             for (const QByteArray& movie : moviefolder::moviesIn(name)) {
                 FMovies.append(quotedName(movie));
