@@ -12,7 +12,6 @@
 namespace cinevan {
 namespace {
 
-
 // Red, lime, blue and a see-through quarter, 64x48.
 QImage Quadrants() {
     QImage image(64, 48, QImage::Format_ARGB32);
