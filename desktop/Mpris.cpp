@@ -150,7 +150,7 @@ QStringList MprisRootAdaptor::SupportedUriSchemes() const {
 }
 
 QStringList MprisRootAdaptor::SupportedMimeTypes() const {
-    return {QStringLiteral("application/x-cinevan-movielist"), QStringLiteral("video/mpeg")};
+    return QStringLiteral(CINEVAN_MIME_TYPES).split(QLatin1Char(','));
 }
 
 void MprisRootAdaptor::Raise() {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "movielist/MoviePath.h"
+#include "movielist/VideoTypes.h"
 
 namespace cinevan::moviefolder {
 namespace {
@@ -18,7 +19,8 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 bool isMovieName(const QByteArray& name) {
     const QByteArray extension = moviepath::lowerExtension(name);
-    return extension == ".mpg" || extension == ".mpeg" || extension == ".dat";
+    return extension == ".mpg" || extension == ".mpeg" || extension == ".dat" ||
+           videotypes::isVideoName(name);
 }
 
 bool isPlainFile(const QByteArray& path) {

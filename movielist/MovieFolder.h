@@ -11,7 +11,8 @@ namespace cinevan::moviefolder {
 // a symbolic link).
 bool isFolder(const QByteArray& name);
 
-// The movie files of `folder` (".mpg", ".mpeg" and ".dat" in any case; plain files, also
+// The movie files of `folder` (".mpg", ".mpeg" and ".dat" in any case, and every name whose
+// type the shared MIME database calls video, such as ".mp4" or ".mkv"; plain files, also
 // through symbolic links, hidden ones left out) as full paths in natural name order, so that
 // "clip2" comes before "clip10". A folder without such files that holds a Video CD's "mpegav"
 // folder (in any case) gives that folder's tracks. Empty when nothing qualifies or the folder

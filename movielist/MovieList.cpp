@@ -9,6 +9,7 @@
 #include "movielist/MovieListFile.h"
 #include "movielist/MovieListListener.h"
 #include "movielist/MoviePath.h"
+#include "movielist/PlaylistFormats.h"
 
 namespace cinevan {
 namespace {
@@ -109,6 +110,9 @@ void MovieList::AppendNames(const QByteArrayList& names, const QByteArray& here,
         if (moviepath::lowerExtension(full) == ".mls") {
             // Relative names inside a list mean the list's own folder.
             FMovies.append(movielistfile::read(full));
+            baseFolders.resize(FMovies.size(), moviepath::folderOf(full));
+        } else if (playlistformats::isPlaylist(full)) {
+            FMovies.append(playlistformats::read(full));
             baseFolders.resize(FMovies.size(), moviepath::folderOf(full));
         } else if (moviefolder::isFolder(full)) {
             for (const QByteArray& movie : moviefolder::moviesIn(full)) {

@@ -28,7 +28,7 @@ using ProgressHandler = std::function<void(const Graphic&, const ProgressInfo&)>
 // A decoded picture of one format: what the picture view needs to size and draw it.
 class Graphic {
 public:
-    enum class Kind { Bitmap, Jpeg, Gif, Icon, Metafile };
+    enum class Kind { Bitmap, Jpeg, Gif, Icon, Metafile, Png, WebP };
 
     virtual ~Graphic() = default;
 

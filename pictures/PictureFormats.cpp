@@ -6,6 +6,7 @@
 #include "pictures/PictureError.h"
 #include "pictures/QtImageDecoders.h"
 #include "pictures/RasterGraphic.h"
+#include "pictures/WebImageDecoders.h"
 #include "pictures/metafile/EmfReader.h"
 #include "pictures/metafile/WmfReader.h"
 
@@ -29,13 +30,20 @@ std::unique_ptr<Graphic> decodeJpegGraphic(QByteArrayView data, const ProgressHa
 }  // namespace
 
 const QList<PictureFormat>& pictureFormats() {
-    static const QList<PictureFormat> formats{
-        {QStringLiteral("Bitmaps"), {QStringLiteral("bmp"), QStringLiteral("dib")}},
-        {QStringLiteral("JPEG Compliant"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
-        {QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}},
-        {QStringLiteral("Icons"), {QStringLiteral("ico")}},
-        {QStringLiteral("Metafiles"), {QStringLiteral("wmf"), QStringLiteral("emf")}},
-    };
+    static const QList<PictureFormat> formats = [] {
+        QList<PictureFormat> list{
+            {QStringLiteral("Bitmaps"), {QStringLiteral("bmp"), QStringLiteral("dib")}},
+            {QStringLiteral("JPEG Compliant"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
+            {QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}},
+            {QStringLiteral("Icons"), {QStringLiteral("ico")}},
+            {QStringLiteral("Metafiles"), {QStringLiteral("wmf"), QStringLiteral("emf")}},
+            {QStringLiteral("Portable Network Graphics"), {QStringLiteral("png")}},
+        };
+        if (qtReadsWebp()) {
+            list.append({QStringLiteral("WebP"), {QStringLiteral("webp")}});
+        }
+        return list;
+    }();
     return formats;
 }
 
@@ -72,6 +80,14 @@ std::unique_ptr<Graphic> decodeByExtension(const QString& extension, QByteArrayV
     }
     if (ext == QLatin1String("emf")) {
         return withHandler(decodeEmf(data), handler);
+    }
+    if (ext == QLatin1String("png")) {
+        return withHandler(std::make_unique<RasterGraphic>(Graphic::Kind::Png, decodePng(data)),
+                           handler);
+    }
+    if (ext == QLatin1String("webp") && qtReadsWebp()) {
+        return withHandler(std::make_unique<RasterGraphic>(Graphic::Kind::WebP, decodeWebp(data)),
+                           handler);
     }
     throw PictureError(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
 }

@@ -16,6 +16,8 @@ packages=(
   libcdio-dev libiso9660-dev
   # picture formats
   libjpeg62-turbo-dev libwmf-dev libuemf-dev
+  # WebP covers through Qt's image format plugins
+  qt6-image-formats-plugins
   # tests, fixtures and benchmarks
   python3
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace cinevan {
 
@@ -17,6 +18,19 @@ QString QtPatterns(const QString& patterns) {
         }
     }
     return list.join(QLatin1Char(' '));
+}
+
+// The extension of a filter's first pattern ("Playlists (*.m3u8 *.m3u)" gives "m3u8"); empty
+// for a pattern such as "*" that names none.
+QString ExtensionOf(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = nameFilter.indexOf(QLatin1Char(')'), open);
+    const QString patterns = nameFilter.mid(open + 1, close < 0 ? -1 : close - open - 1);
+    const QString first =
+        patterns.split(QRegularExpression(QStringLiteral("[ ;]")), Qt::SkipEmptyParts).value(0);
+    const QString extension = first.startsWith(QLatin1String("*.")) ? first.mid(2) : QString();
+    return extension.contains(QRegularExpression(QStringLiteral("[*?\\[]"))) ? QString()
+                                                                             : extension;
 }
 
 }  // namespace
@@ -67,6 +81,15 @@ void FileDialogDescription::Configure(QFileDialog& dialog) const {
     dialog.setDefaultSuffix(FDefaultExt);
     const QStringList filters = NameFiltersOf(FFilter);
     dialog.setNameFilters(filters);
+    if (!FDefaultExt.isEmpty()) {
+        // A name typed without extension gets the one of the chosen file type, the default
+        // extension where that type names none.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, fallback = FDefaultExt](const QString& filter) {
+                             const QString extension = ExtensionOf(filter);
+                             dialog.setDefaultSuffix(extension.isEmpty() ? fallback : extension);
+                         });
+    }
     if (!filters.isEmpty()) {
         dialog.selectNameFilter(filters.value(FFilterIndex - 1, filters.first()));
     }

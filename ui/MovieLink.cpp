@@ -19,6 +19,7 @@
 #include "controls/OpenPictureDialog.h"
 #include "movielist/MovieList.h"
 #include "pictures/Picture.h"
+#include "pictures/WebImageDecoders.h"
 #include "playback/PlayerController.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/Fonts.h"
@@ -34,10 +35,20 @@ constexpr int kWidth = 386;
 constexpr int kHeight = 194;
 const QString kTimeMask = QStringLiteral("!90:00:00;1;_");
 const QString kPositionHint = QStringLiteral("Set current position (Alt+Enter)");
-const QString kPictureFilter = QStringLiteral(
-    "All Images|*.dib;*.bmp;*.jpg;*.jpeg;*.gif;*.ico;*.emf;*.wmf|Bitmaps (*.bmp;*.dib)|"
-    "*.bmp;*.dib|JPEG Compliant (*.jpg;*.jpeg)|*.jpg;*.jpeg|CompuServe GIF Image (*.gif)|"
-    "*.gif|Icons (*.ico)|*.ico|Metafiles (*.wmf;*.emf)|*.wmf;*.emf|All Files (*.*)|*.*");
+// The cover types: PNG always, WebP where Qt has a reader for it.
+QString PictureFilter() {
+    QString images = QStringLiteral("*.dib;*.bmp;*.jpg;*.jpeg;*.gif;*.ico;*.emf;*.wmf;*.png");
+    QString kinds = QStringLiteral(
+        "Bitmaps (*.bmp;*.dib)|*.bmp;*.dib|JPEG Compliant (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+        "CompuServe GIF Image (*.gif)|*.gif|Icons (*.ico)|*.ico|Metafiles (*.wmf;*.emf)|"
+        "*.wmf;*.emf|Portable Network Graphics (*.png)|*.png");
+    if (pictures::qtReadsWebp()) {
+        images += QStringLiteral(";*.webp");
+        kinds += QStringLiteral("|WebP (*.webp)|*.webp");
+    }
+    return QStringLiteral("All Images|") + images + QLatin1Char('|') + kinds +
+           QStringLiteral("|All Files (*.*)|*.*");
+}
 
 template <class Widget, class... Args>
 Widget* Make(const char* name, QWidget* parent, const QRect& bounds, Args&&... args) {
@@ -200,7 +211,7 @@ void TFormEdit::CreatePictureDialog() {
     OpenPictureDialog->SetOptions(
         TOpenPictureDialog::ofHideReadOnly | TOpenPictureDialog::ofNoChangeDir |
         TOpenPictureDialog::ofPathMustExist | TOpenPictureDialog::ofFileMustExist);
-    OpenPictureDialog->SetFilter(kPictureFilter);
+    OpenPictureDialog->SetFilter(PictureFilter());
 }
 
 void TFormEdit::ConnectHandlers() {

@@ -22,7 +22,10 @@
 #include <algorithm>
 
 #include "app/StrCont.h"
+#include "movielist/PlaylistFormats.h"
+#include "movielist/VideoTypes.h"
 #include "playback/PlayerController.h"
+#include "playback/TimeValues.h"
 #include "settings/FormStorage.h"
 #include "ui/DroppedFiles.h"
 #include "ui/ErrorDisplay.h"
@@ -207,14 +210,18 @@ void TFormMovieList::CreateDialogs() {
         new FileDialogDescription(FileDialogDescription::Kind::Open, QStringLiteral("OpenDialog"),
                                   FileDialogDescription::AllowMultiSelect, this);
     OpenDialog->SetTitle(QStringLiteral("Open Movies"));
-    OpenDialog->SetFilter(QStringLiteral(
-        "Movie lists (*.mls)|*.mls|Movie files (*.mpg;*.mpeg;*.dat)|*.mpg;*.mpeg;*.dat|"
-        "All files (*.*)|*.*"));
+    OpenDialog->SetFilter(
+        QStringLiteral("Movie lists (*.mls)|*.mls|"
+                       "Playlists (*.m3u;*.m3u8;*.xspf)|*.m3u;*.m3u8;*.xspf|"
+                       "Movie files (*.mpg;*.mpeg;*.dat)|*.mpg;*.mpeg;*.dat|All video files|") +
+        videotypes::videoPatterns().join(QLatin1Char(';')) +
+        QStringLiteral("|All files (*.*)|*.*"));
     SaveDialog =
         new FileDialogDescription(FileDialogDescription::Kind::Save, QStringLiteral("SaveDialog"),
                                   FileDialogDescription::OverwritePrompt, this);
     SaveDialog->SetTitle(QStringLiteral("Save Movie List as"));
-    SaveDialog->SetFilter(QStringLiteral("Movie lists (*.mls)|*.mls|All files (*.*)|*.*"));
+    SaveDialog->SetFilter(QStringLiteral(
+        "Movie lists (*.mls)|*.mls|M3U8 playlists (*.m3u8)|*.m3u8|All files (*.*)|*.*"));
     SaveDialog->SetDefaultExt(QStringLiteral("mls"));
 }
 
@@ -366,8 +373,16 @@ void TFormMovieList::ButtonAddClick() {
 }
 
 void TFormMovieList::ButtonSaveAsClick() {
-    if (SaveDialog->Execute(this)) {
-        FPlayer.List().SaveMovies(QFile::encodeName(SaveDialog->FileName()));
+    if (!SaveDialog->Execute(this)) {
+        return;
+    }
+    const QByteArray name = QFile::encodeName(SaveDialog->FileName());
+    if (playlistformats::isM3u8(name)) {
+        playlistformats::writeM3u8(name, FPlayer.List(), [](const QByteArray& time) {
+            return TimeOfDayMs(TextToTime(QString::fromLocal8Bit(time), 0));
+        });
+    } else {
+        FPlayer.List().SaveMovies(name);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -59,12 +60,17 @@ TEST(PreviewRect, MulDivRoundsHalvesAwayFromZero) {
 TEST(PictureFilter, ConvertsPairsIntoNameFilters) {
     EXPECT_EQ(PictureNameFilters("Bitmaps (*.bmp;*.dib)|*.bmp;*.dib|All Files (*.*)|*.*"),
               (QStringList{"Bitmaps (*.bmp;*.dib) (*.bmp *.dib)", "All Files (*.*) (*)"}));
-    EXPECT_EQ(DefaultPictureFilter(),
-              "All (*.bmp;*.dib;*.jpg;*.jpeg;*.gif;*.ico;*.wmf;*.emf)|"
-              "*.bmp;*.dib;*.jpg;*.jpeg;*.gif;*.ico;*.wmf;*.emf|"
-              "Bitmaps (*.bmp;*.dib)|*.bmp;*.dib|JPEG Compliant (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
-              "CompuServe GIF Image (*.gif)|*.gif|Icons (*.ico)|*.ico|"
-              "Metafiles (*.wmf;*.emf)|*.wmf;*.emf");
+    // WebP is listed where Qt has a reader for it.
+    const bool webp = QImageReader::supportedImageFormats().contains("webp");
+    EXPECT_EQ(
+        DefaultPictureFilter(),
+        QString("All (*.bmp;*.dib;*.jpg;*.jpeg;*.gif;*.ico;*.wmf;*.emf;*.png%1)|"
+                "*.bmp;*.dib;*.jpg;*.jpeg;*.gif;*.ico;*.wmf;*.emf;*.png%1|"
+                "Bitmaps (*.bmp;*.dib)|*.bmp;*.dib|JPEG Compliant (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+                "CompuServe GIF Image (*.gif)|*.gif|Icons (*.ico)|*.ico|"
+                "Metafiles (*.wmf;*.emf)|*.wmf;*.emf|"
+                "Portable Network Graphics (*.png)|*.png%2")
+            .arg(webp ? ";*.webp" : "", webp ? "|WebP (*.webp)|*.webp" : ""));
 }
 
 // The preview area at the size it has in the dialog's description: a 153 by 141 thumbnail.

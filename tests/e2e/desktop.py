@@ -107,7 +107,8 @@ class Desktop:
         """A private session bus for the player and the test's own clients."""
         out = _run(["dbus-launch", "--sh-syntax"], self.env)
         for line in out.splitlines():
-            match = re.match(r"(\w+)='([^']*)';", line)
+            # The address is quoted, the process id is not.
+            match = re.match(r"(\w+)='?([^';]*)'?;", line)
             if match:
                 self.env[match.group(1)] = match.group(2)
         pid = self.env.get("DBUS_SESSION_BUS_PID")

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -413,9 +414,16 @@ TEST_F(MovieListEditorTest, FileDialogsAreDescribedForTheCatalogAndConfigured) {
     EXPECT_EQ(open.windowTitle(), "Open Movies");
     EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFiles);
     EXPECT_EQ(open.acceptMode(), QFileDialog::AcceptOpen);
-    ASSERT_EQ(open.nameFilters().size(), 3);
-    EXPECT_EQ(open.nameFilters()[1], "Movie files (*.mpg;*.mpeg;*.dat) (*.mpg *.mpeg *.dat)");
-    EXPECT_EQ(open.nameFilters()[2], "All files (*.*) (*)");
+    ASSERT_EQ(open.nameFilters().size(), 5);
+    EXPECT_EQ(open.nameFilters()[1], "Playlists (*.m3u;*.m3u8;*.xspf) (*.m3u *.m3u8 *.xspf)");
+    EXPECT_EQ(open.nameFilters()[2], "Movie files (*.mpg;*.mpeg;*.dat) (*.mpg *.mpeg *.dat)");
+    EXPECT_TRUE(open.nameFilters()[3].startsWith("All video files ("));
+    for (const char* pattern : {"*.mp4", "*.mkv", "*.webm", "*.avi", "*.mov", "*.ogv"}) {
+        EXPECT_TRUE(open.nameFilters()[3].contains(QString(" ") + pattern + " ") ||
+                    open.nameFilters()[3].contains(QString("(") + pattern + " "))
+            << pattern;
+    }
+    EXPECT_EQ(open.nameFilters()[4], "All files (*.*) (*)");
     EXPECT_EQ(open.selectedNameFilter(), "Movie lists (*.mls)") << "shown without the Qt patterns";
     EXPECT_EQ(open.directory().absolutePath(), QDir::currentPath());
 
@@ -473,6 +481,60 @@ TEST_F(MovieListEditorTest, RealSaveDialogAppendsTheDefaultExtension) {
     poll.start(20);
     editor_->ButtonSaveAsClick();
     EXPECT_TRUE(QFile::exists(folder_.filePath("chosen.mls")));
+}
+
+TEST_F(MovieListEditorTest, SaveAsM3u8WritesAPlaylistThatAddsBack) {
+    Player().List().AddMovies({QFile::encodeName(Movie("a.mpg"))}, false);
+    Player().List().SetMovieField(0, MovieList::kTitle, "A title, with a comma");
+    Player().List().SetMovieField(0, MovieList::kStart, "0:00:02");
+    Player().List().SetMovieField(0, MovieList::kStop, "0:01:30");
+    Player().List().AddMovies({QFile::encodeName(Movie("b.mpg"))}, false);
+    const QByteArrayList lines = Player().List().Lines();
+    const QString saved = folder_.filePath("saved.m3u8");
+    editor_->SaveDialog->SetRunner(
+        [&](FileDialogDescription&, QWidget*) { return QStringList{saved}; });
+    QTest::mouseClick(editor_->ButtonSaveAs, Qt::LeftButton);
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              "#EXTM3U\n#EXTINF:-1,A title, with a comma\n"
+              "#EXTVLCOPT:start-time=2\n#EXTVLCOPT:stop-time=90\n" +
+                  QFile::encodeName(Movie("a.mpg")) + "\n#EXTINF:-1,b\n" +
+                  QFile::encodeName(Movie("b.mpg")) + "\n");
+
+    QTest::mouseClick(editor_->ButtonClear, Qt::LeftButton);
+    editor_->OpenDialog->SetRunner(
+        [&](FileDialogDescription&, QWidget*) { return QStringList{saved}; });
+    QTest::mouseClick(editor_->ButtonAdd, Qt::LeftButton);
+    ASSERT_EQ(Player().List().MovieCount(), 2);
+    EXPECT_EQ(Player().List().Lines()[0], lines[0]);
+    EXPECT_EQ(Titles(), (QStringList{"A title, with a comma", "b"}));
+}
+
+TEST_F(MovieListEditorTest, RealSaveDialogTakesTheExtensionOfTheChosenType) {
+    Player().List().AddMovies({QFile::encodeName(Movie("a.mpg"))}, false);
+    QDir::setCurrent(folder_.path());
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            dialog->setOption(QFileDialog::DontUseNativeDialog);
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            ASSERT_NE(types, nullptr);
+            // M3U8 playlists, picked as the user picks it from the list.
+            types->setCurrentIndex(1);
+            emit types->activated(1);
+            emit types->textActivated(types->itemText(1));
+            dialog->selectFile("chosen");
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+    });
+    poll.start(20);
+    editor_->ButtonSaveAsClick();
+    ASSERT_TRUE(QFile::exists(folder_.filePath("chosen.m3u8")))
+        << QDir(folder_.path()).entryList(QDir::Files).join(' ').toStdString();
+    QFile file(folder_.filePath("chosen.m3u8"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("#EXTM3U\n"));
 }
 
 TEST_F(MovieListEditorTest, EnterOpensTheEditDialogForTheSelectedEntry) {
