@@ -140,8 +140,16 @@ class WindowKeysTest(unittest.TestCase):
             self.wait_active(desktop, "^Browse Cover Image$")
             self.type_keys(desktop, "Escape")
             self.wait_active(desktop, "^Edit Movie Link$")
-            self.type_keys(desktop, "Escape")
+
+            # An unfinished start time refused with the real error box: Escape then goes back
+            # to the time from before the edit, so that OK (Enter) closes the dialog.
+            self.type_keys(desktop, "alt+s", "alt+a", "End", "BackSpace", "Tab")
+            self.wait_active(desktop, "^Error$")
+            self.type_keys(desktop, "Return")
+            self.wait_active(desktop, "^Edit Movie Link$")
+            self.type_keys(desktop, "Escape", "Return")
             self.wait_active(desktop, "^Movie List Editor$")
+            self.assertFalse(desktop.search_visible("^Error$"), "OK took the restored time")
             # The dialog paused the entry it edited; Space on the current entry resumes it.
             self.type_keys(desktop, "space")
             wait_for(lambda: self.moving(desktop, main, area), "Space in the editor plays")
