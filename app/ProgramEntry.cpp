@@ -46,7 +46,8 @@ ProgramWindows::ProgramWindows(mci::DeviceLayer& devices) {
     FormMovieList = movieList_.get();
     fullScreen_ = std::make_unique<TFormFullScreen>(*main_);
     FormFullScreen = fullScreen_.get();
-    edit_ = std::make_unique<TFormEdit>(main_.get());
+    // The dialog belongs to the editor that opens it.
+    edit_ = std::make_unique<TFormEdit>(movieList_.get());
     FormEdit = edit_.get();
     about_ = std::make_unique<TFormAbout>(main_.get());
     FormAbout = about_.get();

@@ -198,10 +198,15 @@ void TMaskEdit::RejectExit(bool showError) {
     });
 }
 
+bool TMaskEdit::IsWindowSwitch(Qt::FocusReason reason) {
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
 void TMaskEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    // Coming back after a refused exit keeps the value to go back to with Escape.
-    if (!FRefocusing) {
+    // Coming back after a refused exit, or to the window after the error box or another
+    // window, keeps the value to go back to with Escape.
+    if (!FRefocusing && !IsWindowSwitch(event->reason())) {
         FOldValue = MaskedText();
     }
 }
@@ -209,7 +214,7 @@ void TMaskEdit::focusInEvent(QFocusEvent* event) {
 void TMaskEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // Switching windows leaves the focus where it is within this one.
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
+    if (IsWindowSwitch(event->reason())) {
         return;
     }
     if (ValidateEdit()) {

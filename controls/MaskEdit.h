@@ -65,6 +65,7 @@ private:
         QChar literal;
     };
 
+    static bool IsWindowSwitch(Qt::FocusReason reason);
     void RejectExit(bool showError);
     QString FitToMask(const QString& text) const;
 

@@ -205,6 +205,9 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Paint:
         case QEvent::WindowActivate:
             CorrectFrame();
+            if (!FPreventResize && !FMinMaxInfo.IsDefault() && event->type() != QEvent::Paint) {
+                ApplyMinMaxInfo();
+            }
             return false;
         case QEvent::Hide:
             FPendingFrame = QRect();
@@ -440,7 +443,8 @@ void TFormPlacement::SetPreventResize(bool prevent) {
 }
 
 // Qt has no maximised size or position of its own; the tracking sizes become the window's
-// minimum and maximum size.
+// minimum and maximum size. Tracking sizes count the frame, Qt's sizes do not: the frame is
+// taken off once the window manager has told it, and again whenever it may have changed.
 void TFormPlacement::ApplyMinMaxInfo() {
     if (!FOwner) {
         return;
@@ -450,15 +454,25 @@ void TFormPlacement::ApplyMinMaxInfo() {
         return;
     }
     const TWinMinMaxInfo& info = FMinMaxInfo;
+    const QMargins frame = FrameMargins(*FOwner);
+    const QSize frameSize(frame.left() + frame.right(), frame.top() + frame.bottom());
     if (info.MinTrackWidth || info.MinTrackHeight) {
         const QSize minimum = FOwner->minimumSize();
-        FOwner->setMinimumSize(info.MinTrackWidth ? info.MinTrackWidth : minimum.width(),
-                               info.MinTrackHeight ? info.MinTrackHeight : minimum.height());
+        const QSize wanted(
+            info.MinTrackWidth ? info.MinTrackWidth - frameSize.width() : minimum.width(),
+            info.MinTrackHeight ? info.MinTrackHeight - frameSize.height() : minimum.height());
+        if (wanted != minimum) {
+            FOwner->setMinimumSize(wanted);
+        }
     }
     if (info.MaxTrackWidth || info.MaxTrackHeight) {
         const QSize maximum = FOwner->maximumSize();
-        FOwner->setMaximumSize(info.MaxTrackWidth ? info.MaxTrackWidth : maximum.width(),
-                               info.MaxTrackHeight ? info.MaxTrackHeight : maximum.height());
+        const QSize wanted(
+            info.MaxTrackWidth ? info.MaxTrackWidth - frameSize.width() : maximum.width(),
+            info.MaxTrackHeight ? info.MaxTrackHeight - frameSize.height() : maximum.height());
+        if (wanted != maximum) {
+            FOwner->setMaximumSize(wanted);
+        }
     }
 }
 

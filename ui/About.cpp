@@ -18,6 +18,7 @@
 #include "platform/FileVersionInfo.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/Fonts.h"
+#include "ui/Forms.h"
 #include "ui/ProgramIcon.h"
 
 namespace cinevan {
@@ -280,6 +281,8 @@ void TFormAbout::ImageIconDblClick() {
 void TFormAbout::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
+        // Centred on the screen, not over the main window as a dialog would be.
+        CentreOnScreen(*this);
         RunGuarded(this, [this] { FormShow(); });
     }
 }

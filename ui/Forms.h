@@ -1,5 +1,7 @@
 #pragma once
 
+class QWidget;
+
 namespace cinevan {
 
 class TFormMain;
@@ -15,5 +17,12 @@ extern TFormMovieList* FormMovieList;
 extern TFormFullScreen* FormFullScreen;
 extern TFormEdit* FormEdit;
 extern TFormAbout* FormAbout;
+
+// Puts the window's frame in the middle of its screen's work area.
+void CentreOnScreen(QWidget& window);
+// After a modal dialog that `window` opened has closed: makes `window` the active window
+// again, so that the keyboard goes on where the user was (the window manager would pick the
+// dialog's parent or the main window).
+void ReturnActivation(QWidget& window);
 
 }  // namespace cinevan

@@ -1,5 +1,6 @@
 #include "ui/FullScreen.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -59,7 +60,27 @@ void TFormFullScreen::keyPressEvent(QKeyEvent* event) {
         ReturnVideo();
         return;
     }
+    if (QAction* item = TransportItemFor(*event)) {
+        item->trigger();
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+// The main window's transport keys (Play/Pause, Stop, Prior, Next, as the catalog names them)
+// work here too; Space plays and pauses as it does on the main window's Play and Pause.
+QAction* TFormFullScreen::TransportItemFor(const QKeyEvent& event) const {
+    if (event.key() == Qt::Key_Space && event.modifiers() == Qt::NoModifier) {
+        return FMain.ItemPlayPause;
+    }
+    const QKeySequence pressed(event.keyCombination());
+    for (QAction* item : {FMain.ItemPlayPause, FMain.ItemStop, FMain.ItemPrior, FMain.ItemNext}) {
+        if (!item->shortcut().isEmpty() &&
+            item->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+            return item;
+        }
+    }
+    return nullptr;
 }
 
 void TFormFullScreen::mouseDoubleClickEvent(QMouseEvent*) {

@@ -2,12 +2,15 @@
 
 #include <QWidget>
 
+class QAction;
+
 namespace cinevan {
 
 class TFormMain;
 
 // The borderless black window that takes the video in full-screen mode. It covers the primary
 // screen when shown; Esc, hiding it or a double click return the video to the main window.
+// The transport keys of the main window work here as well.
 class TFormFullScreen : public QWidget {
     Q_OBJECT
 
@@ -27,6 +30,7 @@ protected:
 
 private:
     void ReturnVideo();
+    QAction* TransportItemFor(const QKeyEvent& event) const;
 
     TFormMain& FMain;
 };

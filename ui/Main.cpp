@@ -796,7 +796,14 @@ void TFormMain::BitBtnOpenClick() {
     if (!FormMovieList) {
         return;
     }
-    FormMovieList->setVisible(!FormMovieList->isVisible());
+    if (FormMovieList->isVisible()) {
+        FormMovieList->hide();
+        return;
+    }
+    // Shown from the keyboard, the editor is worked with the keyboard next.
+    FormMovieList->show();
+    FormMovieList->raise();
+    FormMovieList->activateWindow();
 }
 
 void TFormMain::BitBtnVideoCDClick() {
@@ -836,9 +843,11 @@ bool TFormMain::PauseButtonHasFocus() const {
 // The track bar takes the focus that playback has left nowhere (a hidden Play button, no
 // focus at all); a control the user is working with keeps it, so that Space on Play and
 // Pause toggles playback and the Z key leaves the focus where it was.
+// With nothing to play there is no toggle to follow: the track bar takes the focus.
 void TFormMain::FocusTrackBar() {
     const QWidget* focused = QApplication::focusWidget();
-    if (focused && focused->window() == this && focused->isVisible() && focused->isEnabled()) {
+    if (FPlayer->List().Current() >= 0 && focused && focused->window() == this &&
+        focused->isVisible() && focused->isEnabled()) {
         return;
     }
     TrackBar->setFocus();

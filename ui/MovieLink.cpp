@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolButton>
 
 #include "app/StrCont.h"
@@ -247,11 +246,7 @@ void TFormEdit::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;
     }
-    if (const QScreen* screen = this->screen()) {
-        QRect bounds(QPoint(), frameGeometry().size());
-        bounds.moveCenter(screen->availableGeometry().center());
-        move(bounds.topLeft());
-    }
+    CentreOnScreen(*this);
     FormShow();
 }
 
@@ -308,7 +303,9 @@ void TFormEdit::ButtonClearClick() {
 }
 
 void TFormEdit::ButtonImageClick() {
-    if (!OpenPictureDialog->Execute()) {
+    const bool chosen = OpenPictureDialog->Execute();
+    ReturnActivation(*this);
+    if (!chosen) {
         return;
     }
     ImageLink->picture()->clear();

@@ -53,7 +53,10 @@ QByteArrayList EncodedNames(const QStringList& names) {
 }  // namespace
 
 TFormMovieList::TFormMovieList(PlayerController& player, QWidget* parent)
-    : QWidget(parent, Qt::Tool), FPlayer(player) {
+    // A window of its own that stays with the main window. Not a tool window: Qt lets the
+    // shortcuts and mnemonics of a tool window's parent work inside it, and the main window's
+    // keys (Alt+E, Alt+S, X ...) must not act while the editor is being typed in.
+    : QWidget(parent, Qt::Window), FPlayer(player) {
     setObjectName(QStringLiteral("FormMovieList"));
     setWindowTitle(QStringLiteral("Movie List Editor"));
     setFont(SansFont(11));
@@ -394,6 +397,8 @@ void TFormMovieList::ButtonEditClick() {
     // The dialog edits the entry selected here.
     if (FormEdit && SelectedIndex() >= 0) {
         FormEdit->exec();
+        // The keyboard goes back to where the dialog was opened, not to the main window.
+        ReturnActivation(*this);
     }
 }
 
@@ -435,8 +440,10 @@ void TFormMovieList::ButtonDownClick() {
 
 void TFormMovieList::ButtonCopyClick() {
     const int copy = FPlayer.CopyMovie(SelectedIndex());
+    // The copy is selected also in Linked mode; it becomes current only when chosen.
     if (copy >= 0) {
-        SelectItem(copy);
+        SetSelection(copy);
+        UpdateControls();
     }
 }
 

@@ -171,6 +171,8 @@ MciError MpvPlayer::startEngine() {
         {"gpu-hwdec-interop", "no"},
         {"vo", "null"},
         {"vid", video ? "auto" : "no"},
+        // The picture fills the rectangle it is given, whatever the movie's aspect.
+        {"keepaspect", "no"},
     };
     for (const auto& [name, value] : settings) {
         // Options a libmpv build does not know are left at its default.

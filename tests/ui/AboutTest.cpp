@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -142,6 +143,22 @@ TEST_F(AboutTest, DoubleClickStartsCreditsAndClosingStopsThem) {
     EXPECT_FALSE(panel.Active());
     EXPECT_EQ(panel.ScrollPos(), 0);
     EXPECT_TRUE(panel.ShownFrame().isNull());
+}
+
+TEST_F(AboutTest, CentredOnTheScreenNotOverTheMainWindow) {
+    QWidget main;
+    main.setGeometry(0, 0, 200, 150);
+    main.show();
+    TFormAbout about(&main, Sources());
+    about.show();
+    const QRect screen = about.screen()->availableGeometry();
+    EXPECT_LE((about.frameGeometry().center() - screen.center()).manhattanLength(), 2)
+        << "window at " << about.frameGeometry().x() << "," << about.frameGeometry().y();
+    about.ButtonOK->click();
+    main.move(screen.right() - 200, screen.bottom() - 150);
+    about.show();
+    EXPECT_LE((about.frameGeometry().center() - screen.center()).manhattanLength(), 2)
+        << "and again at every showing";
 }
 
 TEST_F(AboutTest, EscapeClosesWithOk) {

@@ -69,6 +69,7 @@ protected:
         FormMovieList = editor_.get();
         edit_ = std::make_unique<TFormEdit>(main_.get());
         FormEdit = edit_.get();
+        realShowError_ = edit_->EditStart->ShowError;
         for (TMaskEdit* box : {edit_->EditStart, edit_->EditStop}) {
             box->ShowError = [this](QWidget*, const QString& text) { errors_.append(text); };
         }
@@ -138,6 +139,7 @@ protected:
     std::unique_ptr<TFormMovieList> editor_;
     std::unique_ptr<TFormEdit> edit_;
     QStringList errors_;
+    std::function<void(QWidget*, const QString&)> realShowError_;
 };
 
 TEST_F(EditDialogTest, ShowsTheEntryAndItsDefaultTitle) {
@@ -308,6 +310,34 @@ TEST_F(EditDialogTest, IncompleteTimeIsRefusedWithTheErrorText) {
     EXPECT_FALSE(edit_->isVisible());
 }
 
+// The real error box takes the keyboard away from the dialog and gives it back when it
+// closes; Escape must still go back to the value from before the edit.
+TEST_F(EditDialogTest, EscapeAfterTheRealErrorBoxRestoresTheValueBeforeTheEdit) {
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    SetField(1, MovieList::kStart, "00:01:00");
+    Open(1);
+    edit_->EditStart->ShowError = realShowError_;
+    Type(edit_->EditStart, "1");
+    ASSERT_NE(edit_->EditStart->MaskedText(), Long(60));
+    QString message;
+    WhenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+              [&message](QWidget* w) {
+                  message = static_cast<QMessageBox*>(w)->text();
+                  static_cast<QMessageBox*>(w)->accept();
+              });
+    Leave();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !message.isEmpty() && QApplication::activeModalWidget() == nullptr; }, 5000));
+    EXPECT_EQ(message, "Invalid input value.  Use escape key to abandon changes");
+    edit_->activateWindow();  // as the window manager does when the box has gone
+    ASSERT_TRUE(QTest::qWaitForWindowActive(edit_.get()));
+    ASSERT_TRUE(edit_->EditStart->hasFocus());
+
+    QTest::keyClick(edit_->EditStart, Qt::Key_Escape);
+    EXPECT_EQ(edit_->EditStart->MaskedText(), Long(60));
+    EXPECT_TRUE(edit_->isVisible());
+}
+
 TEST_F(EditDialogTest, ClearRemovesTheCoverAndTheMainPreview) {
     const QString cover = Cover("cover.bmp", 40, 30);
     Load({Movie("a.mpg")});
@@ -336,10 +366,19 @@ TEST_F(EditDialogTest, BrowseLoadsTheChosenCoverAndReportsBadPictures) {
     Load({Movie("a.mpg")});
     Open(0);
 
+    // Typed into the file name box as a person does: with the keyboard in the box, so that
+    // the dialog drops the file it had selected for the name it opened with. Scripted too
+    // early, the dialog would return both names.
     const auto choose = [](const QString& path) {
         WhenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
                   [path](QWidget* w) {
-                      static_cast<QFileDialog*>(w)->selectFile(path);
+                      auto* name = w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                      ASSERT_NE(name, nullptr);
+                      w->activateWindow();
+                      ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+                      name->setFocus(Qt::OtherFocusReason);
+                      name->setText(path);
+                      EXPECT_EQ(static_cast<QFileDialog*>(w)->selectedFiles(), QStringList{path});
                       QMetaObject::invokeMethod(w, "accept");
                   });
     };

@@ -99,6 +99,21 @@ TEST_F(MainWindowTest, ButtonsLabelsAndTitleFollowEveryState) {
     EXPECT_TRUE(w.BitBtnNext->isEnabled()) << "Loop enables Next at the last entry at once";
 }
 
+TEST_F(MainWindowTest, PlayWithNothingToPlayMovesOnlyTheFocusToTheTrackBar) {
+    TFormMain& w = *window_;
+    w.BitBtnOpen->setFocus();
+    ASSERT_TRUE(w.BitBtnOpen->hasFocus());
+    Load({});  // the start-up play action with an empty command line
+    EXPECT_TRUE(w.TrackBar->hasFocus());
+    EXPECT_EQ(State(), PlayState::Closed);
+
+    Load({Movie("a.mpg")});
+    w.Player().ClearMovies();
+    w.CheckBoxLoop->setFocus();
+    w.Player().BitBtnPlayClick();
+    EXPECT_TRUE(w.TrackBar->hasFocus()) << "no current entry: the focus still moves";
+}
+
 TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt) {
     TFormMain& w = *window_;
     Load({Movie("a.mpg")});

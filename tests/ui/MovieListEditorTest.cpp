@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include "app/FormLocalizer.h"
 #include "platform/PrivateProfile.h"
@@ -280,6 +282,26 @@ TEST_F(MovieListEditorTest, LinkedSelectionWithDownSwitchesThePlayingMovieOnce) 
     EXPECT_EQ(OpenCount(), 2);
 }
 
+// The editor is active: the main window's shortcuts and mnemonics stay out of it.
+TEST_F(MovieListEditorTest, MainWindowKeysDoNotActInTheEditor) {
+    LoadMovies(2);
+    ASSERT_EQ(Player().State(), PlayState::Playing);
+    for (const Qt::Key key : {Qt::Key_X, Qt::Key_Z, Qt::Key_V}) {
+        PressOnList(key);
+    }
+    EXPECT_EQ(Player().State(), PlayState::Playing);
+    EXPECT_EQ(Player().List().Current(), 0);
+    // The editor's own mnemonics are checked under a window manager (tests/e2e).
+    editor_->ButtonClose->setFocus();
+    QTest::keyClick(editor_->ButtonClose, Qt::Key_O, Qt::AltModifier);
+    QTest::keyClick(editor_->ButtonClose, Qt::Key_L, Qt::AltModifier);
+    QTest::keyClick(editor_->ButtonClose, Qt::Key_F, Qt::AltModifier);
+    EXPECT_FALSE(main_->CheckBoxOnTop->isChecked()) << "the main window's On top is not reached";
+    EXPECT_FALSE(main_->CheckBoxLoop->isChecked());
+    EXPECT_FALSE(main_->CheckBoxFullScreen->isChecked());
+    EXPECT_TRUE(editor_->isActiveWindow());
+}
+
 TEST_F(MovieListEditorTest, LinkedModePutsProgrammaticSelectionsBack) {
     LoadMovies(3);
     Player().BitBtnStopClick();
@@ -293,7 +315,11 @@ TEST_F(MovieListEditorTest, LinkedModePutsProgrammaticSelectionsBack) {
     EXPECT_EQ(editor_->SelectedIndex(), 2) << "the selection follows the current entry";
     QTest::mouseClick(editor_->ButtonCopy, Qt::LeftButton);
     EXPECT_EQ(List()->count(), 4);
-    EXPECT_EQ(editor_->SelectedIndex(), 2) << "the copy is not selected while linked";
+    EXPECT_EQ(editor_->SelectedIndex(), 3) << "Copy selects the copy also while linked";
+    EXPECT_EQ(Player().List().Current(), 2) << "without making it current";
+    EXPECT_EQ(editor_->LabelPositions->text(), "3/4");
+    editor_->RefreshList(false);
+    EXPECT_EQ(editor_->SelectedIndex(), 2) << "the next refresh brings the link back";
 
     // Keys released outside the list do not leave it believing the user is selecting.
     List()->setFocus();
@@ -471,15 +497,24 @@ TEST_F(MovieListEditorTest, RealSaveDialogAppendsTheDefaultExtension) {
     Player().List().AddMovies({QFile::encodeName(Movie("a.mpg"))}, false);
     QDir::setCurrent(folder_.path());
     QTimer poll;
+    int tries = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            dialog->setOption(QFileDialog::DontUseNativeDialog);
-            dialog->selectFile("chosen");
+        // Typed into the file name box: selectFile() leaves the box alone once it has the
+        // keyboard focus, and accepting an empty name keeps the dialog open.
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        if (++tries > 100) {
+            dialog->reject();
+        } else if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText("chosen");
             QMetaObject::invokeMethod(dialog, "accept");
         }
     });
     poll.start(20);
     editor_->ButtonSaveAsClick();
+    EXPECT_EQ(tries, 1) << "the first try is taken";
     EXPECT_TRUE(QFile::exists(folder_.filePath("chosen.mls")));
 }
 
@@ -560,7 +595,8 @@ TEST_F(MovieListEditorTest, EnterOpensTheEditDialogForTheSelectedEntry) {
 
 TEST_F(MovieListEditorTest, WindowLayoutKeysAndTabOrder) {
     TFormMovieList& e = *editor_;
-    EXPECT_EQ(e.minimumSize(), QSize(180, 132));
+    const QMargins frame = e.windowHandle()->frameMargins();
+    EXPECT_EQ(e.minimumSize().grownBy(frame), QSize(180, 132)) << "the frame counts";
     EXPECT_LE(e.layout()->minimumSize().width(), 180);
     EXPECT_LE(e.layout()->minimumSize().height(), 132);
     EXPECT_TRUE(e.ListBoxMovies->hasFocus()) << "showing the window focuses the list";

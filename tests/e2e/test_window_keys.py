@@ -1,0 +1,275 @@
+"""Keys, activation and the video picture of the real player's windows under Xvfb with a window
+manager, worked with the keyboard alone: each window's keys act only while that window is
+active, the window that opened a dialog gets the keyboard back when it closes, the transport
+keys work in full screen, and both video devices stretch the picture over its rectangle."""
+
+import configparser
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from urllib.parse import unquote
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import Desktop  # noqa: E402
+
+PLAYER = os.environ["CINEVAN_BINARY"]
+MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
+SCREEN = (1024, 768)
+BOTTOM_PANEL = 109
+
+
+def wait_for(condition, message, timeout=10):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if condition():
+            return
+        time.sleep(0.2)
+    raise AssertionError(message)
+
+
+def set_device(desktop, device):
+    folder = os.path.join(desktop.home, "config", "Vantrel", "Cinevan")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "1.0.conf"), "w") as settings:
+        settings.write(f"[Main]\nCurrentDevice={device}\n")
+
+
+def stored_main(desktop):
+    """The main window's stored values, with Qt's escaping of key names undone."""
+    parser = configparser.RawConfigParser(strict=False)
+    parser.optionxform = str
+    parser.read(os.path.join(desktop.home, "config", "Vantrel", "Cinevan", "1.0.conf"))
+    if not parser.has_section("Main"):
+        return {}
+    return {unquote(key): value.strip('"') for key, value in parser.items("Main")}
+
+
+def frame_extents(desktop, window):
+    out = subprocess.run(["xprop", "-id", hex(int(window)), "_NET_FRAME_EXTENTS"],
+                         env=desktop.env, capture_output=True, text=True).stdout
+    values = out.split("=", 1)[1].replace(",", " ").split()
+    return tuple(int(v) for v in values)  # left, right, top, bottom
+
+
+class WindowKeysTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="cinevan-keys-")
+        self.movies = []
+        for name in ("a", "b"):
+            path = os.path.join(self.folder, name + ".mpg")
+            shutil.copy(os.path.join(MEDIA, "long-mpeg1.mpg"), path)
+            self.movies.append(path)
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    # -- helpers ---------------------------------------------------------------------------
+
+    def type_keys(self, desktop, *keys):
+        """Keys to whatever window has the keyboard, as a person types them."""
+        desktop.xdotool("key", "--clearmodifiers", "--delay", "120", *keys)
+        time.sleep(0.6)
+
+    def active_window(self, desktop):
+        return desktop.xdotool("getactivewindow", check=False).strip()
+
+    def wait_active(self, desktop, pattern, timeout=10):
+        window = desktop.find_window(pattern)
+        wait_for(lambda: self.active_window(desktop) == window.handle,
+                 f"the window named like {pattern!r} never became active", timeout)
+        return window
+
+    def moving(self, desktop, window, area):
+        """Whether the video in `area` (x, y, width, height of the window) moves."""
+        folder = tempfile.mkdtemp(prefix="cinevan-moving-")
+        first = desktop.screenshot(os.path.join(folder, "a.png"), window)
+        time.sleep(0.8)
+        second = desktop.screenshot(os.path.join(folder, "b.png"), window)
+        changed = desktop.differing_pixels(first, second, *area)
+        shutil.rmtree(folder, ignore_errors=True)
+        return changed > 300
+
+    def video_area(self, desktop, main):
+        _, _, width, height = desktop.geometry(main)
+        return (10, 10, width - 20, height - BOTTOM_PANEL - 20)
+
+    def close_player(self, desktop, process, main):
+        desktop.key(main, "alt+F4")
+        process.wait(30)
+        log = process.stdout.read().decode(errors="replace")
+        self.assertEqual(process.returncode, 0, log)
+        return log
+
+    # -- tests -----------------------------------------------------------------------------
+
+    def test_the_editor_and_its_dialogs_take_their_own_keys(self):
+        with Desktop() as desktop:
+            process = desktop.start(PLAYER, self.movies)
+            main = desktop.find_window("^a - ")
+            desktop.wait_title(main, r"^a - \[1/2\]$")
+            desktop.xdotool("windowmove", "--sync", main, "560", "10")
+            desktop.key(main, "alt+l")  # Loop: the movies keep going for the whole test
+            area = self.video_area(desktop, main)
+            wait_for(lambda: self.moving(desktop, main, area), "the first movie plays")
+            desktop.xdotool("windowactivate", "--sync", main)
+
+            self.type_keys(desktop, "alt+e")
+            editor = self.wait_active(desktop, "^Movie List Editor$")
+            desktop.xdotool("windowmove", "--sync", editor, "10", "10")
+
+            self.type_keys(desktop, "x", "z")
+            self.assertTrue(self.moving(desktop, main, area), "X and Z typed in the editor")
+
+            self.type_keys(desktop, "alt+s")
+            self.wait_active(desktop, "^Save Movie List as$")
+            self.type_keys(desktop, "Escape")
+            self.wait_active(desktop, "^Movie List Editor$")
+
+            self.type_keys(desktop, "alt+o")
+            desktop.wait_title(main, r" - \[\d/3\]$")
+            self.assertNotIn("_NET_WM_STATE_ABOVE", desktop.wm_state(main),
+                             "Alt+O in the editor copies the entry and nothing else")
+
+            self.type_keys(desktop, "alt+e")
+            self.wait_active(desktop, "^Edit Movie Link$")
+            self.type_keys(desktop, "alt+b")
+            self.wait_active(desktop, "^Browse Cover Image$")
+            self.type_keys(desktop, "Escape")
+            self.wait_active(desktop, "^Edit Movie Link$")
+
+            # An unfinished start time refused with the real error box: Escape then goes back
+            # to the time from before the edit, so that OK (Enter) closes the dialog.
+            self.type_keys(desktop, "alt+s", "alt+a", "End", "BackSpace", "Tab")
+            self.wait_active(desktop, "^Error$")
+            self.type_keys(desktop, "Return")
+            self.wait_active(desktop, "^Edit Movie Link$")
+            self.type_keys(desktop, "Escape", "Return")
+            self.wait_active(desktop, "^Movie List Editor$")
+            self.assertFalse(desktop.search_visible("^Error$"), "OK took the restored time")
+            # The dialog paused the entry it edited; Space on the current entry resumes it.
+            self.type_keys(desktop, "space")
+            wait_for(lambda: self.moving(desktop, main, area), "Space in the editor plays")
+
+            # Back in the main window its own keys work again.
+            desktop.xdotool("windowactivate", "--sync", main)
+            self.type_keys(desktop, "x")
+            wait_for(lambda: not self.moving(desktop, main, area), "X in the main window stops")
+
+            log = self.close_player(desktop, process, main)
+            self.assertNotIn("Ambiguous shortcut", log)
+            self.assertEqual(stored_main(desktop).get("CheckBoxShuffle_Checked"), "False",
+                             "Alt+S in the editor left Shuffle alone")
+
+    def full_screen_shown(self, desktop):
+        windows = desktop.xdotool("search", "--onlyvisible", "--class", "cinevan",
+                                  check=False).split()
+        return any(desktop.geometry(w)[2:] == SCREEN for w in windows)
+
+    def test_transport_keys_work_in_full_screen(self):
+        with Desktop(*SCREEN) as desktop:
+            process = desktop.start(PLAYER, self.movies)
+            main = desktop.find_window("^a - ")
+            desktop.wait_title(main, r"^a - \[1/2\]$")
+            desktop.key(main, "alt+l")
+            wait_for(lambda: self.moving(desktop, main, self.video_area(desktop, main)),
+                     "the first movie plays")
+            x, y, width, height = desktop.geometry(main)
+            desktop.double_click(x + width // 2, y + (height - BOTTOM_PANEL) // 2)
+            wait_for(lambda: self.full_screen_shown(desktop), "a double click goes full screen")
+            wait_for(lambda: desktop.geometry(self.active_window(desktop))[2:] == SCREEN,
+                     "the full-screen window has the keyboard")
+            screen = (100, 100, SCREEN[0] - 200, SCREEN[1] - 200)
+
+            def playing():
+                return self.moving(desktop, "root", screen)
+
+            self.type_keys(desktop, "v")
+            desktop.wait_title(main, r"^b - \[2/2\]$")
+            self.type_keys(desktop, "c")
+            desktop.wait_title(main, r"^a - \[1/2\]$")
+            wait_for(playing, "the movie plays in full screen")
+            self.assertTrue(self.full_screen_shown(desktop), "Next and Prior stay in full screen")
+            self.type_keys(desktop, "z")
+            wait_for(lambda: not playing(), "Z pauses in full screen")
+            self.type_keys(desktop, "z")
+            wait_for(playing, "Z plays again")
+            self.type_keys(desktop, "space")
+            wait_for(lambda: not playing(), "Space pauses")
+            self.type_keys(desktop, "space")
+            wait_for(playing, "Space plays again")
+            self.type_keys(desktop, "x")
+            wait_for(lambda: not playing(), "X stops")
+            self.type_keys(desktop, "Escape")
+            wait_for(lambda: not self.full_screen_shown(desktop), "Esc leaves full screen")
+            self.close_player(desktop, process, main)
+
+    def band_ends(self, desktop, shot, width, height):
+        """Brightness at both ends of the test picture's colour band, which runs across the
+        whole picture at 75 % to 87 % of its height: dark where bars take its place."""
+        top, band = int(height * 0.78), int(height * 0.06)
+        return [sum(desktop.crop_mean(shot, left, top, 24, band))
+                for left in (4, width - 28)]
+
+    def test_both_devices_stretch_the_picture_over_its_rectangle(self):
+        shots = os.environ.get("CINEVAN_SCREENSHOT_DIR") or tempfile.mkdtemp()
+        os.makedirs(shots, exist_ok=True)
+        for device in ("ActiveMovie", "MPEGVideo"):
+            with self.subTest(device=device), Desktop(*SCREEN) as desktop:
+                set_device(desktop, device)
+                process = desktop.start(PLAYER, self.movies[:1])
+                main = desktop.find_window("^a - ")
+                desktop.wait_title(main, r"^a - \[1/1\]$")
+                desktop.key(main, "alt+l")
+                wait_for(lambda: self.moving(desktop, main, self.video_area(desktop, main)),
+                         "the movie plays")
+                # Far wider than the movie: kept in aspect, the picture would leave dark
+                # bars of about 270 pixels on both sides.
+                desktop.xdotool("windowsize", "--sync", main, "900", "400")
+                time.sleep(1.5)
+                page_height = 400 - BOTTOM_PANEL
+                for attempt in range(3):
+                    shot = desktop.screenshot(os.path.join(shots, f"stretch-{device}.png"), main)
+                    edges = self.band_ends(desktop, shot, 900, page_height)
+                    if min(edges) > 0.3:
+                        break
+                    time.sleep(1.0)
+                for edge in edges:
+                    self.assertGreater(edge, 0.3, f"{device}: the picture reaches both sides")
+
+                x, y, width, height = desktop.geometry(main)
+                desktop.double_click(x + width // 2, y + (height - BOTTOM_PANEL) // 2)
+                wait_for(lambda: self.full_screen_shown(desktop), "full screen")
+                time.sleep(1.5)
+                for attempt in range(3):
+                    shot = desktop.screenshot(os.path.join(shots, f"full-{device}.png"))
+                    edges = self.band_ends(desktop, shot, *SCREEN)
+                    if min(edges) > 0.3:
+                        break
+                    time.sleep(1.0)
+                for edge in edges:
+                    self.assertGreater(edge, 0.3, f"{device}: full screen has no side bars")
+                self.type_keys(desktop, "Escape")
+                self.close_player(desktop, process, main)
+
+    def test_the_editors_smallest_size_counts_its_frame(self):
+        with Desktop() as desktop:
+            process = desktop.start(PLAYER)
+            main = desktop.find_window("^Cinevan$")
+            desktop.xdotool("windowactivate", "--sync", main)
+            self.type_keys(desktop, "alt+e")
+            editor = self.wait_active(desktop, "^Movie List Editor$")
+            desktop.xdotool("windowsize", "--sync", editor, "40", "40", check=False)
+            time.sleep(1.0)
+            _, _, width, height = desktop.geometry(editor)
+            left, right, top, bottom = frame_extents(desktop, editor)
+            self.assertGreater(top, 0, "the window manager frames the editor")
+            self.assertEqual((width + left + right, height + top + bottom), (180, 132))
+            self.close_player(desktop, process, main)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
