@@ -24,6 +24,8 @@ packages=(
   ffmpeg imagemagick vcdimager mjpegtools
   xvfb xauth openbox xdotool x11-utils dbus-x11 at-spi2-core python3-pyatspi
   fonts-dejavu-core fonts-liberation
+  # /usr/bin/time for bench/compare-with-mpv.py
+  time
   # the movie-list file type reaches the desktop's mime database (optional at run time)
   shared-mime-info
   # installing and packaging: icons rendered from SVG, the freedesktop validators, the
