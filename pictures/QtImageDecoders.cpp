@@ -23,7 +23,8 @@ struct IconEntry {
 };
 
 // Directory entry `index`: width and height (0 for 256), colour count, planes, bit count, data
-// size and offset. The data must lie within the file; a PNG's header replaces the sizes.
+// size and offset. The data must lie within the file. Bitmap entries are decoded at the size
+// the directory gives; a PNG entry at its own, which its header tells.
 IconEntry iconEntry(const ByteReader& in, int index) {
     const std::int64_t at = 6 + 16LL * index;
     const std::int64_t bytes = in.u32(at + 8);
