@@ -19,7 +19,12 @@ struct IconEntry {
     std::int64_t height = 0;
     int depth = 0;
 
-    std::int64_t area() const { return width * height; }
+    // Sides beyond any decodable picture count as one past the largest, keeping the product
+    // within 64 bits.
+    std::int64_t area() const {
+        const std::int64_t limit = kMaxSide + 1;
+        return std::min(width, limit) * std::min(height, limit);
+    }
 };
 
 // Directory entry `index`: width and height (0 for 256), colour count, planes, bit count, data
