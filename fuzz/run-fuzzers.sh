@@ -4,9 +4,9 @@
 # set, each target runs that many inputs instead of a time (the long campaign).
 # Picture seeds are generated (ImageMagick pictures, scripted metafiles); text seeds and the
 # inputs of past findings are kept in fuzz/seeds. Fails when a fuzzer finds a crash, a broken
-# property, a leak, a slow input (over CINEVAN_FUZZ_TIMEOUT seconds, 10 by default) or an
-# input that needs more than 2.5 GB. CINEVAN_FUZZ_WORK names another work folder (for runs side
-# by side).
+# property, undefined behaviour, a leak, a slow input (over CINEVAN_FUZZ_TIMEOUT seconds, 10 by
+# default) or an input that needs more than 2.5 GB. CINEVAN_FUZZ_WORK names another work
+# folder (for runs side by side).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
@@ -43,6 +43,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "${seeds[0]}" "$work/artifacts/$target"
   echo "== fuzz_$target (${budget[*]})"
   if ! ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$root/tests/support/lsan.supp \
+      UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
       "$build/fuzz/fuzz_$target" "${budget[@]}" -timeout="${CINEVAN_FUZZ_TIMEOUT:-10}" \
       -rss_limit_mb=2560 -max_len=65536 -print_final_stats=1 \
       -artifact_prefix="$work/artifacts/$target/" \

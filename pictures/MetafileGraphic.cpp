@@ -51,14 +51,17 @@ void MetafileGraphic::draw(QPainter& painter, const QRect& target) const {
     }
     // Kept by size and visible part only, so that tiles at other places reuse the pixels.
     const QRect part = visible.translated(-target.topLeft());
-    if (target.size() != m_targetSize || part != m_part) {
-        render(target.size(), part);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    if (target.size() != m_targetSize || part != m_part || ratio != m_pixels.devicePixelRatio()) {
+        render(target.size(), part, ratio);
     }
     painter.drawImage(visible.topLeft(), m_pixels);
 }
 
-void MetafileGraphic::render(QSize target, const QRect& part) const {
-    m_pixels = QImage(part.size(), QImage::Format_ARGB32_Premultiplied);
+void MetafileGraphic::render(QSize target, const QRect& part, qreal ratio) const {
+    // On a high-resolution screen the pixels are the device's, drawn at the logical size.
+    m_pixels = QImage((QSizeF(part.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    m_pixels.setDevicePixelRatio(ratio);
     m_pixels.fill(Qt::transparent);
     m_targetSize = target;
     m_part = part;

@@ -28,7 +28,7 @@ public:
 
 private:
     MetafileGraphic(const MetafileGraphic& other) = default;
-    void render(QSize target, const QRect& part) const;
+    void render(QSize target, const QRect& part, qreal ratio) const;
 
     QPicture m_recording;
     QSize m_size;

@@ -19,11 +19,17 @@ struct IconEntry {
     std::int64_t height = 0;
     int depth = 0;
 
-    std::int64_t area() const { return width * height; }
+    // Sides beyond any decodable picture count as one past the largest, keeping the product
+    // within 64 bits.
+    std::int64_t area() const {
+        const std::int64_t limit = kMaxSide + 1;
+        return std::min(width, limit) * std::min(height, limit);
+    }
 };
 
 // Directory entry `index`: width and height (0 for 256), colour count, planes, bit count, data
-// size and offset. The data must lie within the file; a PNG's header replaces the sizes.
+// size and offset. The data must lie within the file. Bitmap entries are decoded at the size
+// the directory gives; a PNG entry at its own, which its header tells.
 IconEntry iconEntry(const ByteReader& in, int index) {
     const std::int64_t at = 6 + 16LL * index;
     const std::int64_t bytes = in.u32(at + 8);

@@ -233,6 +233,12 @@ TEST(HostileIcons, TheLargestAndThenDeepestEntryIsChosenFromTheHeaders) {
     ASSERT_EQ(graphic->size(), QSize(48, 40));
     const QImage chosen = render(*graphic, QSize(48, 40));
     EXPECT_TRUE(test::nearColor(chosen.pixel(10, 10), qRgb(255, 0, 0)));
+    // Found by the fuzzer: a PNG header claiming 4278255360 pixels on each side.
+    QByteArray absurd = pngOf({4, 4}, QImage::Format_RGB32, Qt::blue);
+    for (const int at : {16, 20}) {
+        absurd.replace(at, 4, QByteArray("\xff\x00\xff\x00", 4));
+    }
+    EXPECT_THROW(decodeByExtension("ico", iconOf({small, absurd})), PictureError);
     QByteArray outside = iconOf({small, large});
     outside.chop(10);  // the last entry's data runs past the end
     EXPECT_THROW(decodeByExtension("ico", outside), PictureError);
