@@ -20,6 +20,8 @@ namespace {
 
 constexpr qint64 kMaxLeadMs = 12000;
 constexpr gint64 kHalfFrameNs = 20 * GST_MSECOND;
+// How long a seek may keep the caller waiting (it normally takes a few milliseconds).
+constexpr int kSeekWaitMs = kOpenTimeLimitMs / 2;
 
 // The frame sink is shared with pipelines that may still stream on another thread after the
 // device has gone; it is deleted on its own thread.
@@ -146,6 +148,10 @@ MciError GstDevice::statusPosition(quint32& ms) {
     if (bus_) {
         bus_->drain();  // an end of stream waiting on the bus is part of the answer
     }
+    if (streamError_ == Error::DeviceNotReady) {
+        ms = static_cast<quint32>(lastPositionMs_);  // a pipeline stuck on its source
+        return streamError_;
+    }
     if (atEnd_) {
         ms = static_cast<quint32>(rangeStopMs_ >= 0 ? rangeStopMs_ : lengthMs_);
         return streamError_;
@@ -223,9 +229,22 @@ MciError GstDevice::seekTo(qint64 fromMs, qint64 stopMs) {
     clipper_->setRange(target, stop);
     // A stop the demuxer would clamp to its short duration estimate is left to the clipper.
     const gint64 demuxerStop = stop >= 0 && stop < demuxerDurationNs_ ? stop : -1;
-    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek(pipeline_.get(), 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                          demuxerStart, GST_SEEK_TYPE_SET, demuxerStop)) {
+    // A flushing seek waits for the streaming threads, and one stuck on its source would hold
+    // the caller for ever: the seek runs on a thread of its own (see BoundedCall.h).
+    const std::shared_ptr<GstElement> pipeline(GST_ELEMENT(gst_object_ref(pipeline_.get())),
+                                               gst::ObjectUnref{});
+    const std::optional<bool> sought =
+        callWithin(QDeadlineTimer(kSeekWaitMs), [pipeline, demuxerStart, demuxerStop] {
+            const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+            return gst_element_seek(pipeline.get(), 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                                    demuxerStart, GST_SEEK_TYPE_SET, demuxerStop) != FALSE;
+        });
+    if (!sought) {
+        // The source has stopped answering: the movie cannot go on.
+        streamError_ = Error::DeviceNotReady;
+        return streamError_;
+    }
+    if (!*sought) {
         return Error::Driver;
     }
     lastPositionMs_ = fromMs;

@@ -4,6 +4,17 @@
 
 namespace cinevan::mci::gst {
 
+namespace {
+
+// The position in `segment` of the stream time `streamNs`; -1 when it lies before the segment.
+gint64 positionOf(const GstSegment& segment, gint64 streamNs) {
+    const guint64 position = gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME,
+                                                                   static_cast<guint64>(streamNs));
+    return GST_CLOCK_TIME_IS_VALID(position) ? static_cast<gint64>(position) : -1;
+}
+
+}  // namespace
+
 void GstSegmentClipper::attach(GstElement* playbin) {
     g_signal_connect(playbin, "element-setup", G_CALLBACK(&GstSegmentClipper::onElementSetup),
                      this);
@@ -39,9 +50,13 @@ GstPadProbeReturn GstSegmentClipper::onEvent(GstPad* /*pad*/, GstPadProbeInfo* i
     if (announced->format != GST_FORMAT_TIME || announced->rate <= 0.0) {
         return GST_PAD_PROBE_OK;
     }
-    const bool later = start >= 0 && static_cast<gint64>(announced->start) < start;
+    // The range is given in stream time; a segment counts in its buffers' time stamps, which
+    // differ from stream time where a stream's time stamps do not start near zero.
+    const gint64 startAt = start >= 0 ? positionOf(*announced, start) : -1;
+    const gint64 stopAt = stop >= 0 ? positionOf(*announced, stop) : -1;
+    const bool later = startAt >= 0 && static_cast<gint64>(announced->start) < startAt;
     const bool earlier = stop >= 0 && (!GST_CLOCK_TIME_IS_VALID(announced->stop) ||
-                                       static_cast<gint64>(announced->stop) > stop);
+                                       static_cast<gint64>(announced->stop) > stopAt);
     if (!later && !earlier) {
         return GST_PAD_PROBE_OK;
     }
@@ -49,15 +64,15 @@ GstPadProbeReturn GstSegmentClipper::onEvent(GstPad* /*pad*/, GstPadProbeInfo* i
     gst_segment_copy_into(announced, &segment);
     if (later) {
         // Same mapping to stream time, later start.
-        const guint64 skipped = static_cast<guint64>(start) - segment.start;
+        const guint64 skipped = static_cast<guint64>(startAt) - segment.start;
         if (GST_CLOCK_TIME_IS_VALID(segment.time)) {
             segment.time += skipped;
         }
-        segment.start = static_cast<guint64>(start);
+        segment.start = static_cast<guint64>(startAt);
         segment.position = segment.start;
     }
     if (earlier) {
-        segment.stop = static_cast<guint64>(std::max(stop, static_cast<gint64>(segment.start)));
+        segment.stop = static_cast<guint64>(std::max(stopAt, static_cast<gint64>(segment.start)));
     }
     GstEvent* clipped = gst_event_new_segment(&segment);
     gst_event_set_seqnum(clipped, gst_event_get_seqnum(event));

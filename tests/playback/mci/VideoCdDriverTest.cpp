@@ -134,6 +134,22 @@ TEST_P(VideoCdDriver, ClosingWhileTheDriveHasStoppedAnsweringDoesNotWaitForIt) {
     EXPECT_LT(timer.elapsed(), kGraceMs);
 }
 
+TEST_P(VideoCdDriver, CommandsWhileTheDriveHasStoppedAnsweringComeBackInTime) {
+    openPath(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    ASSERT_EQ(device_->play(0, kFirstTrackMs), mci::Error::None);
+    QTest::qWait(300);
+    const StalledDrive stalled(0);
+    QTest::qWait(1500);  // the engine's reader runs into the stalled drive
+    QElapsedTimer timer;
+    timer.start();
+    device_->seek(1000);
+    device_->play(2000, kFirstTrackMs);
+    device_->pause();
+    quint32 ms = 0;
+    device_->statusPosition(ms);
+    EXPECT_LT(timer.elapsed(), mci::kOpenTimeLimitMs + kGraceMs) << "none waits for the drive";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Engines, VideoCdDriver,
     ::testing::Values(
