@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QPushButton>
@@ -31,10 +32,11 @@ void Store(const QString& section, const QString& name, const QString& value) {
     QSettings(ConfigFile(), QSettings::IniFormat).setValue(section + "/" + name, value);
 }
 
-// Alt+E is a shortcut of the main window: it works while that window is active.
+// Alt+E is a shortcut of the main window: it works while that window is active. The editor
+// takes the activation when Alt+E shows it, so the main window is made the active one first.
 void PressAltE(TFormMain& window) {
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }));
     QTest::keyClick(&window, Qt::Key_E, Qt::AltModifier);
 }
 
@@ -165,7 +167,7 @@ TEST_F(WindowStorageTest, EditorCannotBeMadeSmallerThan180By132) {
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
     editor.resize(60, 40);
-    EXPECT_EQ(editor.size(), QSize(180, 132));
+    EXPECT_EQ(editor.frameGeometry().size(), QSize(180, 132)) << "the frame counts";
     EXPECT_EQ(editor.FormStorage->MinMaxInfo().MinTrackWidth, 180);
 }
 
