@@ -518,6 +518,13 @@ def fmt(value, unit=""):
     return "n/a" if value is None else f"{value:.2f}{unit}"
 
 
+def spread(values, unit):
+    """The median with the lowest and highest run."""
+    if not values:
+        return "n/a"
+    return f"{fmt(median(values), unit)} ({min(values):.2f}-{max(values):.2f})"
+
+
 def ratio(ours, theirs):
     return "n/a" if ours is None or not theirs else f"{ours / theirs:.2f}x"
 
@@ -540,7 +547,8 @@ def write_report(path, results, runs, context, commands):
         f"`{context['uptime_end']}`.",
         "",
         f"{runs} run(s) of each program per measure, the programs in turn within each round; "
-        "figures are medians (n = the runs that gave a value).",
+        "figures are medians, with the lowest and highest run in brackets; the ratios are "
+        "of the medians (n = the runs that gave a value).",
         "",
     ]
     if context.get("loaded"):
@@ -575,7 +583,8 @@ def write_report(path, results, runs, context, commands):
             shown_ratio = ratio(a, b)
             if key == "rss" and a is not None and b is not None:
                 shown_ratio += f" ({a - b:+.0f} MiB)"
-            lines.append(f"| {title} | {fmt(a, unit)} | {fmt(b, unit)} | {shown_ratio} | "
+            lines.append(f"| {title} | {spread(ours.get(key), unit)} | "
+                         f"{spread(theirs.get(key), unit)} | {shown_ratio} | "
                          f"{target} | {count(ours.get(key))}/{count(theirs.get(key))} |")
         sampling = median(ours.get("sample_ms", []) + theirs.get("sample_ms", []))
         frames_ours, frames_mpv = median(ours.get("a_frames")), median(theirs.get("a_frames"))
@@ -622,6 +631,9 @@ METHOD = [
     "three quarters and released with xdotool; mpv gets `seek 15 absolute` on its IPC "
     "socket. The figure runs from the release (the command) to the first blue screen. "
     "The accessibility bridge is on in the player's seek runs only.",
+    "- Where the time goes: `perf record -F 400 -g -- COMMAND` in the same desktop "
+    "(package linux-perf), then `perf report --no-children -g none --sort comm,dso`; "
+    "the llvmpipe threads are Mesa's software OpenGL.",
     "- Resolution: each screen grab takes the time shown above, so screen times are exact "
     "to about one grab plus the pause; the grabs take CPU from the programs measured, so the "
     "CPU figures come from separate runs without sampling.",
