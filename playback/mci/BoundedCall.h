@@ -28,8 +28,11 @@ inline bool runWithin(QDeadlineTimer deadline, std::function<void()> work) {
         bool done = false;
     };
     const auto state = std::make_shared<State>();
-    std::thread([state, work = std::move(work)] {
+    std::thread([state, work = std::move(work)]() mutable {
         work();
+        // What the work holds is released before the caller hears of it, so that a caller
+        // who then drops its own share really holds the last one.
+        work = nullptr;
         const std::lock_guard lock(state->mutex);
         state->done = true;
         state->finished.notify_all();
