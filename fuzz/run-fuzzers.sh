@@ -10,7 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
-seconds=${2:-12}
+seconds=${2:-6}
 shift $(($# > 1 ? 2 : 1))
 pictures=(bmp jpg gif ico wmf emf)
 texts=(commatext movielistfile privateprofile placementtext timetext)
