@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "playback/mci/GstDevice.h"
+#include "playback/mci/gst/GstDevice.h"
 
 namespace {
 

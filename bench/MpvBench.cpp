@@ -17,8 +17,8 @@
 #include <clocale>
 #include <cstdio>
 
-#include "playback/mci/MpvDevice.h"
-#include "playback/mci/MpvSurface.h"
+#include "playback/mci/mpv/MpvDevice.h"
+#include "playback/mci/mpv/MpvSurface.h"
 
 namespace {
 

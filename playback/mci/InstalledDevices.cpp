@@ -1,7 +1,7 @@
 #include "playback/mci/InstalledDevices.h"
 
-#include "playback/mci/GstDeviceType.h"
-#include "playback/mci/MpvDeviceType.h"
+#include "playback/mci/gst/GstDeviceType.h"
+#include "playback/mci/mpv/MpvDeviceType.h"
 
 namespace cinevan::mci {
 

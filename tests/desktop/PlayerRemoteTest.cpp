@@ -13,7 +13,7 @@
 
 #include "desktop/Mpris.h"
 #include "desktop/PlayerRemote.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/Main.h"
 

@@ -6,7 +6,7 @@
 
 #include "playback/mci/DeviceLayer.h"
 #include "playback/mci/InstalledDevices.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 
 namespace cinevan::mci {
 namespace {

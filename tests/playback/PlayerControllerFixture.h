@@ -9,7 +9,7 @@
 
 #include "playback/PlayerController.h"
 #include "playback/mci/DeviceLayer.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/playback/FakeView.h"
 
 namespace cinevan::test {

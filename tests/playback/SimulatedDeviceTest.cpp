@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "playback/mci/DeviceLayer.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 
 namespace cinevan::mci {
 namespace {

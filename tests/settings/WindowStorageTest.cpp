@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "settings/FormStorage.h"
 #include "tests/support/SimulatedMovies.h"
 #include "tests/support/TestEnvironment.h"

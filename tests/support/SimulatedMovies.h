@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "playback/mci/DeviceLayer.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 
 namespace cinevan::test_support {
 

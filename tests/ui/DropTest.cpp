@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/DroppedFiles.h"
 #include "ui/Forms.h"

@@ -23,7 +23,7 @@
 #include "controls/MaskEdit.h"
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"

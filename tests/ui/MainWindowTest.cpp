@@ -17,7 +17,7 @@
 #include <QUrl>
 
 #include "app/ApplicationTitle.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/Main.h"
 

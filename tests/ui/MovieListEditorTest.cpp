@@ -25,7 +25,7 @@
 
 #include "app/FormLocalizer.h"
 #include "platform/PrivateProfile.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/FileDialogDescription.h"
 #include "ui/Forms.h"

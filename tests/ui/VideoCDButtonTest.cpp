@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "app/AlterEgo.h"
-#include "playback/mci/SimulatedDevice.h"
+#include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/Main.h"
 

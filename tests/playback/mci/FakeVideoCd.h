@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "playback/mci/VideoCdTrack.h"
+#include "playback/mci/vcd/VideoCdTrack.h"
 
 namespace cinevan::test {
 

@@ -10,9 +10,9 @@
 #include <QWidget>
 #include <cstdlib>
 
-#include "playback/mci/GstDevice.h"
-#include "playback/mci/GstDeviceType.h"
-#include "playback/mci/GstVideoSurface.h"
+#include "playback/mci/gst/GstDevice.h"
+#include "playback/mci/gst/GstDeviceType.h"
+#include "playback/mci/gst/GstVideoSurface.h"
 #include "tests/playback/mci/DriverContract.h"
 #include "tests/support/MediaFixtures.h"
 

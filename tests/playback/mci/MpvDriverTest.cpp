@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QWidget>
 
-#include "playback/mci/MpvDevice.h"
-#include "playback/mci/MpvDeviceType.h"
-#include "playback/mci/MpvSurface.h"
+#include "playback/mci/mpv/MpvDevice.h"
+#include "playback/mci/mpv/MpvDeviceType.h"
+#include "playback/mci/mpv/MpvSurface.h"
 #include "tests/playback/mci/DriverContract.h"
 #include "tests/support/MediaFixtures.h"
 

@@ -3,8 +3,8 @@
 #include <QTest>
 #include <QWidget>
 
-#include "playback/mci/MpvDevice.h"
-#include "playback/mci/MpvSurface.h"
+#include "playback/mci/mpv/MpvDevice.h"
+#include "playback/mci/mpv/MpvSurface.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan::test {

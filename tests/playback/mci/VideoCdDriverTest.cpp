@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "playback/mci/GstDeviceType.h"
-#include "playback/mci/MpvDeviceType.h"
+#include "playback/mci/gst/GstDeviceType.h"
+#include "playback/mci/mpv/MpvDeviceType.h"
 #include "tests/playback/mci/DriverContract.h"
 #include "tests/playback/mci/FakeVideoCd.h"
 #include "tests/support/MediaFixtures.h"

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/DriveTable.h"
-#include "playback/mci/VideoCdTrack.h"
+#include "playback/mci/vcd/VideoCdTrack.h"
 #include "tests/playback/mci/FakeVideoCd.h"
 #include "tests/support/MediaFixtures.h"
 

@@ -1,0 +1,48 @@
+#include "playback/mci/gst/GstOptions.h"
+
+#include <QByteArray>
+
+namespace cinevan::mci::gst {
+
+namespace {
+
+GstElement* makeSilentSink() {
+    GstElement* sink = gst_element_factory_make("fakesink", "silent-audio");
+    if (sink != nullptr) {
+        // Synchronised, so that the pipeline clock and the pictures keep real time.
+        g_object_set(sink, "sync", TRUE, nullptr);
+    }
+    return sink;
+}
+
+GstElement* makeNamedSink(const QByteArray& name) {
+    GstElement* sink = gst_element_factory_make(name.constData(), nullptr);
+    if (sink == nullptr && !name.endsWith("sink")) {
+        sink = gst_element_factory_make((name + "sink").constData(), nullptr);
+    }
+    return sink;
+}
+
+}  // namespace
+
+GstOptions& gstOptions() {
+    static GstOptions options;
+    return options;
+}
+
+GstElement* makeAudioSink(bool sound) {
+    const QByteArray chosen = qgetenv("CINEVAN_AUDIO_OUTPUT").trimmed().toLower();
+    if (chosen == "null" || chosen == "none" || (chosen.isEmpty() && !sound)) {
+        return makeSilentSink();
+    }
+    GstElement* sink = nullptr;
+    if (!chosen.isEmpty() && chosen != "auto") {
+        sink = makeNamedSink(chosen);
+    }
+    if (sink == nullptr) {
+        sink = gst_element_factory_make("autoaudiosink", nullptr);
+    }
+    return sink != nullptr ? sink : makeSilentSink();
+}
+
+}  // namespace cinevan::mci::gst

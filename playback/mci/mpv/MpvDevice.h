@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "playback/mci/MediaDevice.h"
+#include "playback/mci/mpv/MpvSurface.h"
+
+namespace cinevan::mci {
+
+class MpvPlayer;
+
+// The "ActiveMovie" device: a movie played by libmpv and drawn into a surface widget that
+// the window command places inside a host widget.
+class MpvDevice : public MediaDevice {
+public:
+    MpvDevice();
+    ~MpvDevice() override;
+
+    using MediaDevice::openElement;
+    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
+    MciError whereSource(QSize& size) override;
+    MciError setTimeFormatMilliseconds() override;
+    MciError statusLength(quint32& ms) override;
+    MciError statusPosition(quint32& ms) override;
+    MciError play(quint32 fromMs, quint32 toMs) override;
+    MciError pause() override;
+    MciError resume() override;
+    MciError seek(quint32 toMs) override;
+    MciError window(QWidget* host) override;
+    MciError putDestination(const QRect& rect) override;
+    MciError getDevCaps(DevCapsItem item, quint32& answer) override;
+    MciError infoProduct(QString& text) override;
+    MciError configure(QWidget* parent) override;
+
+    // The widget the video is drawn into, once a host has been given.
+    MpvSurface* surface() const { return surface_; }
+
+private:
+    std::unique_ptr<MpvPlayer> player_;
+    QPointer<MpvSurface> surface_;
+    QRect destination_;
+};
+
+}  // namespace cinevan::mci
