@@ -72,19 +72,19 @@ void TSecretPanel::Activate() {
         RestartRun();
     }
     PrepareFrame();
+    // The start handler runs before the timer: a start that fails must not have drawn a frame.
     try {
-        FTimer->SetEnabled(true);
         if (OnStartPlay) {
             OnStartPlay(*this);
         }
     } catch (...) {
         FActive = false;
-        FTimer->SetEnabled(false);
         const std::lock_guard lock(FFrameLock);
         FFrameBitmap = QImage();
         FHasFrame = false;
         throw;
     }
+    FTimer->SetEnabled(true);
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!child->isHidden()) {
             child->hide();

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -20,6 +21,10 @@ namespace cinevan::mci {
 // nor the end of the program ever waits for it. The work must therefore own (or share)
 // everything it touches, and must not touch widgets.
 
+// How many pieces of work run now, finished in time or not; an abandoned one that is still
+// stuck counts until its source answers.
+inline std::atomic<int> boundedWorkRunning = 0;
+
 // Runs `work`; true when it finished before `deadline`.
 inline bool runWithin(QDeadlineTimer deadline, std::function<void()> work) {
     struct State {
@@ -28,11 +33,13 @@ inline bool runWithin(QDeadlineTimer deadline, std::function<void()> work) {
         bool done = false;
     };
     const auto state = std::make_shared<State>();
+    ++boundedWorkRunning;
     std::thread([state, work = std::move(work)]() mutable {
         work();
         // What the work holds is released before the caller hears of it, so that a caller
         // who then drops its own share really holds the last one.
         work = nullptr;
+        --boundedWorkRunning;
         const std::lock_guard lock(state->mutex);
         state->done = true;
         state->finished.notify_all();

@@ -1,5 +1,7 @@
 #include "playback/mci/DeviceLayer.h"
 
+#include <malloc.h>
+
 #include <utility>
 
 namespace cinevan::mci {
@@ -67,6 +69,9 @@ MciError DeviceLayer::close(DeviceId id) {
         return Error::InvalidDeviceId;
     }
     devices_.erase(it);
+    // A closed movie frees its decoders' buffers across the allocator's per-thread arenas;
+    // glibc keeps those pages unless asked, so a long looping list would keep growing.
+    malloc_trim(0);
     return Error::None;
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <optional>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QTimer>
 
 #include "playback/PlayerController.h"
+#include "playback/mci/BoundedCall.h"
 #include "playback/mci/InstalledDevices.h"
 #include "tests/playback/FakeView.h"
 #include "tests/playback/mci/FakeVideoCd.h"
@@ -129,7 +131,7 @@ TEST_P(RealPlayer, AStalledDiscNeitherHoldsUpTheWindowNorTheOtherEntries) {
     ASSERT_EQ(player_->State(), PlayState::Playing) << "the disc plays while it answers";
     player_->BitBtnStopClick();
 
-    const test::StalledDrive stalled(0);
+    std::optional<test::StalledDrive> stalled(std::in_place, 0);
     const auto returnsInTime = [](const std::function<void()>& action) {
         QElapsedTimer timer;
         timer.start();
@@ -154,6 +156,10 @@ TEST_P(RealPlayer, AStalledDiscNeitherHoldsUpTheWindowNorTheOtherEntries) {
         player_.reset();  // the program closes while the drive is stuck
         devices_.reset();
     }));
+
+    stalled.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return mci::boundedWorkRunning == 0; }, 20000))
+        << "the work left on the stuck drive ends once the drive answers again";
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, RealPlayer, ::testing::Values("ActiveMovie", "MPEGVideo"));

@@ -32,11 +32,14 @@ constexpr int kReadAttempts = 2;
 // recursion and aborts.
 void ignoreLogMessage(cdio_log_level_t, const char*) {}
 
-void quietenLibrary() {
-    static std::once_flag quietened;
-    std::call_once(quietened, [] {
+// Sets up the library once for the whole process. Its table of drivers is filled lazily by
+// the first open, unguarded, and tracks are opened on several threads at once.
+void prepareLibrary() {
+    static std::once_flag prepared;
+    std::call_once(prepared, [] {
         cdio_log_set_handler(ignoreLogMessage);
         cdio_loglevel_default = static_cast<cdio_log_level_t>(CDIO_LOG_ASSERT + 1);
+        cdio_init();
     });
 }
 
@@ -185,7 +188,7 @@ std::unique_ptr<VideoCdTrack> VideoCdTrack::open(const QString& path, const Driv
     if (!isTrackName(relative)) {
         return nullptr;
     }
-    quietenLibrary();
+    prepareLibrary();
     DiscPtr disc(cdio_open(QFile::encodeName(drive->source).constData(), DRIVER_UNKNOWN));
     if (!disc) {
         return nullptr;
