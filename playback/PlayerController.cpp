@@ -8,6 +8,7 @@
 
 #include "playback/Selection.h"
 #include "playback/TimeValues.h"
+#include "playback/mci/BoundedCall.h"
 
 namespace cinevan {
 
@@ -16,12 +17,18 @@ namespace {
 constexpr char kActiveMovie[] = "ActiveMovie";
 constexpr char kMpegVideo[] = "MPEGVideo";
 
+// A file on a share whose server stopped answering counts as missing once the open's time
+// limit has passed: the window is held up once, and the list goes on.
 bool MovieFileExists(const QByteArray& name) {
     if (name.isEmpty()) {
         return false;
     }
-    const QFileInfo info(QFile::decodeName(name));
-    return info.exists() && !info.isDir();
+    const QString path = QFile::decodeName(name);
+    const auto exists = mci::callWithin(QDeadlineTimer(mci::kOpenTimeLimitMs), [path] {
+        const QFileInfo info(path);
+        return info.exists() && !info.isDir();
+    });
+    return exists.value_or(false);
 }
 
 // Sets a flag for the life of the scope and restores it afterwards, also when an exception

@@ -33,6 +33,8 @@ packages=(
   qt6-svg-dev desktop-file-utils appstream groff-base dpkg-dev file
   # media keys and panels: a real MPRIS client for the tests
   playerctl
+  # a network share that stops answering, mounted through FUSE for the tests
+  fuse3 python3-fusepy
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +18,43 @@
 
 namespace cinevan {
 namespace {
+
+// A share mounted through FUSE whose every file lookup waits for two minutes, as a network share
+// does whose server went away. Not mounted where FUSE is not available.
+class HangingShare {
+public:
+    HangingShare() {
+        QDir().mkpath(mountPoint_);
+        server_.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(CINEVAN_SOURCE_DIR "/tests/fixtures/hanging-fs.py"), mountPoint_});
+        mounted_ =
+            server_.waitForStarted() && QTest::qWaitFor([this] { return isMounted(); }, 10000);
+    }
+    // Killing the server ends the lookups still waiting with an error.
+    ~HangingShare() {
+        server_.kill();
+        server_.waitForFinished(5000);
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint_});
+    }
+    HangingShare(const HangingShare&) = delete;
+    HangingShare& operator=(const HangingShare&) = delete;
+
+    bool mounted() const { return mounted_; }
+    QString path(const QString& name) const { return mountPoint_ + '/' + name; }
+
+private:
+    bool isMounted() const {
+        QFile table(QStringLiteral("/proc/self/mountinfo"));
+        return table.open(QIODevice::ReadOnly) &&
+               table.readAll().contains(' ' + QFile::encodeName(mountPoint_) + ' ');
+    }
+
+    QTemporaryDir folder_;
+    QString mountPoint_ = folder_.path() + QStringLiteral("/share");
+    QProcess server_;
+    bool mounted_ = false;
+};
 
 // A movie list played by the installed engines in real time, with the 500 ms position timer
 // of the main window: the list runs through to its end by itself.
@@ -160,6 +199,25 @@ TEST_P(RealPlayer, AStalledDiscNeitherHoldsUpTheWindowNorTheOtherEntries) {
     stalled.reset();
     EXPECT_TRUE(QTest::qWaitFor([] { return mci::boundedWorkRunning == 0; }, 20000))
         << "the work left on the stuck drive ends once the drive answers again";
+}
+
+TEST_P(RealPlayer, AMovieOnAShareThatStopsAnsweringIsSkippedLikeAMissingOne) {
+    std::optional<HangingShare> share(std::in_place);
+    if (!share->mounted()) {
+        GTEST_SKIP() << "FUSE cannot be mounted here";
+    }
+    QElapsedTimer clock;
+    clock.start();
+    PlayList({Entry(share->path(QStringLiteral("gone.mpg"))),
+              Entry(test::mediaFixture("clip-mpeg1.mpg"))});
+    EXPECT_LT(clock.elapsed(), mci::kOpenTimeLimitMs + 3000) << "the window is held up once";
+    EXPECT_EQ(player_->List().Current(), 1) << "the list goes on";
+    EXPECT_EQ(player_->State(), PlayState::Playing);
+    player_->ItemButtonsClick(2);  // Stop
+
+    share.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return mci::boundedWorkRunning == 0; }, 20000))
+        << "the lookup left waiting ends with the share";
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, RealPlayer, ::testing::Values("ActiveMovie", "MPEGVideo"));
