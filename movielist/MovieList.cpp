@@ -18,6 +18,12 @@ QByteArray fieldOf(const QByteArrayList& fields, int field) {
     return field >= 0 && field < fields.size() ? fields[field] : QByteArray();
 }
 
+// A list file holds an entry a line, so a name with a line break in it cannot be kept in one:
+// it is left out rather than saved as two broken entries.
+bool holdsLineBreak(const QByteArray& name) {
+    return name.contains('\n') || name.contains('\r');
+}
+
 // The line of a newly added movie: the name in quotes, whatever it holds. Quotes inside are
 // doubled, as comma text reads them, so that the line holds exactly one field.
 QByteArray quotedName(const QByteArray& name) {
@@ -116,9 +122,11 @@ void MovieList::AppendNames(const QByteArrayList& names, const QByteArray& here,
             baseFolders.resize(FMovies.size(), moviepath::folderOf(full));
         } else if (moviefolder::isFolder(full)) {
             for (const QByteArray& movie : moviefolder::moviesIn(full)) {
-                FMovies.append(quotedName(movie));
+                if (!holdsLineBreak(movie)) {
+                    FMovies.append(quotedName(movie));
+                }
             }
-        } else {
+        } else if (!holdsLineBreak(full)) {
             FMovies.append(quotedName(full));
         }
         baseFolders.resize(FMovies.size(), here);

@@ -112,6 +112,21 @@ TEST_F(MovieNamesTest, NameWithQuotesStaysOneField) {
     EXPECT_EQ(Reload(list), QByteArrayList{name});
 }
 
+TEST_F(MovieNamesTest, NamesWithALineBreakAreLeftOutSoThatASavedListKeepsItsEntries) {
+    // A list file holds one entry a line: such a name would come back as two broken entries.
+    touch("box/a.mpg");
+    touch("box/b\nc.mpg");
+    touch("box/d\re.mpg");
+    list.AddMovies({file("box"), file("x\ny.mpg"), file("plain.mpg")}, false);
+    const QByteArrayList expected{file("box/a.mpg"), file("plain.mpg")};
+    QByteArrayList names;
+    for (int i = 0; i < list.MovieCount(); ++i) {
+        names.append(list.GetMovieField(i, MovieList::kFileName));
+    }
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(Reload(list), expected);
+}
+
 TEST_F(MovieNamesTest, ListsInTheOriginalFormatReadAsBefore) {
     // Written by earlier versions: one quoted name per added movie, rewritten entries in comma
     // text, and names with quotes stored without doubling (which were read apart then too).
