@@ -129,8 +129,8 @@ public:
 
     // MovieListListener
     void PausePlayback() override { BitBtnPauseClick(); }
-    // Refreshes the main window, then hands the focus on from a Play or Pause button just
-    // clicked to the button that took its place.
+    // Refreshes the time labels and the main window, then hands the focus on from a Play or
+    // Pause button just clicked to the button that took its place.
     void RefreshDisplay() override;
     void LoadCoverPreview() override { FView.LoadCoverPreview(); }
     void RefreshList(bool rebuild) override { FView.RefreshList(rebuild); }
