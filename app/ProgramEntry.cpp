@@ -47,10 +47,13 @@ ProgramWindows::ProgramWindows(mci::DeviceLayer& devices) {
     fullScreen_ = std::make_unique<TFormFullScreen>(*main_);
     FormFullScreen = fullScreen_.get();
     // The dialog belongs to the editor that opens it.
-    edit_ = std::make_unique<TFormEdit>(movieList_.get());
+    edit_ = std::make_unique<TFormEdit>(main_->Player(), *movieList_, *main_->ImagePreview,
+                                        movieList_.get());
     FormEdit = edit_.get();
     about_ = std::make_unique<TFormAbout>(main_.get());
     FormAbout = about_.get();
+    movieList_->SetEditDialog(*edit_);
+    main_->SetCompanions({movieList_.get(), fullScreen_.get(), about_.get()});
 }
 
 ProgramWindows::~ProgramWindows() {

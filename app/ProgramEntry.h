@@ -23,7 +23,8 @@ extern const char* const kFatalErrorTexts[3];
 void PrepareCatalog(const QString& programPath);
 
 // The five windows, created in the order FormMain, FormMovieList, FormFullScreen, FormEdit,
-// FormAbout and published in the process-wide window variables; destroyed in reverse order.
+// FormAbout, handed to each other and published in the process-wide window variables;
+// destroyed in reverse order.
 class ProgramWindows {
 public:
     explicit ProgramWindows(mci::DeviceLayer& devices);

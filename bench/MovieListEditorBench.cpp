@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "playback/mci/DeviceLayer.h"
-#include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieList.h"
 
@@ -23,7 +22,7 @@ struct Windows {
     explicit Windows(int count) : main(std::make_unique<TFormMain>(layer)) {
         main->TimerOpen->stop();
         editor = std::make_unique<TFormMovieList>(main->Player(), main.get());
-        FormMovieList = editor.get();
+        main->SetCompanions({.editor = editor.get()});
         QByteArrayList names;
         for (int i = 0; i < count; ++i) {
             names.append("/home/viewer/Videos/Holiday clip " + QByteArray::number(i) + ".mpg");
@@ -31,7 +30,6 @@ struct Windows {
         main->Player().List().AddMovies(names, false);
         editor->show();
     }
-    ~Windows() { FormMovieList = nullptr; }
 
     mci::DeviceLayer layer;
     std::unique_ptr<TFormMain> main;

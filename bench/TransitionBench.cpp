@@ -56,15 +56,13 @@ qint64 oneTransition(const QString& device) {
     timer.start();
     player.ProcessCommandLine({list});
 
-    quint32 length = 0;
-    devices->statusLength(player.DeviceId(), length);
+    const quint32 length = player.MovieLengthMs().value_or(0);
     QElapsedTimer clock;
     clock.start();
     qint64 ended = -1;
     while (clock.elapsed() < 10000 && player.List().Current() == 0) {
-        quint32 position = 0;
-        if (ended < 0 && devices->statusPosition(player.DeviceId(), position) == 0 &&
-            position >= length) {
+        const std::optional<quint32> position = player.MoviePositionMs();
+        if (ended < 0 && position && *position >= length) {
             ended = clock.elapsed();
         }
         QTest::qWait(5);

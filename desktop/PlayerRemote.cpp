@@ -17,18 +17,15 @@ namespace {
 
 // The selection of the open movie, as the player computed it when it opened the movie.
 std::optional<Selection> OpenSelection(TFormMain& window) {
-    PlayerController& player = window.Player();
-    if (player.DeviceId() == 0) {
-        return std::nullopt;
-    }
-    quint32 lengthMs = 0;
-    if (player.Layer().statusLength(player.DeviceId(), lengthMs) != mci::Error::None) {
+    const PlayerController& player = window.Player();
+    const std::optional<quint32> lengthMs = player.MovieLengthMs();
+    if (!lengthMs) {
         return std::nullopt;
     }
     const MovieList& list = player.List();
     return Selection::FromEntry(
         QString::fromLocal8Bit(list.GetMovieField(list.Current(), MovieList::kStart)),
-        QString::fromLocal8Bit(list.GetMovieField(list.Current(), MovieList::kStop)), lengthMs);
+        QString::fromLocal8Bit(list.GetMovieField(list.Current(), MovieList::kStop)), *lengthMs);
 }
 
 }  // namespace
@@ -86,13 +83,11 @@ qint64 PlayerRemote::SelectionStartMs() const {
 }
 
 qint64 PlayerRemote::PositionMs() const {
-    PlayerController& player = FWindow.Player();
-    quint32 position = 0;
-    if (player.DeviceId() == 0 ||
-        player.Layer().statusPosition(player.DeviceId(), position) != mci::Error::None) {
+    const std::optional<quint32> position = FWindow.Player().MoviePositionMs();
+    if (!position) {
         return 0;
     }
-    return std::max<qint64>(0, position - SelectionStartMs());
+    return std::max<qint64>(0, *position - SelectionStartMs());
 }
 
 bool PlayerRemote::CanPlay() const {
@@ -104,7 +99,7 @@ bool PlayerRemote::CanPause() const {
 }
 
 bool PlayerRemote::CanSeek() const {
-    return FWindow.Player().DeviceId() != 0;
+    return FWindow.Player().MovieOpen();
 }
 
 bool PlayerRemote::CanGoNext() const {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <utility>
 
 #include "playback/Selection.h"
 #include "playback/TimeValues.h"
@@ -143,12 +144,12 @@ void PlayerController::SetPlayState(PlayState state) {
         }
     }
     FPlayState = state;
-    FView.RefreshDisplay();
+    RefreshDisplay();
 }
 
 void PlayerController::BitBtnPlayClick() {
     if (FView.PlayButtonHasFocus()) {
-        FFocusButton = 1;
+        FFocus = TransportFocus::PauseButton;
     }
     if (FPlayState == PlayState::Paused || FPlayState == PlayState::Stopped) {
         SetPlayState(PlayState::Playing);
@@ -217,7 +218,7 @@ void PlayerController::OpenCurrentMovie(const QString& fileName) {
     }
     SetPlayState(PlayState::Playing);
     ActiveMovieOpenComplete();
-    FView.RefreshDisplay();
+    RefreshDisplay();
     FMissingCount = 0;
     const int item = IndexOfName(FDevices, FDeviceName);
     if (item >= 0) {
@@ -261,7 +262,7 @@ void PlayerController::ActiveMovieOpenComplete() {
     if ((where & 0xFF) != 0) {
         SetPlayState(PlayState::Closed);
         FMciError = where;
-        FView.RefreshDisplay();
+        RefreshDisplay();
         return;
     }
     FMciError = where;
@@ -294,7 +295,7 @@ void PlayerController::ActiveMovieOpenComplete() {
     const int maximum = selection.TrackBarMaximum();
     FView.SetTrackBarMaximum(maximum);
     FView.SetTrackBarPageSize(Selection::PageSizeFor(maximum));
-    FView.RefreshDisplay();
+    RefreshDisplay();
     FView.RefreshList(false);
 }
 
@@ -302,7 +303,7 @@ void PlayerController::BitBtnPauseClick() {
     SetCloseAtEnd(false);
     if (FPlayState == PlayState::Playing) {
         if (FView.PauseButtonHasFocus()) {
-            FFocusButton = 2;
+            FFocus = TransportFocus::PlayButton;
         }
         SetPlayState(PlayState::Paused);
     }
@@ -344,10 +345,59 @@ void PlayerController::ItemButtonsClick(int tag) {
     }
 }
 
-quint8 PlayerController::TakeFocusButton() {
-    const quint8 button = FFocusButton;
-    FFocusButton = 0;
-    return button;
+void PlayerController::RefreshDisplay() {
+    UpdateTimeLabels();
+    FView.RefreshDisplay();
+    HandFocusOn();
+}
+
+// A click on Play or Pause swaps the two buttons; the focus follows to the one now shown,
+// once, and only when that one can be used.
+void PlayerController::HandFocusOn() {
+    const TransportFocus focus = std::exchange(FFocus, TransportFocus::None);
+    if ((focus == TransportFocus::PauseButton && PauseEnabled()) ||
+        (focus == TransportFocus::PlayButton && PlayEnabled())) {
+        FView.FocusTransportButton(focus);
+    }
+}
+
+void PlayerController::PrepareVideoWindow(QWidget& window) const {
+    FDeviceLayer.prepareVideoWindow(window);
+}
+
+void PlayerController::PlaceVideo(QWidget* host, const QRect& rect) {
+    if (FDeviceId == 0) {
+        return;
+    }
+    const PlayState state = FPlayState;
+    if (state == PlayState::Playing) {
+        SetPlayState(PlayState::Paused);
+    }
+    FDeviceLayer.window(FDeviceId, host);
+    FDeviceLayer.putDestination(FDeviceId, rect);
+    SetPlayState(state);
+}
+
+void PlayerController::FitVideo(const QRect& rect) {
+    if (FDeviceId != 0) {
+        FDeviceLayer.putDestination(FDeviceId, rect);
+    }
+}
+
+std::optional<quint32> PlayerController::MovieLengthMs() const {
+    quint32 length = 0;
+    if (FDeviceId == 0 || FDeviceLayer.statusLength(FDeviceId, length) != mci::Error::None) {
+        return std::nullopt;
+    }
+    return length;
+}
+
+std::optional<quint32> PlayerController::MoviePositionMs() const {
+    quint32 position = 0;
+    if (FDeviceId == 0 || FDeviceLayer.statusPosition(FDeviceId, position) != mci::Error::None) {
+        return std::nullopt;
+    }
+    return position;
 }
 
 bool PlayerController::StopEnabled() const {
@@ -439,7 +489,7 @@ void PlayerController::TrackBarMouseUp() {
         FPlayState = PlayState::Stopped;
     }
     FTracking = false;
-    FView.RefreshDisplay();
+    RefreshDisplay();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -454,7 +504,7 @@ void PlayerController::GoToMovie(int target) {
     const bool wasPlaying = FPlayState == PlayState::Playing;
     BitBtnStopClick();
     FMovies.SetCurrent(target);
-    FView.RefreshDisplay();
+    RefreshDisplay();
     if (wasPlaying) {
         FlagScope noCover(FNoCoverLoad);
         FView.LoadCoverPreview();
@@ -504,7 +554,7 @@ void PlayerController::ClearMovies() {
     BitBtnStopClick();
     FMovies.Clear();
     FView.ClearCoverPreview();
-    FView.RefreshDisplay();
+    RefreshDisplay();
     FView.LoadCoverPreview();
     FView.RefreshList(true);
 }
@@ -518,7 +568,7 @@ void PlayerController::DeleteMovie(int index) {
         BitBtnStopClick();
     }
     FMovies.Delete(index);
-    FView.RefreshDisplay();
+    RefreshDisplay();
     if (current) {
         FView.LoadCoverPreview();
     }
@@ -535,7 +585,7 @@ int PlayerController::MoveMovie(int from, int to) {
         }
         BitBtnPauseClick();
         const int moved = FMovies.Move(from, to);
-        FView.RefreshDisplay();
+        RefreshDisplay();
         FView.RefreshList(true);
         return moved;
     } catch (const std::exception&) {
@@ -548,7 +598,7 @@ int PlayerController::CopyMovie(int index) {
     if (copy < 0) {
         return -1;
     }
-    FView.RefreshDisplay();
+    RefreshDisplay();
     FView.RefreshList(true);
     return copy;
 }

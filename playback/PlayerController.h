@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <QDeadlineTimer>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -91,17 +92,32 @@ public:
     void SetDeviceName(const QString& name) { FDeviceName = name; }
     const QStringList& Devices() const { return FDevices; }
 
+    // The video window. The windows pick the host and the rectangle; the player moves the
+    // open movie's picture there. Nothing happens while no movie is open.
+    //
+    // Gives a window what it needs to show video, before it is first shown.
+    void PrepareVideoWindow(QWidget& window) const;
+    // Moves the video into `host`, drawn in `rect`; a playing movie pauses around the move.
+    void PlaceVideo(QWidget* host, const QRect& rect);
+    // Fits the video to `rect` of the window it is in.
+    void FitVideo(const QRect& rect);
+    // Whether the video belongs in the full-screen window when "Full" is `fullChecked`: only
+    // while a movie plays.
+    bool ShowsFullScreen(bool fullChecked) const {
+        return fullChecked && FPlayState == PlayState::Playing;
+    }
+
     // State read by the windows.
     PlayState State() const { return FPlayState; }
-    mci::DeviceId DeviceId() const { return FDeviceId; }
+    bool MovieOpen() const { return FDeviceId != 0; }
+    // Length and position of the open movie in milliseconds; none while no movie is open or
+    // when the device cannot tell.
+    std::optional<quint32> MovieLengthMs() const;
+    std::optional<quint32> MoviePositionMs() const;
     mci::MciError LastError() const { return FMciError; }
-    mci::DeviceLayer& Layer() { return FDeviceLayer; }
     QSize VideoSize() const { return {FVideoWidth, FVideoHeight}; }
     qint32 PositionSec() const { return FPositionSec; }
     bool NoCoverLoad() const { return FNoCoverLoad; }
-    // Which transport button had the focus at the last play (1) or pause (2) click; taken
-    // and reset by the main window's refresh.
-    quint8 TakeFocusButton();
 
     // Availability of the transport buttons, by the list and the playback state.
     bool HasMovies() const { return FMovies.MovieCount() > 0; }
@@ -113,7 +129,9 @@ public:
 
     // MovieListListener
     void PausePlayback() override { BitBtnPauseClick(); }
-    void RefreshDisplay() override { FView.RefreshDisplay(); }
+    // Refreshes the time labels and the main window, then hands the focus on from a Play or
+    // Pause button just clicked to the button that took its place.
+    void RefreshDisplay() override;
     void LoadCoverPreview() override { FView.LoadCoverPreview(); }
     void RefreshList(bool rebuild) override { FView.RefreshList(rebuild); }
 
@@ -126,6 +144,7 @@ private:
     void EndOfSelection();
     void AddWithoutCover(const QByteArrayList& names, bool setFolder);
     void ApplyDeviceChoice();
+    void HandFocusOn();
 
     PlayerView& FView;
     mci::DeviceLayer& FDeviceLayer;
@@ -139,7 +158,7 @@ private:
     bool FDevicesUpdated = false;
     qint32 FMissingCount = 0;
     bool FBreakOnError = false;
-    quint8 FFocusButton = 0;
+    TransportFocus FFocus = TransportFocus::None;
     qint32 FVideoWidth = 0;
     qint32 FVideoHeight = 0;
     qint32 FStartSec = 0;

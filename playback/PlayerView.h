@@ -5,6 +5,10 @@
 
 namespace cinevan {
 
+// The transport button that takes the keyboard focus after a refresh: the one that replaced
+// the Play or Pause button just clicked.
+enum class TransportFocus : quint8 { None, PlayButton, PauseButton };
+
 // The two pages of the main window's upper area.
 enum class MoviePage { Preview, Movie };
 
@@ -36,6 +40,8 @@ public:
     virtual bool PlayButtonHasFocus() const = 0;
     virtual bool PauseButtonHasFocus() const = 0;
     virtual void FocusTrackBar() = 0;
+    // Gives the keyboard focus to the Play or Pause button.
+    virtual void FocusTransportButton(TransportFocus button) = 0;
 
     // The track bar: whole seconds counted from the selection start. Setting the position
     // from the program raises no change event; the bar keeps it within its range.

@@ -11,7 +11,8 @@ class TFormEdit;
 class TFormAbout;
 
 // The program's five windows, one instance each, created at start-up in this order and alive
-// until the program ends. Null before they are created.
+// until the program ends. Null before they are created. Only the code that creates the windows
+// sets them; the windows themselves are handed the windows they work with.
 extern TFormMain* FormMain;
 extern TFormMovieList* FormMovieList;
 extern TFormFullScreen* FormFullScreen;

@@ -20,7 +20,7 @@ TFormFullScreen::TFormFullScreen(TFormMain& main)
     setPalette(black);
     setAutoFillBackground(true);
     resize(357, 324);
-    main.Player().Layer().prepareVideoWindow(*this);
+    main.Player().PrepareVideoWindow(*this);
 }
 
 void TFormFullScreen::FormShow() {

@@ -35,7 +35,6 @@
 #include "ui/DroppedFiles.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/Fonts.h"
-#include "ui/Forms.h"
 #include "ui/FullScreen.h"
 #include "ui/MovieList.h"
 
@@ -126,6 +125,12 @@ TFormMain::TFormMain(mci::DeviceLayer& devices, QWidget* parent)
     move(309, 105);
     resize(kClientWidth, kClientHeight);
     FormCreate();
+}
+
+void TFormMain::SetCompanions(const CompanionWindows& windows) {
+    FEditor = windows.editor;
+    FFullScreen = windows.fullScreen;
+    FAbout = windows.about;
 }
 
 TFormMain::~TFormMain() {
@@ -517,11 +522,11 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     // Saved before stopping: leaving full screen would uncheck Full.
     FormStorage->SaveOnClose();
     Guarded([&] { FPlayer->BitBtnStopClick(); });
-    if (FormFullScreen) {
-        FormFullScreen->hide();
+    if (FFullScreen) {
+        FFullScreen->hide();
     }
-    if (FormMovieList) {
-        FormMovieList->close();
+    if (FEditor) {
+        FEditor->close();
     }
     event->accept();
     QApplication::quit();
@@ -598,12 +603,6 @@ void TFormMain::RefreshButtons() {
     BitBtnPause->setVisible(playing);
     BitBtnPlay->setEnabled(player.PlayEnabled());
     BitBtnPause->setEnabled(player.PauseEnabled());
-    const quint8 focus = FPlayer->TakeFocusButton();
-    if (focus == 1 && BitBtnPause->isEnabled()) {
-        BitBtnPause->setFocus();
-    } else if (focus == 2 && BitBtnPlay->isEnabled()) {
-        BitBtnPlay->setFocus();
-    }
     BitBtnStop->setEnabled(player.StopEnabled());
     BitBtnPrior->setEnabled(player.PriorEnabled());
     BitBtnNext->setEnabled(player.NextEnabled());
@@ -614,7 +613,6 @@ void TFormMain::RefreshDisplay() {
     const MovieList& list = FPlayer->List();
     LabelTitle->setText(
         QString::fromLocal8Bit(list.GetMovieField(list.Current(), MovieList::kTitle)));
-    FPlayer->UpdateTimeLabels();
     LabelPositions->setText(
         list.MovieCount() < 1
             ? QString()
@@ -654,8 +652,8 @@ void TFormMain::ClearCoverPreview() {
 }
 
 void TFormMain::RefreshList(bool rebuild) {
-    if (FormMovieList) {
-        FormMovieList->RefreshList(rebuild);
+    if (FEditor) {
+        FEditor->RefreshList(rebuild);
     }
 }
 
@@ -667,46 +665,32 @@ void TFormMain::ShowPage(MoviePage page) {
 // Video window, scaling and full screen
 
 void TFormMain::FormResize() {
-    if (!FPlayer || FPlayer->DeviceId() == 0 || CheckBoxFullScreen->isChecked()) {
-        return;
+    if (FPlayer && !CheckBoxFullScreen->isChecked()) {
+        FPlayer->FitVideo(QRect(QPoint(0, 0), TabSheetMovie->size()));
     }
-    FPlayer->Layer().putDestination(FPlayer->DeviceId(),
-                                    QRect(QPoint(0, 0), TabSheetMovie->size()));
 }
 
 void TFormMain::CheckBoxFullScreenClick() {
-    const mci::DeviceId device = FPlayer->DeviceId();
-    mci::DeviceLayer& layer = FPlayer->Layer();
-    const auto moveVideo = [&](QWidget* host, const QRect& rect) {
-        if (device == 0) {
-            return;
-        }
+    const auto moveVideo = [this](QWidget* host) {
         // The pause around the switch briefly shows Play in place of Pause; the keyboard
         // focus must not be lost to that.
         const QPointer<QWidget> focused = QApplication::focusWidget();
-        const PlayState state = FPlayer->State();
-        if (state == PlayState::Playing) {
-            FPlayer->SetPlayState(PlayState::Paused);
-        }
-        layer.window(device, host);
-        layer.putDestination(device, rect);
-        FPlayer->SetPlayState(state);
+        FPlayer->PlaceVideo(host, QRect(QPoint(0, 0), host->size()));
         if (focused && focused->isVisible() && focused->isEnabled()) {
             focused->setFocus();
         }
     };
-    if (CheckBoxFullScreen->isChecked() && FPlayer->State() == PlayState::Playing &&
-        FormFullScreen) {
-        FormFullScreen->show();
-        FormFullScreen->activateWindow();
-        FormFullScreen->setFocus();
-        moveVideo(FormFullScreen, QRect(QPoint(0, 0), FormFullScreen->size()));
+    if (FPlayer->ShowsFullScreen(CheckBoxFullScreen->isChecked()) && FFullScreen) {
+        FFullScreen->show();
+        FFullScreen->activateWindow();
+        FFullScreen->setFocus();
+        moveVideo(FFullScreen);
         CheckBoxOnTopClick();
     } else {
-        if (FormFullScreen) {
-            FormFullScreen->hide();
+        if (FFullScreen) {
+            FFullScreen->hide();
         }
-        moveVideo(TabSheetMovie, QRect(QPoint(0, 0), TabSheetMovie->size()));
+        moveVideo(TabSheetMovie);
     }
 }
 
@@ -715,11 +699,11 @@ void TFormMain::UncheckFullScreen() {
 }
 
 bool TFormMain::FullScreenVisible() const {
-    return FormFullScreen && FormFullScreen->isVisible();
+    return FFullScreen && FFullScreen->isVisible();
 }
 
 void TFormMain::CheckBoxOnTopClick() {
-    QWidget* target = FullScreenVisible() ? static_cast<QWidget*>(FormFullScreen) : this;
+    QWidget* target = FullScreenVisible() ? static_cast<QWidget*>(FFullScreen) : this;
     SetStaysOnTop(*target, CheckBoxOnTop->isChecked());
     if (FShown || target != this) {
         target->show();
@@ -793,17 +777,17 @@ void TFormMain::TimerOpenTimer() {
 
 void TFormMain::BitBtnOpenClick() {
     FPlayer->SetCloseAtEnd(false);
-    if (!FormMovieList) {
+    if (!FEditor) {
         return;
     }
-    if (FormMovieList->isVisible()) {
-        FormMovieList->hide();
+    if (FEditor->isVisible()) {
+        FEditor->hide();
         return;
     }
     // Shown from the keyboard, the editor is worked with the keyboard next.
-    FormMovieList->show();
-    FormMovieList->raise();
-    FormMovieList->activateWindow();
+    FEditor->show();
+    FEditor->raise();
+    FEditor->activateWindow();
 }
 
 void TFormMain::BitBtnVideoCDClick() {
@@ -820,8 +804,8 @@ void TFormMain::BitBtnVideoCDClick() {
 }
 
 void TFormMain::ItemAboutClick() {
-    if (FormAbout) {
-        FormAbout->exec();
+    if (FAbout) {
+        FAbout->exec();
     }
 }
 
@@ -840,6 +824,14 @@ bool TFormMain::PlayButtonHasFocus() const {
 bool TFormMain::PauseButtonHasFocus() const {
     return BitBtnPause->hasFocus();
 }
+void TFormMain::FocusTransportButton(TransportFocus button) {
+    if (button == TransportFocus::PauseButton) {
+        BitBtnPause->setFocus();
+    } else if (button == TransportFocus::PlayButton) {
+        BitBtnPlay->setFocus();
+    }
+}
+
 // The track bar takes the focus that playback has left nowhere (a hidden Play button, no
 // focus at all); a control the user is working with keeps it, so that Space on Play and
 // Pause toggles playback and the Z key leaves the focus where it was.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -20,8 +21,19 @@ class QTimer;
 
 namespace cinevan {
 
+class TFormAbout;
+class TFormFullScreen;
+class TFormMovieList;
 class TFormStorage;
 class TImageEx;
+
+// The windows the main window shows, hides and refreshes. They are made after it (some are its
+// children), so they are handed over once they exist; any of them may be missing.
+struct CompanionWindows {
+    TFormMovieList* editor = nullptr;
+    TFormFullScreen* fullScreen = nullptr;
+    TFormAbout* about = nullptr;
+};
 
 // The main window: the cover or the video above, the black information strip, the transport
 // buttons with the track bar and the four mode check boxes below. It owns the player's logic
@@ -34,6 +46,7 @@ public:
     ~TFormMain() override;
 
     PlayerController& Player() { return *FPlayer; }
+    void SetCompanions(const CompanionWindows& windows);
     // Arguments given to the program, read once by the open timer. The program passes them as
     // the bytes it was given, so that any file name reaches the list unchanged.
     void SetRawCommandLine(const QByteArrayList& arguments) { FArguments = arguments; }
@@ -55,6 +68,7 @@ public:
     bool PlayButtonHasFocus() const override;
     bool PauseButtonHasFocus() const override;
     void FocusTrackBar() override;
+    void FocusTransportButton(TransportFocus button) override;
     int TrackBarPosition() const override;
     void SetTrackBarPosition(int position) override;
     void SetTrackBarMaximum(int maximum) override;
@@ -114,6 +128,9 @@ private:
 
     // Logic and state.
     std::unique_ptr<PlayerController> FPlayer;
+    QPointer<TFormMovieList> FEditor;
+    QPointer<TFormFullScreen> FFullScreen;
+    QPointer<TFormAbout> FAbout;
     QByteArrayList FArguments;
     SystemMenu FSystemMenu;
     QString FOwnCaption;

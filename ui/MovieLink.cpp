@@ -23,7 +23,6 @@
 #include "ui/ErrorDisplay.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
-#include "ui/Main.h"
 #include "ui/MovieList.h"
 
 namespace cinevan {
@@ -105,8 +104,12 @@ TimeLocale EditTimeLocale(TimeLocale locale) {
     return locale;
 }
 
-TFormEdit::TFormEdit(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+TFormEdit::TFormEdit(PlayerController& player, const TFormMovieList& editor, TImageEx& coverPreview,
+                     QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      FPlayer(player),
+      FEditor(editor),
+      FCoverPreview(coverPreview) {
     setObjectName(QStringLiteral("FormEdit"));
     setWindowTitle(QStringLiteral("Edit Movie Link"));
     setFont(SansFont(11));
@@ -233,12 +236,8 @@ void TFormEdit::FormCreate() {
     }
 }
 
-int TFormEdit::SelectedIndex() {
-    return FormMovieList ? FormMovieList->ListBoxMovies->currentRow() : -1;
-}
-
-PlayerController* TFormEdit::Player() {
-    return FormMain ? &FormMain->Player() : nullptr;
+int TFormEdit::SelectedIndex() const {
+    return FEditor.ListBoxMovies->currentRow();
 }
 
 void TFormEdit::showEvent(QShowEvent* event) {
@@ -252,20 +251,16 @@ void TFormEdit::showEvent(QShowEvent* event) {
 
 void TFormEdit::FormShow() {
     const HourglassCursor hourglass;
-    PlayerController* player = Player();
-    if (!player) {
-        return;
-    }
     const int index = SelectedIndex();
-    MovieList& list = player->List();
+    MovieList& list = FPlayer.List();
     const bool current = index >= 0 && index == list.Current();
     if (current) {
-        player->BitBtnPauseClick();
+        FPlayer.BitBtnPauseClick();
     }
     EditFileName->setText(QString::fromLocal8Bit(list.GetMovieField(index, MovieList::kFileName)));
     EditTitle->setText(QString::fromLocal8Bit(list.GetMovieField(index, MovieList::kTitle)));
     LoadPicture(list, index);
-    const bool open = player->State() == PlayState::Paused || player->State() == PlayState::Playing;
+    const bool open = FPlayer.State() == PlayState::Paused || FPlayer.State() == PlayState::Playing;
     SpeedButtonStart->setEnabled(current && open);
     SpeedButtonStop->setEnabled(SpeedButtonStart->isEnabled());
     const TimeLocale locale = EditTimeLocale();
@@ -337,17 +332,13 @@ void TFormEdit::EditStopExit() {
 }
 
 void TFormEdit::SpeedButtonStartClick() {
-    if (PlayerController* player = Player()) {
-        ShowTime(EditStart, SecondsToTime(player->PositionSec()));
-        EditStart->setFocus(Qt::OtherFocusReason);
-    }
+    ShowTime(EditStart, SecondsToTime(FPlayer.PositionSec()));
+    EditStart->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormEdit::SpeedButtonStopClick() {
-    if (PlayerController* player = Player()) {
-        ShowTime(EditStop, SecondsToTime(player->PositionSec()));
-        EditStop->setFocus(Qt::OtherFocusReason);
-    }
+    ShowTime(EditStop, SecondsToTime(FPlayer.PositionSec()));
+    EditStop->setFocus(Qt::OtherFocusReason);
 }
 
 bool TFormEdit::IsAltEnter(const QKeyEvent& event) {
@@ -400,11 +391,10 @@ void TFormEdit::ButtonOKClick() {
         (!EditStart->ValidateEdit() || !EditStop->ValidateEdit())) {
         return;
     }
-    PlayerController* player = Player();
     const int index = SelectedIndex();
-    if (player && index >= 0) {
-        RunGuarded(this, [this, player, index] {
-            MovieList& list = player->List();
+    if (index >= 0) {
+        RunGuarded(this, [this, index] {
+            MovieList& list = FPlayer.List();
             const bool selection = CheckBoxSelection->isChecked();
             list.SetMovieField(index, MovieList::kTitle, EditTitle->text().toLocal8Bit());
             list.SetMovieField(index, MovieList::kCover,
@@ -414,7 +404,7 @@ void TFormEdit::ButtonOKClick() {
             list.SetMovieField(index, MovieList::kStop,
                                selection ? StoredTime(EditStop) : QByteArray());
             if (index == list.Current()) {
-                FormMain->ImagePreview->setPicture(ImageLink->picture());
+                FCoverPreview.setPicture(ImageLink->picture());
             }
         });
     }

@@ -17,6 +17,7 @@ namespace cinevan {
 
 class MovieList;
 class PlayerController;
+class TFormMovieList;
 class TImageEx;
 class TMaskEdit;
 class TOpenPictureDialog;
@@ -26,12 +27,14 @@ class TOpenPictureDialog;
 TimeLocale EditTimeLocale(TimeLocale locale = TimeLocale::system());
 
 // The Edit Movie Link dialog: title, cover picture and selection of the movie entry selected
-// in the Movie List Editor, written back into the main window's movie list on OK.
+// in the Movie List Editor, written back into the player's movie list on OK. A new cover of
+// the current entry goes to the main window's cover preview at once.
 class TFormEdit : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TFormEdit(QWidget* parent = nullptr);
+    TFormEdit(PlayerController& player, const TFormMovieList& editor, TImageEx& coverPreview,
+              QWidget* parent = nullptr);
 
     // Handlers named after their components.
     void FormShow();
@@ -82,13 +85,16 @@ private:
     void FormCreate();
 
     // The entry selected in the Movie List Editor, -1 for none.
-    static int SelectedIndex();
-    static PlayerController* Player();
+    int SelectedIndex() const;
     void LoadPicture(MovieList& list, int index);
     void ShowTime(TMaskEdit* edit, double value) const;
     double TimeOf(const TMaskEdit* edit) const;
     QByteArray StoredTime(const TMaskEdit* edit) const;
     static bool IsAltEnter(const QKeyEvent& event);
+
+    PlayerController& FPlayer;
+    const TFormMovieList& FEditor;
+    TImageEx& FCoverPreview;
 };
 
 }  // namespace cinevan

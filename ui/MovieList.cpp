@@ -393,10 +393,14 @@ void TFormMovieList::ButtonClearClick() {
     FPlayer.ClearMovies();
 }
 
+void TFormMovieList::SetEditDialog(TFormEdit& dialog) {
+    FEditDialog = &dialog;
+}
+
 void TFormMovieList::ButtonEditClick() {
     // The dialog edits the entry selected here.
-    if (FormEdit && SelectedIndex() >= 0) {
-        FormEdit->exec();
+    if (FEditDialog && SelectedIndex() >= 0) {
+        FEditDialog->exec();
         // The keyboard goes back to where the dialog was opened, not to the main window.
         ReturnActivation(*this);
     }

@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -17,6 +18,7 @@ namespace cinevan {
 
 class FileDialogDescription;
 class PlayerController;
+class TFormEdit;
 class TFormStorage;
 
 // The Movie List Editor: a tool window that shows the movie list as titles and edits it
@@ -26,6 +28,9 @@ class TFormMovieList : public QWidget {
 
 public:
     TFormMovieList(PlayerController& player, QWidget* parent = nullptr);
+
+    // The Edit Movie Link dialog opened by Edit; made after the editor, whose child it is.
+    void SetEditDialog(TFormEdit& dialog);
 
     // Brings the window in line with the list; `rebuild` also rebuilds its items.
     void RefreshList(bool rebuild);
@@ -117,6 +122,7 @@ private:
     void Guarded(Handler&& handler);
 
     PlayerController& FPlayer;
+    QPointer<TFormEdit> FEditDialog;
     QStringList FTitles;
     int FDragOverIndex = -1;
     bool FUserInput = false;

@@ -14,8 +14,8 @@ namespace cinevan::test {
 
 // A main window without widgets for the player logic: it records every call the logic makes
 // and models the controls the logic reads (track bar, check boxes, focus, the full-screen
-// window). Switching full screen sends the device commands the real window sends, so that the
-// simulated devices' command log shows them.
+// window). Like the real window it only picks where the video goes; the player moves it, so
+// the simulated devices' command log shows what the player sends.
 class FakeView : public PlayerView {
 public:
     static constexpr int kScreenWidth = 1024;
@@ -24,6 +24,7 @@ public:
     FakeView() {
         fullScreenWindow.setObjectName(QStringLiteral("FormFullScreen"));
         movieSheet.setObjectName(QStringLiteral("TabSheetMovie"));
+        fullScreenWindow.resize(kScreenWidth, kScreenHeight);
         movieSheet.resize(352, 288);
     }
 
@@ -31,24 +32,7 @@ public:
 
     // --- What the logic calls -------------------------------------------------------------
 
-    void RefreshDisplay() override {
-        events << QStringLiteral("RefreshDisplay");
-        if (player_) {
-            // As the real refresh: the time labels follow the state, and the focus goes from
-            // the button just used to the one that took its place.
-            player_->UpdateTimeLabels();
-            const quint8 focus = player_->TakeFocusButton();
-            if (focus == 1 && player_->PauseEnabled()) {
-                events << QStringLiteral("FocusPauseButton");
-                playButtonFocused = false;
-                pauseButtonFocused = true;
-            } else if (focus == 2 && player_->PlayEnabled()) {
-                events << QStringLiteral("FocusPlayButton");
-                pauseButtonFocused = false;
-                playButtonFocused = true;
-            }
-        }
-    }
+    void RefreshDisplay() override { events << QStringLiteral("RefreshDisplay"); }
     void LoadCoverPreview() override {
         const bool loads = !player_ || !player_->NoCoverLoad();
         if (loads) {
@@ -66,18 +50,13 @@ public:
     void ShowPage(MoviePage shown) override { page = shown; }
 
     void CheckBoxFullScreenClick() override {
-        if (fullChecked && player_->State() == PlayState::Playing) {
-            fullScreenVisible = true;
-            MoveVideo(&fullScreenWindow, QRect(0, 0, kScreenWidth, kScreenHeight));
-        } else {
-            fullScreenVisible = false;
-            MoveVideo(&movieSheet, QRect(QPoint(0, 0), movieSheet.size()));
-        }
+        fullScreenVisible = player_->ShowsFullScreen(fullChecked);
+        QWidget& host = fullScreenVisible ? fullScreenWindow : movieSheet;
+        player_->PlaceVideo(&host, QRect(QPoint(0, 0), host.size()));
     }
     void FormResize() override {
-        if (player_->DeviceId() != 0 && !fullChecked) {
-            player_->Layer().putDestination(player_->DeviceId(),
-                                            QRect(QPoint(0, 0), movieSheet.size()));
+        if (!fullChecked) {
+            player_->FitVideo(QRect(QPoint(0, 0), movieSheet.size()));
         }
     }
     void UncheckFullScreen() override { SetFullChecked(false); }
@@ -91,6 +70,12 @@ public:
     void FocusTrackBar() override {
         ++trackBarFocusCount;
         playButtonFocused = pauseButtonFocused = false;
+    }
+    void FocusTransportButton(TransportFocus button) override {
+        pauseButtonFocused = button == TransportFocus::PauseButton;
+        playButtonFocused = button == TransportFocus::PlayButton;
+        events << (pauseButtonFocused ? QStringLiteral("FocusPauseButton")
+                                      : QStringLiteral("FocusPlayButton"));
     }
 
     int TrackBarPosition() const override { return trackPosition; }
@@ -214,21 +199,6 @@ public:
     QWidget movieSheet;
 
 private:
-    // The video goes to another window: a playing movie is paused around the switch.
-    void MoveVideo(QWidget* host, const QRect& rect) {
-        const mci::DeviceId device = player_->DeviceId();
-        if (device == 0) {
-            return;
-        }
-        const PlayState state = player_->State();
-        if (state == PlayState::Playing) {
-            player_->SetPlayState(PlayState::Paused);
-        }
-        player_->Layer().window(device, host);
-        player_->Layer().putDestination(device, rect);
-        player_->SetPlayState(state);
-    }
-
     PlayerController* player_ = nullptr;
 };
 

@@ -39,7 +39,7 @@ TEST_F(EngineTest, PlayFromClosedOpensReadsTheMovieAndPlaysTheSelection) {
                            "status length", "pause", "window TabSheetMovie", "put 0 0 352 288",
                            "resume", "play 0 60000"}));
     EXPECT_EQ(player->State(), PlayState::Playing);
-    EXPECT_NE(player->DeviceId(), 0u);
+    EXPECT_TRUE(player->MovieOpen());
     EXPECT_EQ(player->VideoSize(), QSize(352, 288));
     EXPECT_EQ(player->LastError(), mci::Error::None);
     EXPECT_EQ(view.page, MoviePage::Movie);
@@ -147,7 +147,10 @@ TEST_F(EngineTest, TheFocusFollowsTheToggleBetweenPlayAndPause) {
     view.pauseButtonFocused = true;
     player->BitBtnPauseClick();
     EXPECT_EQ(view.events.count("FocusPlayButton"), 1);
-    EXPECT_EQ(player->TakeFocusButton(), 0) << "the refresh has taken the flag";
+
+    ClearLog();
+    player->RefreshDisplay();
+    EXPECT_EQ(view.events, QStringList{"RefreshDisplay"}) << "the focus is handed on once";
 }
 
 TEST_F(EngineTest, PlayWithAnEmptyListOnlyFocusesTheTrackBar) {
@@ -242,6 +245,65 @@ TEST_F(EngineTest, AFailingSourceSizeQueryClosesTheDeviceSilently) {
     EXPECT_EQ(view.page, MoviePage::Movie);
     EXPECT_TRUE(view.errors.isEmpty());
     ExpectConsistent();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The video window and the open movie's queries
+
+TEST_F(EngineTest, WithoutAnOpenMovieTheVideoStaysPutAndTheQueriesAnswerNothing) {
+    player->PlaceVideo(&view.fullScreenWindow, QRect(0, 0, 800, 600));
+    player->FitVideo(QRect(0, 0, 200, 100));
+    EXPECT_TRUE(AllCommands().isEmpty());
+    EXPECT_FALSE(player->MovieOpen());
+    EXPECT_EQ(player->MovieLengthMs(), std::nullopt);
+    EXPECT_EQ(player->MoviePositionMs(), std::nullopt);
+    EXPECT_EQ(player->State(), PlayState::Closed);
+
+    PlayAndClearLog();
+    player->BitBtnStopClick();
+    ClearLog();
+    player->FitVideo(QRect(0, 0, 200, 100));
+    EXPECT_TRUE(AllCommands().isEmpty()) << "a stopped list has closed its device";
+    EXPECT_EQ(player->MovieLengthMs(), std::nullopt);
+}
+
+TEST_F(EngineTest, MovingThePlayingVideoPausesAroundTheMove) {
+    PlayAndClearLog();
+    player->PlaceVideo(&view.fullScreenWindow, QRect(0, 0, 800, 600));
+    EXPECT_EQ(sim.log->commands(SimulatedLog::Filter::Actions),
+              (QStringList{"pause", "window FormFullScreen", "put 0 0 800 600", "resume"}));
+    EXPECT_EQ(player->State(), PlayState::Playing);
+
+    player->BitBtnPauseClick();
+    ClearLog();
+    player->PlaceVideo(&view.movieSheet, QRect(0, 0, 352, 288));
+    EXPECT_EQ(sim.log->commands(SimulatedLog::Filter::Actions),
+              (QStringList{"window TabSheetMovie", "put 0 0 352 288"}))
+        << "a paused movie stays paused";
+    EXPECT_EQ(player->State(), PlayState::Paused);
+
+    ClearLog();
+    player->FitVideo(QRect(0, 0, 176, 144));
+    EXPECT_EQ(AllCommands(), QStringList{"put 0 0 176 144"}) << "fitting moves no window";
+    ExpectConsistent();
+}
+
+TEST_F(EngineTest, TheOpenMovieTellsItsLengthAndPosition) {
+    PlayAndClearLog();
+    Tick(4);
+    EXPECT_TRUE(player->MovieOpen());
+    EXPECT_EQ(player->MovieLengthMs(), 60000u);
+    EXPECT_EQ(player->MoviePositionMs(), 2000u) << "four ticks of half a second";
+}
+
+TEST_F(EngineTest, APositionTheDeviceCannotTellIsNone) {
+    mci::SimulatedElement element;
+    element.positionError = mci::Error::Hardware;
+    ScriptElement(movie_, element);
+    player->BitBtnPlayClick();
+    ASSERT_TRUE(player->MovieOpen());
+    EXPECT_EQ(player->MoviePositionMs(), std::nullopt);
+    EXPECT_EQ(player->MovieLengthMs(), 60000u);
 }
 
 // ---------------------------------------------------------------------------------------------

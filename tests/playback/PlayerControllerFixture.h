@@ -125,7 +125,7 @@ protected:
 
     // The engine's own bookkeeping agrees with the device layer.
     void ExpectConsistent() const {
-        const bool open = player->DeviceId() != 0;
+        const bool open = player->MovieOpen();
         EXPECT_EQ(open, player->State() != PlayState::Closed);
         EXPECT_EQ(layer.openCount(), open ? 1u : 0u);
         const MovieList& list = player->List();

@@ -13,7 +13,6 @@
 #include "settings/FormStorage.h"
 #include "tests/support/SimulatedMovies.h"
 #include "tests/support/TestEnvironment.h"
-#include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieList.h"
 
@@ -64,19 +63,16 @@ protected:
 
     // The editor first: it is a child of the main window.
     void Destroy() {
-        FormMovieList = nullptr;
         editor_.reset();
-        FormMain = nullptr;
         main_.reset();
     }
 
     TFormMain& Create() {
         Destroy();
         main_ = std::make_unique<TFormMain>(layer_);
-        FormMain = main_.get();
         main_->TimerOpen->stop();
         editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        FormMovieList = editor_.get();
+        main_->SetCompanions({.editor = editor_.get()});
         return *main_;
     }
 

@@ -20,7 +20,6 @@
 #include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/DroppedFiles.h"
-#include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieList.h"
 
@@ -68,20 +67,14 @@ protected:
     void SetUp() override {
         test_support::AddTenMinuteActiveMovie(sim_, layer_);
         main_ = std::make_unique<TFormMain>(layer_);
-        FormMain = main_.get();
         main_->TimerOpen->stop();
         editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        FormMovieList = editor_.get();
+        main_->SetCompanions({.editor = editor_.get()});
         main_->show();
         editor_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(editor_.get()));
         main_->Player().ProcessCommandLine({Movie("a.mpg"), Movie("b.mpg")});
         ASSERT_EQ(main_->Player().State(), PlayState::Playing);
-    }
-
-    void TearDown() override {
-        FormMovieList = nullptr;
-        FormMain = nullptr;
     }
 
     QString Movie(const QString& name) {

@@ -25,7 +25,6 @@
 #include "pictures/Picture.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
-#include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieLink.h"
 #include "ui/MovieList.h"
@@ -56,19 +55,19 @@ void WhenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*
     poll->start(10);
 }
 
-// The main window, the Movie List Editor and the dialog on simulated devices, reachable
-// through the process-wide window pointers as in the program.
+// The main window, the Movie List Editor and the dialog on simulated devices, wired to each
+// other as in the program.
 class EditDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test_support::AddTenMinuteActiveMovie(sim_, layer_);
         main_ = std::make_unique<TFormMain>(layer_);
-        FormMain = main_.get();
         main_->TimerOpen->stop();
         editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        FormMovieList = editor_.get();
-        edit_ = std::make_unique<TFormEdit>(main_.get());
-        FormEdit = edit_.get();
+        edit_ = std::make_unique<TFormEdit>(main_->Player(), *editor_, *main_->ImagePreview,
+                                            editor_.get());
+        editor_->SetEditDialog(*edit_);
+        main_->SetCompanions({.editor = editor_.get()});
         realShowError_ = edit_->EditStart->ShowError;
         for (TMaskEdit* box : {edit_->EditStart, edit_->EditStop}) {
             box->ShowError = [this](QWidget*, const QString& text) { errors_.append(text); };
@@ -76,11 +75,8 @@ protected:
     }
 
     void TearDown() override {
-        FormEdit = nullptr;
         edit_.reset();
-        FormMovieList = nullptr;
         editor_.reset();
-        FormMain = nullptr;
         main_.reset();
     }
 
@@ -433,7 +429,7 @@ TEST_F(EditDialogTest, CatalogReplacesTextsFilterAndEditMask) {
             "LabelTitle.Caption=\r\n");
     }
     StringContainer().SetFileName(catalog);
-    const TFormEdit localized;
+    const TFormEdit localized(main_->Player(), *editor_, *main_->ImagePreview);
     StringContainer().SetFileName(QString());
     EXPECT_EQ(localized.windowTitle(), "Link bearbeiten");
     EXPECT_EQ(localized.OpenPictureDialog->Title(), "Titelbild");

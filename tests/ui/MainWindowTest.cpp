@@ -19,6 +19,7 @@
 #include "app/ApplicationTitle.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
+#include "ui/FullScreen.h"
 #include "ui/Main.h"
 
 namespace cinevan {
@@ -196,6 +197,46 @@ TEST_F(MainWindowTest, AFolderDroppedOnTheWindowPlaysTheClipsInIt) {
     EXPECT_EQ(w.Player().List().MovieCount(), 2);
     EXPECT_EQ(State(), PlayState::Playing);
     EXPECT_EQ(w.windowTitle(), "clip2 - [1/2]");
+}
+
+// The window handed the full-screen window moves the playing video there with Full and back
+// with Esc, keeping the movie playing; the focus stays on the control in use.
+TEST_F(MainWindowTest, FullMovesThePlayingVideoToTheFullScreenWindowAndEscBringsItBack) {
+    TFormFullScreen fullScreen(*window_);
+    window_->SetCompanions({.fullScreen = &fullScreen});
+    Load({Movie("a.mpg")});
+    ASSERT_EQ(State(), PlayState::Playing);
+    const auto actions = [this] { return sim_.log->commands(mci::SimulatedLog::Filter::Actions); };
+
+    sim_.log->clear();
+    window_->CheckBoxFullScreen->setChecked(true);
+    EXPECT_TRUE(fullScreen.isVisible());
+    EXPECT_TRUE(window_->FullScreenVisible());
+    EXPECT_EQ(actions().mid(0, 2), (QStringList{"pause", "window FormFullScreen"}));
+    EXPECT_EQ(actions().last(), "resume");
+    EXPECT_EQ(State(), PlayState::Playing);
+
+    sim_.log->clear();
+    QTest::keyClick(&fullScreen, Qt::Key_Escape);
+    EXPECT_FALSE(window_->CheckBoxFullScreen->isChecked());
+    EXPECT_FALSE(fullScreen.isVisible());
+    EXPECT_TRUE(actions().contains("window TabSheetMovie"));
+    EXPECT_FALSE(actions().contains("window FormFullScreen"));
+    EXPECT_EQ(State(), PlayState::Playing);
+}
+
+TEST_F(MainWindowTest, FullWithoutAPlayingMovieLeavesTheVideoInThePage) {
+    TFormFullScreen fullScreen(*window_);
+    window_->SetCompanions({.fullScreen = &fullScreen});
+    Load({Movie("a.mpg")});
+    window_->BitBtnPause->click();
+    ASSERT_EQ(State(), PlayState::Paused);
+    sim_.log->clear();
+    window_->CheckBoxFullScreen->setChecked(true);
+    EXPECT_FALSE(fullScreen.isVisible());
+    EXPECT_EQ(sim_.log->commands(mci::SimulatedLog::Filter::Actions).value(0),
+              "window TabSheetMovie");
+    EXPECT_EQ(State(), PlayState::Paused);
 }
 
 TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth) {

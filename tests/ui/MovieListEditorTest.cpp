@@ -28,7 +28,6 @@
 #include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/SimulatedMovies.h"
 #include "ui/FileDialogDescription.h"
-#include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieItemDelegate.h"
 #include "ui/MovieLink.h"
@@ -38,16 +37,15 @@ namespace cinevan {
 namespace {
 
 // The editor beside the main window on simulated devices; the main window's refreshes reach
-// the editor through FormMovieList as in the program.
+// the editor as in the program.
 class MovieListEditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test_support::AddTenMinuteActiveMovie(sim_, layer_);
         main_ = std::make_unique<TFormMain>(layer_);
-        FormMain = main_.get();
         main_->TimerOpen->stop();
         editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        FormMovieList = editor_.get();
+        main_->SetCompanions({.editor = editor_.get()});
         main_->show();
         editor_->show();
         editor_->activateWindow();
@@ -56,11 +54,7 @@ protected:
         editor_->CheckBoxLink->setChecked(false);
     }
 
-    void TearDown() override {
-        FormMovieList = nullptr;
-        FormMain = nullptr;
-        QDir::setCurrent(startFolder_);
-    }
+    void TearDown() override { QDir::setCurrent(startFolder_); }
 
     QString Movie(const QString& name) {
         return test_support::WriteStandInMovie(folder_.filePath(name));
@@ -582,8 +576,8 @@ TEST_F(MovieListEditorTest, RealSaveDialogTakesTheExtensionOfTheChosenType) {
 }
 
 TEST_F(MovieListEditorTest, EnterOpensTheEditDialogForTheSelectedEntry) {
-    TFormEdit edit(main_.get());
-    FormEdit = &edit;
+    TFormEdit edit(main_->Player(), *editor_, *main_->ImagePreview, editor_.get());
+    editor_->SetEditDialog(edit);
     int shown = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -599,7 +593,6 @@ TEST_F(MovieListEditorTest, EnterOpensTheEditDialogForTheSelectedEntry) {
     ClickItem(1);
     PressOnList(Qt::Key_Return);
     EXPECT_EQ(shown, 1);
-    FormEdit = nullptr;
 }
 
 TEST_F(MovieListEditorTest, WindowLayoutKeysAndTabOrder) {
