@@ -49,7 +49,7 @@ MpvSurface::MpvSurface(MpvPlayer& player, QWidget* parent) : QWidget(parent), pl
 
 MpvSurface::~MpvSurface() {
     // The engine must let go of the window before Qt destroys it.
-    detach();
+    release();
 }
 
 bool MpvSurface::event(QEvent* event) {
@@ -59,9 +59,6 @@ bool MpvSurface::event(QEvent* event) {
         case QEvent::WinIdChange:
             // Qt settles the native window's attributes while it shows it, after this event.
             QMetaObject::invokeMethod(this, &MpvSurface::attach, Qt::QueuedConnection);
-            break;
-        case QEvent::Hide:
-            detach();
             break;
         default:
             break;
@@ -91,7 +88,7 @@ void MpvSurface::attach() {
     attached_ = window;
 }
 
-void MpvSurface::detach() {
+void MpvSurface::release() {
     if (attached_ == 0) {
         return;
     }

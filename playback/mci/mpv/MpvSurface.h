@@ -25,13 +25,15 @@ public:
     // The native window the engine draws into now; 0 when it draws nowhere.
     WId attachedWindow() const { return attached_; }
 
+    // Stops the engine's output, until the widget is shown again.
+    void release();
+
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void attach();
-    void detach();
 
     MpvPlayer& player_;
     WId attached_ = 0;
