@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -32,7 +33,28 @@ bool within(quint32 actual, quint32 expected, quint32 tolerance) {
     return (actual > expected ? actual - expected : expected - actual) <= tolerance;
 }
 
+bool libmpvLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libmpv");
+}
+
 }  // namespace
+
+TEST(MpvDevice, LibmpvIsLoadedWhenTheFirstDeviceIsMade) {
+    const auto* run = ::testing::UnitTest::GetInstance();
+    if (run->successful_test_count() + run->failed_test_count() + run->skipped_test_count() > 0) {
+        GTEST_SKIP() << "only meaningful as the first test of its process";
+    }
+    EXPECT_FALSE(libmpvLoaded()) << "starting the program does not load the engine";
+    mci::MpvDeviceType type;
+    EXPECT_FALSE(libmpvLoaded()) << "the device table alone does not load the engine";
+    const auto device = type.create();
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(libmpvLoaded());
+    QString product;
+    ASSERT_EQ(device->infoProduct(product), mci::Error::None);
+    EXPECT_TRUE(product.contains(QStringLiteral("libmpv client API 2."))) << product.toStdString();
+}
 
 TEST(MpvDevice, OpeningAFifoOrFolderFailsAtOnce) {
     QTemporaryDir dir;
