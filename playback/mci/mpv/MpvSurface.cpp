@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QWindow>
+#include <cstdlib>
+#include <memory>
 
 #include "playback/mci/mpv/MpvPlayer.h"
 
@@ -21,13 +23,14 @@ void letChildWindowsMap(WId window) {
     }
     xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window);
-    const xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, id), nullptr);
+    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> reply(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id),
+                                        nullptr),
+        &std::free);
     if (!reply) {
         return;
     }
     const uint32_t mask = reply->your_event_mask & ~XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
-    free(const_cast<xcb_get_window_attributes_reply_t*>(reply));
     xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
 }
