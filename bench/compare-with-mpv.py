@@ -620,9 +620,11 @@ METHOD = [
     "player shows its window first and opens the movie later.",
     "- Open to first frame: from the first `open()` of the clip file by any process "
     "(inotify `IN_OPEN`) until the clip's colour covers the screen. For the player this "
-    "includes what it reads of the file before the device opens it; its video surface "
-    "(and GL context) exists from the start, while mpv creates its video output after it "
-    "has opened the file, so mpv's figure holds its video output's start.",
+    "includes what it reads of the file before the device opens it. Both programs start "
+    "their video output after opening the file (libmpv's own output once the movie is open "
+    "and its window known), and the player loads libmpv, and GStreamer its plug-ins with "
+    "FFmpeg's libraries, only with the first movie the engine plays, so both figures hold "
+    "those starts.",
     "- Transition gap: a list of clip A (4 s, red and green alternating every frame) and "
     "clip B (4 s, blue). The gap runs from the last change of A's picture (its last new "
     "frame) to the first blue screen; a seamless player shows 0.04 s (one frame at 25 fps).",

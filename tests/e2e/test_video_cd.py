@@ -105,6 +105,8 @@ class VideoCDTest(unittest.TestCase):
             threads = thread_names(player.pid)
             if device == "MPEGVideo":
                 self.assertFalse(any(name.startswith("mpv/") for name in threads), threads)
+                with open(f"/proc/{player.pid}/maps") as f:
+                    self.assertNotIn("libmpv", f.read(), "libmpv is loaded only when used")
                 self.assertTrue(any(name.endswith(":src") for name in threads), threads)
             else:
                 self.assertIn("mpv/demux", threads)

@@ -60,6 +60,7 @@ MciError MpvDevice::seek(quint32 toMs) {
 MciError MpvDevice::window(QWidget* host) {
     if (!host) {
         if (surface_) {
+            surface_->release();
             surface_->hide();
             surface_->setParent(nullptr);
         }

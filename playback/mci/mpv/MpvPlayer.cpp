@@ -156,6 +156,13 @@ MciError MpvPlayer::startEngine() {
         {"keep-open", "yes"},
         {"input-default-bindings", "no"},
         {"input-vo-keyboard", "no"},
+        // The video window belongs to the program: the mouse, the cursor, the screen saver and
+        // what is drawn over the picture are its business, not the engine's.
+        {"input-cursor", "no"},
+        {"cursor-autohide", "no"},
+        {"stop-screensaver", "no"},
+        {"osd-level", "0"},
+        {"osd-bar", "no"},
         {"osc", "no"},
         {"ytdl", "no"},
         {"load-scripts", "no"},
@@ -170,6 +177,9 @@ MciError MpvPlayer::startEngine() {
         {"hr-seek-demuxer-offset", kSeekPrerollSec},
         {"gpu-hwdec-interop", "no"},
         {"vo", "null"},
+        // Named rather than probed: probing refuses software OpenGL (as on a machine without a
+        // graphics card) and then tries consoles and Vulkan before giving up.
+        {"gpu-context", "x11egl"},
         {"vid", video ? "auto" : "no"},
         // The picture fills the rectangle it is given, whatever the movie's aspect.
         {"keepaspect", "no"},
@@ -360,10 +370,20 @@ QString MpvPlayer::engineVersion() const {
         .arg(api & 0xFFFF);
 }
 
-void MpvPlayer::setRenderedOutput(bool rendered) {
-    if (handle_ && media_ == Media::Video) {
-        setProperty("vo", rendered ? "libmpv" : "null");
+void MpvPlayer::setVideoWindow(quint64 window) {
+    if (!handle_ || media_ != Media::Video) {
+        return;
     }
+    // The engine reads the window when it starts its video output: stop that output, then
+    // start it again on the new window. Stopping it may switch the video track off.
+    const QByteArray track = videoTrack();
+    setProperty("vo", "null");
+    if (window != 0) {
+        auto id = static_cast<int64_t>(window);
+        mpv_set_property(handle_.get(), "wid", MPV_FORMAT_INT64, &id);
+        setProperty("vo", "gpu");
+    }
+    restoreVideoTrack(track);
 }
 
 QByteArray MpvPlayer::videoTrack() const {

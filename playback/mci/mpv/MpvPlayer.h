@@ -46,14 +46,14 @@ public:
     // Version text of the engine, e.g. "mpv 0.35.1 (libmpv client API 2.0)".
     QString engineVersion() const;
 
-    // Video output: libmpv's render API (a surface renders the frames) or none (frames are
-    // decoded and timed but not shown). Switching keeps the selected video track.
-    mpv_handle* handle() const { return handle_.get(); }
-    void setRenderedOutput(bool rendered);
-    QByteArray videoTrack() const;
-    void restoreVideoTrack(const QByteArray& track);
+    // Video output: the engine's own, drawing into the native window `window` (an X11 window
+    // id), or none when `window` is 0 (frames are decoded and timed but not shown). Switching
+    // keeps the selected video track.
+    void setVideoWindow(quint64 window);
 
 private:
+    QByteArray videoTrack() const;
+    void restoreVideoTrack(const QByteArray& track);
     MciError startEngine();
     MciError waitForLoad(const QDeadlineTimer& deadline);
     MciError checkLoadedMedia() const;

@@ -1,10 +1,12 @@
 #include "playback/mci/mpv/MpvSurface.h"
 
-#include <mpv/client.h>
-#include <mpv/render_gl.h>
-
-#include <QOpenGLContext>
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#include <QGuiApplication>
+#include <QPainter>
 #include <QWindow>
+#include <cstdlib>
+#include <memory>
 
 #include "playback/mci/mpv/MpvPlayer.h"
 
@@ -12,118 +14,89 @@ namespace cinevan::mci {
 
 namespace {
 
-void* glProcAddress(void*, const char* name) {
-    QOpenGLContext* context = QOpenGLContext::currentContext();
-    return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+// Qt asks to be handed the mapping of any window put inside its own, and then never maps
+// them: the engine's window would stay hidden. Drop that request for this one window.
+void letChildWindowsMap(WId window) {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) {
+        return;
+    }
+    xcb_connection_t* connection = x11->connection();
+    const auto id = static_cast<xcb_window_t>(window);
+    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> reply(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id),
+                                        nullptr),
+        &std::free);
+    if (!reply) {
+        return;
+    }
+    const uint32_t mask = reply->your_event_mask & ~XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
 }
 
 }  // namespace
 
 bool MpvSurface::available() {
-    static const bool canMakeContexts = [] {
-        QOpenGLContext probe;
-        return probe.create();
-    }();
-    return canMakeContexts;
+    return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-MpvSurface::MpvSurface(MpvPlayer& player, QWidget* parent)
-    : QOpenGLWidget(parent), player_(player) {
+MpvSurface::MpvSurface(MpvPlayer& player, QWidget* parent) : QWidget(parent), player_(player) {
+    setObjectName(QStringLiteral("MpvSurface"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Only this widget needs a window of its own; its ancestors stay plain widgets.
+    setAttribute(Qt::WA_DontCreateNativeAncestors);
+    setAttribute(Qt::WA_NativeWindow);
 }
 
 MpvSurface::~MpvSurface() {
-    // QOpenGLWidget destroys its context after this body; this object is gone by then.
-    if (QOpenGLContext* own = context()) {
-        disconnect(own, nullptr, this, nullptr);
-    }
-    if (renderer_) {
-        makeCurrent();
-        releaseRenderer();
-        doneCurrent();
-    }
+    // The engine must let go of the window before Qt destroys it.
+    release();
 }
 
-void MpvSurface::initializeGL() {
-    if (renderer_ || !player_.handle()) {
+bool MpvSurface::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::WinIdChange:
+            // Qt settles the native window's attributes while it shows it, after this event.
+            QMetaObject::invokeMethod(this, &MpvSurface::attach, Qt::QueuedConnection);
+            break;
+        default:
+            break;
+    }
+    return handled;
+}
+
+void MpvSurface::paintEvent(QPaintEvent* /*event*/) {
+    // Seen only until the engine's window covers this one, and where it leaves a margin.
+    QPainter(this).fillRect(rect(), Qt::black);
+}
+
+void MpvSurface::attach() {
+    if (!available() || !isVisible()) {
         return;
     }
-    mpv_opengl_init_params glInit{&glProcAddress, nullptr};
-    int noAdvancedControl = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-        {MPV_RENDER_PARAM_ADVANCED_CONTROL, &noAdvancedControl},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_create(&renderer_, player_.handle(), params) < 0) {
-        renderer_ = nullptr;
+    const WId window = winId();
+    if (window == attached_) {
         return;
     }
-    // The context goes away when the widget moves to another window; its renderer with it.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvSurface::releaseRenderer,
-            Qt::DirectConnection);
-    mpv_render_context_set_update_callback(renderer_, &MpvSurface::onUpdate, this);
-    player_.setRenderedOutput(true);
+    // Clicks go through the window (and the engine's window inside it) to the widgets below.
+    if (QWindow* handle = windowHandle()) {
+        handle->setFlag(Qt::WindowTransparentForInput);
+    }
+    letChildWindowsMap(window);
+    player_.setVideoWindow(window);
+    attached_ = window;
 }
 
-void MpvSurface::releaseRenderer() {
-    if (!renderer_) {
+void MpvSurface::release() {
+    if (attached_ == 0) {
         return;
     }
-    const QByteArray track = player_.videoTrack();
-    player_.setRenderedOutput(false);
-    if (QOpenGLContext::currentContext() != context()) {
-        makeCurrent();
-    }
-    mpv_render_context_set_update_callback(renderer_, nullptr, nullptr);
-    mpv_render_context_free(renderer_);
-    renderer_ = nullptr;
-    player_.restoreVideoTrack(track);
-}
-
-void MpvSurface::onUpdate(void* self) {
-    // Runs on an engine thread: only hand the work to the GUI thread.
-    auto* surface = static_cast<MpvSurface*>(self);
-    if (!surface->updatePending_.exchange(true)) {
-        QMetaObject::invokeMethod(surface, &MpvSurface::frameReady, Qt::QueuedConnection);
-    }
-}
-
-void MpvSurface::frameReady() {
-    updatePending_ = false;
-    if (!renderer_ || !(mpv_render_context_update(renderer_) & MPV_RENDER_UPDATE_FRAME)) {
-        return;
-    }
-    const QWindow* shown = window()->windowHandle();
-    if (isVisible() && shown && shown->isExposed()) {
-        update();
-        return;
-    }
-    // Nobody will paint a hidden widget, but the player waits for each frame to be taken.
-    makeCurrent();
-    renderFrame();
-    doneCurrent();
-}
-
-void MpvSurface::paintGL() {
-    if (renderer_) {
-        renderFrame();
-    }
-}
-
-void MpvSurface::renderFrame() {
-    const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo target{int(defaultFramebufferObject()), int(width() * ratio),
-                          int(height() * ratio), 0};
-    int flipY = 1;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &target},
-        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context_render(renderer_, params);
-    ++framesRendered_;
+    player_.setVideoWindow(0);
+    attached_ = 0;
 }
 
 }  // namespace cinevan::mci

@@ -1,47 +1,42 @@
 #pragma once
 
-#include <QOpenGLWidget>
-#include <atomic>
-
-struct mpv_render_context;
+#include <QWidget>
 
 namespace cinevan::mci {
 
 class MpvPlayer;
 
-// The widget a libmpv device draws its video into, through libmpv's OpenGL render API. The
-// render context lives as long as the widget's GL context: moving the widget into another
-// top-level window destroys that context, so the renderer is released then and created again
-// when the widget initialises its new context. Without a GL context the player decodes
-// without showing anything.
-class MpvSurface : public QOpenGLWidget {
+// The widget a libmpv device shows its video in: a native child window that the engine's own
+// video output draws into, as the mpv player draws into its window, so no picture is copied
+// through Qt. The engine follows the window's size by itself; the widget only hands it the
+// window while it is shown and takes it back before the window goes away. Mouse input passes
+// through to the widgets below and the keyboard stays with the application. On a platform
+// without X11 windows the engine decodes without showing anything.
+class MpvSurface : public QWidget {
     Q_OBJECT
 
 public:
     explicit MpvSurface(MpvPlayer& player, QWidget* parent = nullptr);
     ~MpvSurface() override;
 
-    // True when OpenGL contexts can be made here. Without them the widget draws nothing, and a
-    // window made ready for it before it was shown would fail to draw at all.
+    // True when the engine can draw into native windows of this platform.
     static bool available();
 
-    // Frames drawn since the widget was made.
-    quint64 framesRendered() const { return framesRendered_; }
+    // The native window the engine draws into now; 0 when it draws nowhere.
+    WId attachedWindow() const { return attached_; }
+
+    // Stops the engine's output, until the widget is shown again.
+    void release();
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    void releaseRenderer();
-    void frameReady();
-    void renderFrame();
-    static void onUpdate(void* self);
+    void attach();
 
     MpvPlayer& player_;
-    mpv_render_context* renderer_ = nullptr;
-    quint64 framesRendered_ = 0;
-    std::atomic<bool> updatePending_{false};
+    WId attached_ = 0;
 };
 
 }  // namespace cinevan::mci

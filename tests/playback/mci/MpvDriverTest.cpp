@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -32,7 +34,39 @@ bool within(quint32 actual, quint32 expected, quint32 tolerance) {
     return (actual > expected ? actual - expected : expected - actual) <= tolerance;
 }
 
+bool libmpvLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libmpv");
+}
+
 }  // namespace
+
+TEST(MpvDevice, LibmpvIsLoadedWhenTheFirstDeviceIsMade) {
+    // Only a process that has made no device yet can tell: the test runs again in one.
+    const char* fresh = "CINEVAN_TEST_FRESH_PROCESS";
+    if (!qEnvironmentVariableIsSet(fresh)) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(fresh), QStringLiteral("1"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(
+            QStringLiteral("/proc/self/exe"),
+            {QStringLiteral("--gtest_filter=MpvDevice.LibmpvIsLoadedWhenTheFirstDeviceIsMade")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        return;
+    }
+    EXPECT_FALSE(libmpvLoaded()) << "starting the program does not load the engine";
+    mci::MpvDeviceType type;
+    EXPECT_FALSE(libmpvLoaded()) << "the device table alone does not load the engine";
+    const auto device = type.create();
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(libmpvLoaded());
+    QString product;
+    ASSERT_EQ(device->infoProduct(product), mci::Error::None);
+    EXPECT_TRUE(product.contains(QStringLiteral("libmpv client API 2."))) << product.toStdString();
+}
 
 TEST(MpvDevice, OpeningAFifoOrFolderFailsAtOnce) {
     QTemporaryDir dir;
