@@ -3,7 +3,6 @@
 #include <QOpenGLWidget>
 
 #include "playback/mci/mpv/MpvDevice.h"
-#include "playback/mci/mpv/MpvSoundDevice.h"
 #include "playback/mci/mpv/MpvSurface.h"
 
 namespace cinevan::mci {
@@ -27,7 +26,7 @@ void MpvDeviceType::prepareVideoWindow(QWidget& window) {
 }
 
 std::unique_ptr<MediaDevice> MpvSoundDeviceType::create() {
-    return std::make_unique<MpvSoundDevice>();
+    return std::make_unique<MpvDevice>(MpvPlayer::Media::SoundOnly);
 }
 
 }  // namespace cinevan::mci
