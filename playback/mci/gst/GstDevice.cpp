@@ -6,7 +6,7 @@
 
 #include "playback/mci/BoundedCall.h"
 #include "playback/mci/gst/GstBusWatch.h"
-#include "playback/mci/gst/GstConfigureDialog.h"
+#include "playback/mci/gst/GstConfigDialog.h"
 #include "playback/mci/gst/GstFrameSink.h"
 #include "playback/mci/gst/GstOpening.h"
 #include "playback/mci/gst/GstOptions.h"
@@ -284,7 +284,7 @@ MciError GstDevice::window(QWidget* host) {
     } else {
         surface_->setParent(host);
     }
-    surface_->setSmoothScaling(gst::gstOptions().smoothScaling);
+    surface_->setSmoothScaling(gst::GstOptions::current().smoothScaling);
     surface_->setGeometry(destination_.isValid() ? destination_ : host->rect());
     surface_->show();
     frames_->setWanted(true);
@@ -318,10 +318,10 @@ MciError GstDevice::infoProduct(QString& text) {
 }
 
 MciError GstDevice::configure(QWidget* parent) {
-    gst::GstConfigureDialog dialog(gst::gstOptions(), parent);
+    gst::GstConfigDialog dialog(gst::versionText(), parent);
     dialog.exec();
     if (surface_) {
-        surface_->setSmoothScaling(gst::gstOptions().smoothScaling);
+        surface_->setSmoothScaling(gst::GstOptions::current().smoothScaling);
     }
     return Error::None;
 }

@@ -138,7 +138,7 @@ MciError GstOpening::openUri(bool silent, QDeadlineTimer deadline) {
 MciError GstOpening::build(bool silent) {
     pipeline_.reset(gst_element_factory_make("playbin", nullptr));
     videoSink_ = gst_element_factory_make("appsink", "video-frames");
-    audioSink_ = silent ? makeAudioSink(false) : makeAudioSink(gstOptions().sound);
+    audioSink_ = silent ? makeAudioSink(false) : makeAudioSink(GstOptions::current().sound);
     if (!pipeline_ || videoSink_ == nullptr || audioSink_ == nullptr) {
         for (GstElement* orphan : {videoSink_, audioSink_}) {
             if (orphan != nullptr) {
