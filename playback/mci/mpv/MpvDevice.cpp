@@ -92,15 +92,7 @@ MciError MpvDevice::putDestination(const QRect& rect) {
 }
 
 MciError MpvDevice::getDevCaps(DevCapsItem item, quint32& answer) {
-    switch (item) {
-        case DevCapsItem::HasVideo:
-            answer = hasVideo() ? 1 : 0;
-            return Error::None;
-        case DevCapsItem::UsesFiles:
-            answer = 1;
-            return Error::None;
-    }
-    return Error::UnsupportedFunction;
+    return fileDeviceCaps(item, hasVideo(), answer);
 }
 
 MciError MpvDevice::infoProduct(QString& text) {
