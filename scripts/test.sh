@@ -11,23 +11,25 @@ bash scripts/install-deps.sh
 # checkout, so every clone of the repository on this machine shares one cache.
 export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
 cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Every build here treats a compiler warning as an error.
+werror=(-DCINEVAN_WERROR=ON)
 
 build=${CINEVAN_TEST_BUILD_DIR:-build-test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCINEVAN_SANITIZE=ON \
-      -DCINEVAN_BUILD_TESTS=ON -DCINEVAN_BUILD_BENCH=ON "${cache[@]}"
+      -DCINEVAN_BUILD_TESTS=ON -DCINEVAN_BUILD_BENCH=ON "${cache[@]}" "${werror[@]}"
 cmake --build "$build" --parallel "$(nproc)"
 
 # The build type that scripts/run.sh gives users is tested too, without the benchmarks.
 relbuild=${CINEVAN_REL_BUILD_DIR:-build-rel}
 cmake -S . -B "$relbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCINEVAN_BUILD_TESTS=ON \
-      "${cache[@]}"
+      "${cache[@]}" "${werror[@]}"
 cmake --build "$relbuild" --parallel "$(nproc)"
 
 # Fuzz the picture decoders and the text parsers with clang's libFuzzer, a bounded time each
 # (11 targets at 6 s: about a minute and a quarter).
 fuzzbuild=${CINEVAN_FUZZ_BUILD_DIR:-build-fuzz}
 cmake -S . -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCINEVAN_FUZZ=ON \
-      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${cache[@]}"
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${cache[@]}" "${werror[@]}"
 cmake --build "$fuzzbuild" --parallel "$(nproc)"
 bash fuzz/run-fuzzers.sh "$fuzzbuild" "${CINEVAN_FUZZ_SECONDS:-6}"
 

@@ -81,4 +81,17 @@ public:
     virtual MciError configure(QWidget* parent) = 0;
 };
 
+// The answer to the capability query of a device that plays files, with or without video.
+inline MciError fileDeviceCaps(DevCapsItem item, bool hasVideo, quint32& answer) {
+    switch (item) {
+        case DevCapsItem::HasVideo:
+            answer = hasVideo ? 1 : 0;
+            return Error::None;
+        case DevCapsItem::UsesFiles:
+            answer = 1;
+            return Error::None;
+    }
+    return Error::UnsupportedFunction;
+}
+
 }  // namespace cinevan::mci

@@ -1,278 +1,60 @@
 #include "playback/mci/gst/GstDevice.h"
 
-#include <QThread>
 #include <QWidget>
-#include <algorithm>
 
-#include "playback/mci/BoundedCall.h"
-#include "playback/mci/gst/GstBusWatch.h"
-#include "playback/mci/gst/GstConfigureDialog.h"
-#include "playback/mci/gst/GstFrameSink.h"
-#include "playback/mci/gst/GstOpening.h"
+#include "playback/mci/gst/GstConfigDialog.h"
 #include "playback/mci/gst/GstOptions.h"
 #include "playback/mci/gst/GstRuntime.h"
-#include "playback/mci/gst/GstSegmentClipper.h"
 #include "playback/mci/gst/GstVideoSurface.h"
 
 namespace cinevan::mci {
 
-namespace {
-
-constexpr qint64 kMaxLeadMs = 12000;
-constexpr gint64 kHalfFrameNs = 20 * GST_MSECOND;
-// How long a seek may keep the caller waiting (it normally takes a few milliseconds).
-constexpr int kSeekWaitMs = kOpenTimeLimitMs / 2;
-
-// The frame sink is shared with pipelines that may still stream on another thread after the
-// device has gone; it is deleted on its own thread.
-std::shared_ptr<gst::GstFrameSink> makeFrameSink() {
-    return {new gst::GstFrameSink, [](gst::GstFrameSink* sink) {
-                if (QThread::currentThread() == sink->thread()) {
-                    delete sink;
-                } else {
-                    sink->deleteLater();
-                }
-            }};
-}
-
-// Stream time of the picture a sink shows now, -1 when unknown.
-gint64 shownPictureTime(GstElement* sink) {
-    GstSample* last = nullptr;
-    g_object_get(sink, "last-sample", &last, nullptr);
-    const gst::SamplePtr sample(last);
-    if (!sample || gst_sample_get_buffer(sample.get()) == nullptr) {
-        return -1;
-    }
-    const GstBuffer* buffer = gst_sample_get_buffer(sample.get());
-    if (!GST_BUFFER_PTS_IS_VALID(buffer)) {
-        return -1;
-    }
-    const guint64 time = gst_segment_to_stream_time(gst_sample_get_segment(sample.get()),
-                                                    GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-    return GST_CLOCK_TIME_IS_VALID(time) ? static_cast<gint64>(time) : -1;
-}
-
-}  // namespace
-
-GstDevice::GstDevice()
-    : clipper_(std::make_shared<gst::GstSegmentClipper>()), frames_(makeFrameSink()) {}
-
 GstDevice::~GstDevice() {
-    teardown();
+    // No picture may reach the surface while it goes; the frame sink it draws from outlives it.
+    player_.close();
     delete surface_.data();
 }
 
-void GstDevice::teardown() {
-    bus_.reset();
-    videoSink_ = nullptr;
-    audioSink_ = nullptr;
-    gst::stopPipeline(std::move(pipeline_), clipper_, frames_);
-}
-
 MciError GstDevice::openElement(const QString& element, QDeadlineTimer deadline) {
-    if (opened_) {
-        return Error::Internal;
-    }
-    if (element.isEmpty()) {
-        opened_ = true;
-        return Error::None;
-    }
-    if (!gst::ensureInitialized()) {
-        return Error::CannotLoadDriver;
-    }
-    // The opening runs on a thread of its own; one that does not finish in time keeps its
-    // pipeline and stops it whenever the source lets it.
-    const auto opening = std::make_shared<gst::GstOpening>(element, clipper_, frames_);
-    const std::optional<MciError> result =
-        callWithin(deadline, [opening, deadline] { return opening->run(deadline); });
-    if (!result) {
-        return Error::DeviceNotReady;
-    }
-    if (*result != Error::None) {
-        gst::stopPipeline(opening->takePipeline(), clipper_, frames_);
-        return *result;
-    }
-    adopt(*opening);
-    opened_ = true;
-    return Error::None;
-}
-
-void GstDevice::adopt(gst::GstOpening& opening) {
-    const gst::GstMovieFacts& facts = opening.facts();
-    source_ = facts.source;
-    originNs_ = facts.originNs;
-    demuxerDurationNs_ = facts.demuxerDurationNs;
-    lengthMs_ = facts.lengthMs;
-    leadMs_ = std::max<qint64>(leadMs_, gst::toMs(originNs_) + 1000);
-    lastPositionMs_ = 0;
-    streamError_ = Error::None;
-    videoSink_ = opening.videoSink();
-    audioSink_ = opening.audioSink();
-    pipeline_ = opening.takePipeline();
-    const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
-    bus_ =
-        std::make_unique<gst::GstBusWatch>(bus.get(), [this](GstMessage* m) { handleMessage(m); });
-}
-
-MciError GstDevice::movieState() const {
-    if (!opened_ || !pipeline_) {
-        return Error::UnsupportedFunction;
-    }
-    return streamError_;
+    return player_.open(element, deadline);
 }
 
 MciError GstDevice::whereSource(QSize& size) {
-    if (!opened_ || !pipeline_) {
-        return Error::UnsupportedFunction;
-    }
-    size = source_;
-    return Error::None;
+    return player_.sourceSize(size);
 }
 
 MciError GstDevice::setTimeFormatMilliseconds() {
-    return opened_ ? Error::None : Error::UnsupportedFunction;
+    return player_.isOpen() ? Error::None : Error::UnsupportedFunction;
 }
 
 MciError GstDevice::statusLength(quint32& ms) {
-    if (!opened_ || !pipeline_) {
-        return Error::UnsupportedFunction;
-    }
-    ms = static_cast<quint32>(lengthMs_);
-    return Error::None;
+    return player_.length(ms);
 }
 
 MciError GstDevice::statusPosition(quint32& ms) {
-    if (!opened_ || !pipeline_) {
-        return Error::UnsupportedFunction;
-    }
-    if (bus_) {
-        bus_->drain();  // an end of stream waiting on the bus is part of the answer
-    }
-    if (streamError_ == Error::DeviceNotReady) {
-        ms = static_cast<quint32>(lastPositionMs_);  // a pipeline stuck on its source
-        return streamError_;
-    }
-    if (atEnd_) {
-        ms = static_cast<quint32>(rangeStopMs_ >= 0 ? rangeStopMs_ : lengthMs_);
-        return streamError_;
-    }
-    gint64 position = -1;
-    if (!settling_ && gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) &&
-        position >= 0) {
-        // Before the first picture the clock may read a little less than the origin.
-        lastPositionMs_ = std::clamp<qint64>(gst::toMs(position - originNs_), 0, lengthMs_);
-    }
-    ms = static_cast<quint32>(lastPositionMs_);
-    return streamError_;
+    return player_.position(ms);
 }
 
 MciError GstDevice::play(quint32 fromMs, quint32 toMs) {
-    if (const MciError error = movieState(); error != Error::None) {
-        return error;
-    }
-    if (fromMs > lengthMs_) {
-        return Error::OutOfRange;
-    }
-    const qint64 stop = std::clamp<qint64>(toMs, fromMs, lengthMs_);
-    if (bus_) {
-        bus_->drain();  // the end of an earlier range must not end this one
-    }
-    restingTargetMs_ = -1;
-    rangeStopMs_ = stop;
-    if (const MciError error = seekTo(fromMs, stop); error != Error::None) {
-        return error;
-    }
-    if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        return Error::Driver;
-    }
-    return Error::None;
+    return player_.playRange(fromMs, toMs);
 }
 
 MciError GstDevice::pause() {
-    if (const MciError error = movieState(); error != Error::None) {
-        return error;
-    }
-    return gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE
-               ? Error::Driver
-               : Error::None;
+    return player_.pause();
 }
 
 MciError GstDevice::resume() {
-    if (const MciError error = movieState(); error != Error::None) {
-        return error;
-    }
-    return gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
-               ? Error::Driver
-               : Error::None;
+    return player_.resume();
 }
 
 MciError GstDevice::seek(quint32 toMs) {
-    if (const MciError error = movieState(); error != Error::None) {
-        return error;
-    }
-    if (toMs > lengthMs_) {
-        return Error::OutOfRange;
-    }
-    if (bus_) {
-        bus_->drain();
-    }
-    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
-    restingTargetMs_ = toMs;
-    rangeStopMs_ = -1;
-    return seekTo(toMs, -1);
-}
-
-MciError GstDevice::seekTo(qint64 fromMs, qint64 stopMs) {
-    const gint64 target = streamTime(fromMs);
-    const gint64 demuxerStart = std::max<gint64>(0, target - gst::fromMs(leadMs_));
-    const gint64 stop = stopMs >= 0 ? streamTime(stopMs) : -1;
-    clipper_->setRange(target, stop);
-    // A stop the demuxer would clamp to its short duration estimate is left to the clipper.
-    const gint64 demuxerStop = stop >= 0 && stop < demuxerDurationNs_ ? stop : -1;
-    // A flushing seek waits for the streaming threads, and one stuck on its source would hold
-    // the caller for ever: the seek runs on a thread of its own (see BoundedCall.h).
-    const std::shared_ptr<GstElement> pipeline(GST_ELEMENT(gst_object_ref(pipeline_.get())),
-                                               gst::ObjectUnref{});
-    const std::optional<bool> sought =
-        callWithin(QDeadlineTimer(kSeekWaitMs), [pipeline, demuxerStart, demuxerStop] {
-            const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-            return gst_element_seek(pipeline.get(), 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                                    demuxerStart, GST_SEEK_TYPE_SET, demuxerStop) != FALSE;
-        });
-    if (!sought) {
-        // The source has stopped answering: the movie cannot go on.
-        streamError_ = Error::DeviceNotReady;
-        return streamError_;
-    }
-    if (!*sought) {
-        return Error::Driver;
-    }
-    lastPositionMs_ = fromMs;
-    settling_ = true;
-    atEnd_ = false;
-    return Error::None;
-}
-
-// A seek that rests paused shows its picture once prerolled. A picture later than the target
-// means the demuxer was not sent early enough for this file: go further back and seek again.
-void GstDevice::checkSeekLanded() {
-    if (restingTargetMs_ < 0) {
-        return;
-    }
-    const gint64 shown = shownPictureTime(videoSink_);
-    const qint64 target = restingTargetMs_;
-    if (shown > streamTime(target) + kHalfFrameNs && leadMs_ < kMaxLeadMs) {
-        leadMs_ *= 2;
-        seekTo(target, -1);
-        return;
-    }
-    restingTargetMs_ = -1;
+    return player_.seek(toMs);
 }
 
 MciError GstDevice::window(QWidget* host) {
     host_ = host;
     if (host == nullptr) {
-        frames_->setWanted(false);
+        player_.setPicturesWanted(false);
         if (surface_) {
             surface_->hide();
             surface_->setParent(nullptr);
@@ -280,17 +62,14 @@ MciError GstDevice::window(QWidget* host) {
         return Error::None;
     }
     if (!surface_) {
-        surface_ = new gst::GstVideoSurface(frames_.get(), host);
+        surface_ = new gst::GstVideoSurface(player_.frames(), host);
     } else {
         surface_->setParent(host);
     }
-    surface_->setSmoothScaling(gst::gstOptions().smoothScaling);
+    surface_->setSmoothScaling(gst::GstOptions::current().smoothScaling);
     surface_->setGeometry(destination_.isValid() ? destination_ : host->rect());
     surface_->show();
-    frames_->setWanted(true);
-    if (videoSink_ != nullptr) {
-        frames_->takeLastSample(videoSink_);
-    }
+    player_.setPicturesWanted(true);
     return Error::None;
 }
 
@@ -303,13 +82,7 @@ MciError GstDevice::putDestination(const QRect& rect) {
 }
 
 MciError GstDevice::getDevCaps(DevCapsItem item, quint32& answer) {
-    switch (item) {
-        case DevCapsItem::HasVideo:
-        case DevCapsItem::UsesFiles:
-            answer = 1;
-            return Error::None;
-    }
-    return Error::UnsupportedFunction;
+    return fileDeviceCaps(item, true, answer);
 }
 
 MciError GstDevice::infoProduct(QString& text) {
@@ -318,39 +91,12 @@ MciError GstDevice::infoProduct(QString& text) {
 }
 
 MciError GstDevice::configure(QWidget* parent) {
-    gst::GstConfigureDialog dialog(gst::gstOptions(), parent);
+    gst::GstConfigDialog dialog(gst::versionText(), parent);
     dialog.exec();
     if (surface_) {
-        surface_->setSmoothScaling(gst::gstOptions().smoothScaling);
+        surface_->setSmoothScaling(gst::GstOptions::current().smoothScaling);
     }
     return Error::None;
-}
-
-void GstDevice::handleMessage(GstMessage* message) {
-    if (!pipeline_) {
-        return;
-    }
-    switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_ERROR: {
-            GError* error = nullptr;
-            gst_message_parse_error(message, &error, nullptr);
-            streamError_ = gst::errorFor(error);
-            g_error_free(error);
-            settling_ = false;
-            break;
-        }
-        case GST_MESSAGE_EOS:
-            // The end of the range: rest there, neither rewound nor unloaded.
-            gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
-            atEnd_ = true;
-            break;
-        case GST_MESSAGE_ASYNC_DONE:
-            settling_ = false;
-            checkSeekLanded();
-            break;
-        default:
-            break;
-    }
 }
 
 }  // namespace cinevan::mci

@@ -1,14 +1,12 @@
 #include "playback/mci/gst/GstOpening.h"
 
-#include <fcntl.h>
 #include <gst/app/gstappsink.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <algorithm>
 
 #include "playback/mci/BoundedCall.h"
+#include "playback/mci/ReadableFile.h"
 #include "playback/mci/gst/GstEndProbe.h"
 #include "playback/mci/gst/GstFrameSink.h"
 #include "playback/mci/gst/GstOptions.h"
@@ -29,25 +27,6 @@ constexpr int kStopWaitMs = 500;
 
 // playbin "flags": pictures and sound with a software volume, no subtitles.
 constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10;
-
-// Only regular files that can be opened are handed to the engine: a FIFO or a device would
-// block its source in open() or read() without any time limit.
-MciError checkElement(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0) {
-        return Error::FileNotFound;
-    }
-    if (!S_ISREG(info.st_mode) || info.st_size == 0) {
-        return Error::InvalidFile;
-    }
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return Error::FileRead;
-    }
-    ::close(fd);
-    return Error::None;
-}
 
 // The URI playbin reads `path` from: a Video CD track on a disc is read from its raw sectors
 // by our own source element, anything else as a file. Empty when there is no such URI.
@@ -122,7 +101,7 @@ void GstOpening::stop() {
 MciError GstOpening::run(QDeadlineTimer deadline) {
     const bool rawTrack = VideoCdTrack::open(element_) != nullptr;
     if (!rawTrack) {
-        if (const MciError error = checkElement(element_); error != Error::None) {
+        if (const MciError error = checkReadableFile(element_); error != Error::None) {
             return error;
         }
     }
@@ -159,7 +138,7 @@ MciError GstOpening::openUri(bool silent, QDeadlineTimer deadline) {
 MciError GstOpening::build(bool silent) {
     pipeline_.reset(gst_element_factory_make("playbin", nullptr));
     videoSink_ = gst_element_factory_make("appsink", "video-frames");
-    audioSink_ = silent ? makeAudioSink(false) : makeAudioSink(gstOptions().sound);
+    audioSink_ = silent ? makeAudioSink(false) : makeAudioSink(GstOptions::current().sound);
     if (!pipeline_ || videoSink_ == nullptr || audioSink_ == nullptr) {
         for (GstElement* orphan : {videoSink_, audioSink_}) {
             if (orphan != nullptr) {

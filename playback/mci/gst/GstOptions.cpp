@@ -25,11 +25,6 @@ GstElement* makeNamedSink(const QByteArray& name) {
 
 }  // namespace
 
-GstOptions& gstOptions() {
-    static GstOptions options;
-    return options;
-}
-
 GstElement* makeAudioSink(bool sound) {
     const QByteArray chosen = qgetenv("CINEVAN_AUDIO_OUTPUT").trimmed().toLower();
     if (chosen == "null" || chosen == "none" || (chosen.isEmpty() && !sound)) {

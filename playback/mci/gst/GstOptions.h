@@ -2,16 +2,16 @@
 
 #include <gst/gst.h>
 
+#include "playback/mci/SharedOptions.h"
+
 namespace cinevan::mci::gst {
 
 // Settings of the GStreamer driver that its configuration dialog changes; devices opened
-// afterwards use them. GUI thread only.
-struct GstOptions {
+// afterwards use them.
+struct GstOptions : SharedOptions<GstOptions> {
     bool sound = true;          // play the sound track
     bool smoothScaling = true;  // filter the picture when it is stretched
 };
-
-GstOptions& gstOptions();
 
 // A new audio sink for a pipeline. The environment variable CINEVAN_AUDIO_OUTPUT chooses it
 // before the options do: "null" plays no sound (a fake sink that still keeps time), "auto" or

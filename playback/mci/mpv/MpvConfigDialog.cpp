@@ -2,9 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QLabel>
 
 #include "playback/mci/mpv/MpvOptions.h"
 
@@ -25,10 +23,10 @@ constexpr AudioChoice kAudioChoices[] = {
 }  // namespace
 
 MpvConfigDialog::MpvConfigDialog(const QString& engineVersion, QWidget* parent)
-    : QDialog(parent),
+    : EngineOptionsDialog(tr("Movie Player Settings"), engineVersion, parent),
       hardwareDecoding_(new QCheckBox(tr("Use hardware decoding when available"), this)),
       audioOutput_(new QComboBox(this)) {
-    setWindowTitle(tr("Movie Player Settings"));
+    setObjectName(QStringLiteral("MpvConfigDialog"));
     const MpvOptions options = MpvOptions::current();
     hardwareDecoding_->setChecked(options.hardwareDecoding);
     for (const AudioChoice& choice : kAudioChoices) {
@@ -36,23 +34,15 @@ MpvConfigDialog::MpvConfigDialog(const QString& engineVersion, QWidget* parent)
     }
     audioOutput_->setCurrentIndex(qMax(0, audioOutput_->findData(options.audioOutput)));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &MpvConfigDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &MpvConfigDialog::reject);
-
-    auto* layout = new QFormLayout(this);
-    layout->addRow(tr("Engine:"), new QLabel(engineVersion, this));
-    layout->addRow(hardwareDecoding_);
-    layout->addRow(tr("Audio output:"), audioOutput_);
-    layout->addRow(buttons);
+    form().addRow(hardwareDecoding_);
+    form().addRow(tr("Audio output:"), audioOutput_);
 }
 
-void MpvConfigDialog::accept() {
+void MpvConfigDialog::store() {
     MpvOptions options;
     options.hardwareDecoding = hardwareDecoding_->isChecked();
     options.audioOutput = audioOutput_->currentData().toString();
     MpvOptions::set(options);
-    QDialog::accept();
 }
 
 }  // namespace cinevan::mci

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "playback/mci/EngineOptionsDialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -9,15 +9,15 @@ namespace cinevan::mci {
 
 // The libmpv devices' own settings: the engine version, hardware decoding and the audio
 // output. Accepting stores them for every libmpv device of the process.
-class MpvConfigDialog : public QDialog {
+class MpvConfigDialog : public EngineOptionsDialog {
     Q_OBJECT
 
 public:
     explicit MpvConfigDialog(const QString& engineVersion, QWidget* parent = nullptr);
 
-    void accept() override;
-
 private:
+    void store() override;
+
     QCheckBox* hardwareDecoding_;
     QComboBox* audioOutput_;
 };

@@ -6,7 +6,8 @@
 
 namespace cinevan::mci {
 
-MpvDevice::MpvDevice() : player_(std::make_unique<MpvPlayer>(MpvPlayer::Media::Video)) {}
+MpvDevice::MpvDevice(MpvPlayer::Media media)
+    : media_(media), player_(std::make_unique<MpvPlayer>(media)) {}
 
 MpvDevice::~MpvDevice() {
     // The surface's renderer belongs to the player: it goes first, whoever its parent is.
@@ -58,6 +59,9 @@ MciError MpvDevice::seek(quint32 toMs) {
 }
 
 MciError MpvDevice::window(QWidget* host) {
+    if (!hasVideo()) {
+        return Error::UnsupportedFunction;
+    }
     if (!host) {
         if (surface_) {
             surface_->release();
@@ -78,6 +82,9 @@ MciError MpvDevice::window(QWidget* host) {
 }
 
 MciError MpvDevice::putDestination(const QRect& rect) {
+    if (!hasVideo()) {
+        return Error::UnsupportedFunction;
+    }
     destination_ = rect;
     if (surface_) {
         surface_->setGeometry(rect);
@@ -86,17 +93,12 @@ MciError MpvDevice::putDestination(const QRect& rect) {
 }
 
 MciError MpvDevice::getDevCaps(DevCapsItem item, quint32& answer) {
-    switch (item) {
-        case DevCapsItem::HasVideo:
-        case DevCapsItem::UsesFiles:
-            answer = 1;
-            return Error::None;
-    }
-    return Error::UnsupportedFunction;
+    return fileDeviceCaps(item, hasVideo(), answer);
 }
 
 MciError MpvDevice::infoProduct(QString& text) {
-    text = QStringLiteral("libmpv movie player, %1").arg(player_->engineVersion());
+    const QString kind = hasVideo() ? QStringLiteral("movie") : QStringLiteral("sound");
+    text = QStringLiteral("libmpv %1 player, %2").arg(kind, player_->engineVersion());
     return Error::None;
 }
 

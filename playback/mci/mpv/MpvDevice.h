@@ -4,17 +4,17 @@
 #include <memory>
 
 #include "playback/mci/MediaDevice.h"
+#include "playback/mci/mpv/MpvPlayer.h"
 #include "playback/mci/mpv/MpvSurface.h"
 
 namespace cinevan::mci {
 
-class MpvPlayer;
-
-// The "ActiveMovie" device: a movie played by libmpv and drawn into a surface widget that
-// the window command places inside a host widget.
+// A device played by libmpv. With video ("ActiveMovie") the movie is drawn into a surface
+// widget that the window command places inside a host widget; sound only ("WaveAudio") it has
+// no window and answers that it has no video.
 class MpvDevice : public MediaDevice {
 public:
-    MpvDevice();
+    explicit MpvDevice(MpvPlayer::Media media = MpvPlayer::Media::Video);
     ~MpvDevice() override;
 
     using MediaDevice::openElement;
@@ -37,6 +37,9 @@ public:
     MpvSurface* surface() const { return surface_; }
 
 private:
+    bool hasVideo() const { return media_ == MpvPlayer::Media::Video; }
+
+    const MpvPlayer::Media media_;
     std::unique_ptr<MpvPlayer> player_;
     QPointer<MpvSurface> surface_;
     QRect destination_;

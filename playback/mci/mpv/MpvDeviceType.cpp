@@ -1,7 +1,6 @@
 #include "playback/mci/mpv/MpvDeviceType.h"
 
 #include "playback/mci/mpv/MpvDevice.h"
-#include "playback/mci/mpv/MpvSoundDevice.h"
 
 namespace cinevan::mci {
 
@@ -10,7 +9,7 @@ std::unique_ptr<MediaDevice> MpvDeviceType::create() {
 }
 
 std::unique_ptr<MediaDevice> MpvSoundDeviceType::create() {
-    return std::make_unique<MpvSoundDevice>();
+    return std::make_unique<MpvDevice>(MpvPlayer::Media::SoundOnly);
 }
 
 }  // namespace cinevan::mci

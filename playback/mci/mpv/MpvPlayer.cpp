@@ -1,19 +1,16 @@
 #include "playback/mci/mpv/MpvPlayer.h"
 
-#include <fcntl.h>
 #include <mpv/client.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <vector>
 
 #include "playback/mci/BoundedCall.h"
+#include "playback/mci/ReadableFile.h"
 #include "playback/mci/mpv/MpvOptions.h"
 #include "playback/mci/mpv/MpvVideoCdStream.h"
 #include "playback/mci/vcd/VideoCdTrack.h"
@@ -32,24 +29,6 @@ QString seconds(quint32 ms) {
     return QString::number(ms / 1000.0, 'f', 3);
 }
 
-// Only readable regular files go to the engine: a FIFO or a device would block its reader.
-MciError checkElement(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(native.constData(), &info) != 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? Error::FileNotFound : Error::FileRead;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return Error::InvalidFile;
-    }
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return Error::FileRead;
-    }
-    ::close(fd);
-    return Error::None;
-}
-
 // What the engine loads for `path`: a Video CD track on a disc is read from its raw sectors
 // through our own protocol; anything else is read as a file, when it can be.
 MciError mediaName(const QString& path, QByteArray& name) {
@@ -57,7 +36,7 @@ MciError mediaName(const QString& path, QByteArray& name) {
         name = VideoCdTrack::uriFor(path);
         return Error::None;
     }
-    const MciError error = checkElement(path);
+    const MciError error = checkReadableFile(path);
     if (error == Error::None) {
         name = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     }

@@ -133,7 +133,7 @@ TEST(MpvDevice, HostDestroyedBeforeTheDeviceIsSafe) {
     EXPECT_EQ(device.play(0, 500), mci::Error::None);
 }
 
-TEST(MpvSoundDevice, IsLeftOutOfTheMovieDevices) {
+TEST(MpvWaveAudio, IsLeftOutOfTheMovieDevices) {
     mci::MpvSoundDeviceType type;
     EXPECT_EQ(type.name(), "WaveAudio");
     auto device = type.create();
@@ -149,13 +149,15 @@ TEST(MpvSoundDevice, IsLeftOutOfTheMovieDevices) {
     EXPECT_TRUE(product.contains("libmpv")) << product.toStdString();
 }
 
-TEST(MpvSoundDevice, PlaysPausesAndSeeksTheSound) {
+TEST(MpvWaveAudio, PlaysPausesAndSeeksTheSound) {
     auto device = mci::MpvSoundDeviceType().create();
     ASSERT_EQ(device->openElement(mediaFixture("clip-mpeg1.mpg")), mci::Error::None);
     QSize size;
     EXPECT_NE(device->whereSource(size), mci::Error::None);
     QWidget host;
     EXPECT_NE(device->window(&host), mci::Error::None);
+    EXPECT_NE(device->putDestination(QRect(0, 0, 64, 48)), mci::Error::None);
+    EXPECT_TRUE(host.children().isEmpty());
     quint32 length = 0;
     ASSERT_EQ(device->statusLength(length), mci::Error::None);
     EXPECT_TRUE(within(length, 6000, 40)) << length;
@@ -176,7 +178,7 @@ TEST(MpvSoundDevice, PlaysPausesAndSeeksTheSound) {
     EXPECT_TRUE(within(positionOf(*device), 3500, 40)) << positionOf(*device);
 }
 
-TEST(MpvSoundDevice, RefusesTextFiles) {
+TEST(MpvWaveAudio, RefusesTextFiles) {
     auto device = mci::MpvSoundDeviceType().create();
     EXPECT_NE(device->openElement(mediaFixture("not-a-movie.mpg")), mci::Error::None);
 }

@@ -1,0 +1,293 @@
+#include "playback/mci/gst/GstPlayer.h"
+
+#include <QThread>
+#include <algorithm>
+
+#include "playback/mci/BoundedCall.h"
+#include "playback/mci/MediaDevice.h"
+#include "playback/mci/gst/GstBusWatch.h"
+#include "playback/mci/gst/GstFrameSink.h"
+#include "playback/mci/gst/GstOpening.h"
+#include "playback/mci/gst/GstRuntime.h"
+#include "playback/mci/gst/GstSegmentClipper.h"
+
+namespace cinevan::mci::gst {
+
+namespace {
+
+constexpr qint64 kMaxLeadMs = 12000;
+constexpr gint64 kHalfFrameNs = 20 * GST_MSECOND;
+// How long a seek may keep the caller waiting (it normally takes a few milliseconds).
+constexpr int kSeekWaitMs = kOpenTimeLimitMs / 2;
+
+// The frame sink is shared with pipelines that may still stream on another thread after the
+// player has gone; it is deleted on its own thread.
+std::shared_ptr<GstFrameSink> makeFrameSink() {
+    return {new GstFrameSink, [](GstFrameSink* sink) {
+                if (QThread::currentThread() == sink->thread()) {
+                    delete sink;
+                } else {
+                    sink->deleteLater();
+                }
+            }};
+}
+
+// Stream time of the picture a sink shows now, -1 when unknown.
+gint64 shownPictureTime(GstElement* sink) {
+    GstSample* last = nullptr;
+    g_object_get(sink, "last-sample", &last, nullptr);
+    const SamplePtr sample(last);
+    if (!sample || gst_sample_get_buffer(sample.get()) == nullptr) {
+        return -1;
+    }
+    const GstBuffer* buffer = gst_sample_get_buffer(sample.get());
+    if (!GST_BUFFER_PTS_IS_VALID(buffer)) {
+        return -1;
+    }
+    const guint64 time = gst_segment_to_stream_time(gst_sample_get_segment(sample.get()),
+                                                    GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+    return GST_CLOCK_TIME_IS_VALID(time) ? static_cast<gint64>(time) : -1;
+}
+
+}  // namespace
+
+GstPlayer::GstPlayer()
+    : clipper_(std::make_shared<GstSegmentClipper>()), frames_(makeFrameSink()) {}
+
+GstPlayer::~GstPlayer() {
+    close();
+}
+
+void GstPlayer::close() {
+    bus_.reset();
+    videoSink_ = nullptr;
+    stopPipeline(std::move(pipeline_), clipper_, frames_);
+}
+
+MciError GstPlayer::open(const QString& element, QDeadlineTimer deadline) {
+    if (opened_) {
+        return Error::Internal;
+    }
+    if (element.isEmpty()) {
+        opened_ = true;
+        return Error::None;
+    }
+    if (!ensureInitialized()) {
+        return Error::CannotLoadDriver;
+    }
+    // The opening runs on a thread of its own; one that does not finish in time keeps its
+    // pipeline and stops it whenever the source lets it.
+    const auto opening = std::make_shared<GstOpening>(element, clipper_, frames_);
+    const std::optional<MciError> result =
+        callWithin(deadline, [opening, deadline] { return opening->run(deadline); });
+    if (!result) {
+        return Error::DeviceNotReady;
+    }
+    if (*result != Error::None) {
+        stopPipeline(opening->takePipeline(), clipper_, frames_);
+        return *result;
+    }
+    adopt(*opening);
+    opened_ = true;
+    return Error::None;
+}
+
+void GstPlayer::adopt(GstOpening& opening) {
+    const GstMovieFacts& facts = opening.facts();
+    source_ = facts.source;
+    originNs_ = facts.originNs;
+    demuxerDurationNs_ = facts.demuxerDurationNs;
+    lengthMs_ = facts.lengthMs;
+    leadMs_ = std::max<qint64>(leadMs_, toMs(originNs_) + 1000);
+    lastPositionMs_ = 0;
+    streamError_ = Error::None;
+    videoSink_ = opening.videoSink();
+    pipeline_ = opening.takePipeline();
+    const BusPtr bus(gst_element_get_bus(pipeline_.get()));
+    bus_ = std::make_unique<GstBusWatch>(bus.get(), [this](GstMessage* m) { handleMessage(m); });
+}
+
+MciError GstPlayer::movieState() const {
+    if (!hasMovie()) {
+        return Error::UnsupportedFunction;
+    }
+    return streamError_;
+}
+
+void GstPlayer::drainBus() {
+    if (bus_) {
+        bus_->drain();
+    }
+}
+
+MciError GstPlayer::sourceSize(QSize& size) const {
+    if (!hasMovie()) {
+        return Error::UnsupportedFunction;
+    }
+    size = source_;
+    return Error::None;
+}
+
+MciError GstPlayer::length(quint32& ms) const {
+    if (!hasMovie()) {
+        return Error::UnsupportedFunction;
+    }
+    ms = static_cast<quint32>(lengthMs_);
+    return Error::None;
+}
+
+MciError GstPlayer::position(quint32& ms) {
+    if (!hasMovie()) {
+        return Error::UnsupportedFunction;
+    }
+    drainBus();  // an end of stream waiting on the bus is part of the answer
+    if (streamError_ == Error::DeviceNotReady) {
+        ms = static_cast<quint32>(lastPositionMs_);  // a pipeline stuck on its source
+        return streamError_;
+    }
+    if (atEnd_) {
+        ms = static_cast<quint32>(rangeStopMs_ >= 0 ? rangeStopMs_ : lengthMs_);
+        return streamError_;
+    }
+    gint64 position = -1;
+    if (!settling_ && gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) &&
+        position >= 0) {
+        // Before the first picture the clock may read a little less than the origin.
+        lastPositionMs_ = std::clamp<qint64>(toMs(position - originNs_), 0, lengthMs_);
+    }
+    ms = static_cast<quint32>(lastPositionMs_);
+    return streamError_;
+}
+
+MciError GstPlayer::playRange(quint32 fromMs, quint32 toMs) {
+    if (const MciError error = movieState(); error != Error::None) {
+        return error;
+    }
+    if (fromMs > lengthMs_) {
+        return Error::OutOfRange;
+    }
+    const qint64 stop = std::clamp<qint64>(toMs, fromMs, lengthMs_);
+    drainBus();  // the end of an earlier range must not end this one
+    restingTargetMs_ = -1;
+    rangeStopMs_ = stop;
+    if (const MciError error = seekTo(fromMs, stop); error != Error::None) {
+        return error;
+    }
+    return setState(GST_STATE_PLAYING);
+}
+
+MciError GstPlayer::pause() {
+    if (const MciError error = movieState(); error != Error::None) {
+        return error;
+    }
+    return setState(GST_STATE_PAUSED);
+}
+
+MciError GstPlayer::resume() {
+    if (const MciError error = movieState(); error != Error::None) {
+        return error;
+    }
+    return setState(GST_STATE_PLAYING);
+}
+
+MciError GstPlayer::setState(GstState state) {
+    return gst_element_set_state(pipeline_.get(), state) == GST_STATE_CHANGE_FAILURE ? Error::Driver
+                                                                                     : Error::None;
+}
+
+MciError GstPlayer::seek(quint32 toMs) {
+    if (const MciError error = movieState(); error != Error::None) {
+        return error;
+    }
+    if (toMs > lengthMs_) {
+        return Error::OutOfRange;
+    }
+    drainBus();
+    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    restingTargetMs_ = toMs;
+    rangeStopMs_ = -1;
+    return seekTo(toMs, -1);
+}
+
+MciError GstPlayer::seekTo(qint64 fromMs, qint64 stopMs) {
+    const gint64 target = streamTime(fromMs);
+    const gint64 demuxerStart = std::max<gint64>(0, target - gst::fromMs(leadMs_));
+    const gint64 stop = stopMs >= 0 ? streamTime(stopMs) : -1;
+    clipper_->setRange(target, stop);
+    // A stop the demuxer would clamp to its short duration estimate is left to the clipper.
+    const gint64 demuxerStop = stop >= 0 && stop < demuxerDurationNs_ ? stop : -1;
+    // A flushing seek waits for the streaming threads, and one stuck on its source would hold
+    // the caller for ever: the seek runs on a thread of its own (see BoundedCall.h).
+    const std::shared_ptr<GstElement> pipeline(GST_ELEMENT(gst_object_ref(pipeline_.get())),
+                                               ObjectUnref{});
+    const std::optional<bool> sought =
+        callWithin(QDeadlineTimer(kSeekWaitMs), [pipeline, demuxerStart, demuxerStop] {
+            const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+            return gst_element_seek(pipeline.get(), 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                                    demuxerStart, GST_SEEK_TYPE_SET, demuxerStop) != FALSE;
+        });
+    if (!sought) {
+        // The source has stopped answering: the movie cannot go on.
+        streamError_ = Error::DeviceNotReady;
+        return streamError_;
+    }
+    if (!*sought) {
+        return Error::Driver;
+    }
+    lastPositionMs_ = fromMs;
+    settling_ = true;
+    atEnd_ = false;
+    return Error::None;
+}
+
+// A seek that rests paused shows its picture once prerolled. A picture later than the target
+// means the demuxer was not sent early enough for this file: go further back and seek again.
+void GstPlayer::checkSeekLanded() {
+    if (restingTargetMs_ < 0) {
+        return;
+    }
+    const gint64 shown = shownPictureTime(videoSink_);
+    const qint64 target = restingTargetMs_;
+    if (shown > streamTime(target) + kHalfFrameNs && leadMs_ < kMaxLeadMs) {
+        leadMs_ *= 2;
+        seekTo(target, -1);
+        return;
+    }
+    restingTargetMs_ = -1;
+}
+
+void GstPlayer::setPicturesWanted(bool wanted) {
+    frames_->setWanted(wanted);
+    if (wanted && videoSink_ != nullptr) {
+        frames_->takeLastSample(videoSink_);
+    }
+}
+
+void GstPlayer::handleMessage(GstMessage* message) {
+    if (!pipeline_) {
+        return;
+    }
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ERROR: {
+            GError* error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            streamError_ = errorFor(error);
+            g_error_free(error);
+            settling_ = false;
+            break;
+        }
+        case GST_MESSAGE_EOS:
+            // The end of the range: rest there, neither rewound nor unloaded.
+            gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+            atEnd_ = true;
+            break;
+        case GST_MESSAGE_ASYNC_DONE:
+            settling_ = false;
+            checkSeekLanded();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace cinevan::mci::gst

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <QDeadlineTimer>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+#include "playback/mci/MciTypes.h"
+#include "playback/mci/gst/GstHandles.h"
+
+namespace cinevan::mci::gst {
+
+class GstBusWatch;
+class GstFrameSink;
+class GstOpening;
+class GstSegmentClipper;
+
+// One GStreamer playbin on one movie file, with the commands the "MPEGVideo" device needs:
+// open a file paused at its start, play a range and rest at its end, pause, resume and seeks
+// that rest on the picture of their target.
+//
+// Times given to and reported by the player count from the movie's first picture, which in
+// an MPEG program stream carries a time stamp of about half a second; the player keeps that
+// origin and translates. Pictures go to an appsink and from there to the frame sink, which a
+// widget draws from. Bus messages are handled on the GUI thread; the open and the stop of a
+// pipeline, which wait on the source, run on threads of their own and keep the GUI thread
+// waiting for a bounded time only.
+class GstPlayer {
+public:
+    GstPlayer();
+    ~GstPlayer();
+    GstPlayer(const GstPlayer&) = delete;
+    GstPlayer& operator=(const GstPlayer&) = delete;
+
+    // Opens `element` paused at its start; an empty element opens the player without a movie.
+    // Answers by `deadline`, also when the source stalls (Error::DeviceNotReady).
+    MciError open(const QString& element, QDeadlineTimer deadline);
+    bool isOpen() const { return opened_; }
+    // Stops the pipeline and lets it go (see stopPipeline()); movie commands fail afterwards.
+    void close();
+
+    MciError sourceSize(QSize& size) const;
+    MciError length(quint32& ms) const;
+    MciError position(quint32& ms);
+
+    MciError playRange(quint32 fromMs, quint32 toMs);
+    MciError pause();
+    MciError resume();
+    MciError seek(quint32 toMs);
+
+    // Where the pictures go: the frame sink a surface draws from, and whether one shows them
+    // (a surface that is shown gets the picture the movie rests on at once).
+    GstFrameSink* frames() const { return frames_.get(); }
+    void setPicturesWanted(bool wanted);
+
+private:
+    // Takes over the pipeline and the facts of a successful opening.
+    void adopt(GstOpening& opening);
+    bool hasMovie() const { return opened_ && pipeline_; }
+    // Shared precondition of the commands that play or move the movie.
+    MciError movieState() const;
+    MciError setState(GstState state);
+    void drainBus();
+    MciError seekTo(qint64 fromMs, qint64 stopMs);
+    void checkSeekLanded();
+    void handleMessage(GstMessage* message);
+    gint64 streamTime(qint64 ms) const { return originNs_ + fromMs(ms); }
+
+    // Shared with the pipeline's threads, which may outlive the player (see BoundedCall.h).
+    std::shared_ptr<GstSegmentClipper> clipper_;
+    std::shared_ptr<GstFrameSink> frames_;
+    ElementPtr pipeline_;
+    GstElement* videoSink_ = nullptr;  // owned by the pipeline
+    std::unique_ptr<GstBusWatch> bus_;
+
+    bool opened_ = false;
+    QSize source_;
+    gint64 originNs_ = 0;
+    qint64 lengthMs_ = 0;
+    gint64 demuxerDurationNs_ = -1;  // the demuxer's own estimate, in stream time
+    qint64 lastPositionMs_ = 0;
+    // How far before a wanted time the demuxer is sent; grows if a seek landed late.
+    qint64 leadMs_ = 1500;
+    // A seek is under way: positions are those of its target until it has prerolled.
+    bool settling_ = false;
+    qint64 restingTargetMs_ = -1;  // target of a seek that rests paused, to check its picture
+    // Where the last play command stops (-1: the end of the movie), and whether the pipeline
+    // has got there. At the end the sinks' clock can stand well short of the last picture
+    // (some multiplexers put sound and pictures far apart), so the stop is reported instead.
+    qint64 rangeStopMs_ = -1;
+    bool atEnd_ = false;
+    MciError streamError_ = 0;
+};
+
+}  // namespace cinevan::mci::gst
