@@ -44,16 +44,16 @@ class WmfBuilder {
 public:
     void record(int function, std::initializer_list<int> words, const QByteArray& extra = {}) {
         const int size = 3 + int(words.size()) + int(extra.size() + 1) / 2;
-        append32(m_records, size);
-        append16(m_records, function);
+        append32(records_, size);
+        append16(records_, function);
         for (int w : words) {
-            append16(m_records, w);
+            append16(records_, w);
         }
         QByteArray padded = extra;
         if (padded.size() % 2) {
             padded.append('\0');
         }
-        m_records.append(padded);
+        records_.append(padded);
     }
 
     QByteArray file(int left, int top, int right, int bottom, int inch, int objects) const {
@@ -68,18 +68,18 @@ public:
         append16(out, 1);
         append16(out, 9);
         append16(out, 0x300);
-        append32(out, 9 + m_records.size() / 2 + 3);
+        append32(out, 9 + records_.size() / 2 + 3);
         append16(out, objects);
         append32(out, 0);
         append16(out, 0);
-        out.append(m_records);
+        out.append(records_);
         append32(out, 3);
         append16(out, 0);
         return out;
     }
 
 private:
-    QByteArray m_records;
+    QByteArray records_;
 };
 
 QImage render(const Graphic& graphic, QSize size) {
@@ -203,10 +203,10 @@ public:
         while (body.size() % 4) {
             body.append('\0');
         }
-        append32(m_records, type);
-        append32(m_records, 8 + body.size());
-        m_records.append(body);
-        ++m_count;
+        append32(records_, type);
+        append32(records_, 8 + body.size());
+        records_.append(body);
+        ++count_;
     }
 
     QByteArray file(int frameRight, int frameBottom) const {
@@ -217,7 +217,7 @@ public:
         append32(header, 0x464D4520);
         append32(header, 0x10000);
         append32(header, 0);  // total size, patched below
-        append32(header, m_count + 2);
+        append32(header, count_ + 2);
         append16(header, 8);
         append16(header, 0);
         for (std::int64_t v : {0, 0, 0, 960, 480, 254, 127}) {
@@ -227,7 +227,7 @@ public:
         append32(out, 1);
         append32(out, 8 + header.size());
         out.append(header);
-        out.append(m_records);
+        out.append(records_);
         for (std::int64_t v : {14, 20, 0, 16, 20}) {
             append32(out, v);
         }
@@ -235,8 +235,8 @@ public:
     }
 
 private:
-    QByteArray m_records;
-    int m_count = 0;
+    QByteArray records_;
+    int count_ = 0;
 };
 
 QByteArray sampleEmf() {
