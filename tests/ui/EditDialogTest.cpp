@@ -24,7 +24,8 @@
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/ModalDialogs.h"
+#include "tests/support/SimulatedWindows.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
 #include "ui/MovieLink.h"
@@ -33,40 +34,15 @@
 namespace cinevan {
 namespace {
 
-// Runs `action` on the first modal window that `wanted` accepts, polling while the code under
-// test runs its own event loops; gives up after a few seconds by rejecting whatever is open.
-void WhenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> action) {
-    auto* poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && wanted(modal)) {
-            poll->deleteLater();
-            poll->stop();
-            action(modal);
-        } else if (started->elapsed() > 5000) {
-            poll->deleteLater();
-            poll->stop();
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->reject();
-            }
-        }
-    });
-    poll->start(10);
-}
+using test::WhenModal;
 
 // The main window, the Movie List Editor and the dialog on simulated devices, reachable
 // through the process-wide window pointers as in the program.
-class EditDialogTest : public ::testing::Test {
+class EditDialogTest : public test::SimulatedWindowsTest {
 protected:
     void SetUp() override {
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
-        main_ = std::make_unique<TFormMain>(layer_);
-        FormMain = main_.get();
-        main_->TimerOpen->stop();
-        editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        FormMovieList = editor_.get();
+        CreateMain();
+        CreateEditor();
         edit_ = std::make_unique<TFormEdit>(main_.get());
         FormEdit = edit_.get();
         realShowError_ = edit_->EditStart->ShowError;
@@ -78,14 +54,7 @@ protected:
     void TearDown() override {
         FormEdit = nullptr;
         edit_.reset();
-        FormMovieList = nullptr;
-        editor_.reset();
-        FormMain = nullptr;
-        main_.reset();
-    }
-
-    QString Movie(const QString& name) {
-        return test_support::WriteStandInMovie(folder_.filePath(name));
+        DestroyWindows();
     }
 
     QString Cover(const QString& name, int width, int height) {
@@ -132,11 +101,6 @@ protected:
         return FormatLongTime(SecondsToTime(seconds), EditTimeLocale());
     }
 
-    QTemporaryDir folder_;
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> main_;
-    std::unique_ptr<TFormMovieList> editor_;
     std::unique_ptr<TFormEdit> edit_;
     QStringList errors_;
     std::function<void(QWidget*, const QString&)> realShowError_;
