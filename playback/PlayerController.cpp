@@ -219,10 +219,10 @@ void PlayerController::OpenCurrentMovie(const QString& fileName) {
 }
 
 void PlayerController::ReportMissingDriver() {
-    if (FView.AskConfirmation(FView.CatalogText(0))) {
+    if (FView.AskConfirmation(FView.CatalogText(catalogtext::kAskInstallDriver))) {
         const bool started = FRunSetup && FRunSetup();
         if (!started) {
-            FView.ShowError(FView.CatalogText(2));
+            FView.ShowError(FView.CatalogText(catalogtext::kCannotRunInstaller));
         }
     }
     FView.EndProcessNow();

@@ -2,12 +2,36 @@
 started in it with private HOME and XDG folders, and helpers to look at what a person sees
 (window titles, geometry, window-manager state, screenshots) and to type and click."""
 
+import configparser
 import os
 import re
 import shutil
 import subprocess
 import tempfile
 import time
+from urllib.parse import unquote
+
+
+def wait_for(condition, what="condition", timeout=20):
+    """Polls `condition` until it answers something true, which it returns; fails the test
+    naming `what` when that does not happen in time."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting: {what}")
+
+
+def copy_movies(folder, names, media, clip="long-mpeg1.mpg"):
+    """Copies of one media fixture named `name`.mpg in `folder`; returns their paths."""
+    paths = []
+    for name in names:
+        path = os.path.join(folder, name + ".mpg")
+        shutil.copy(os.path.join(media, clip), path)
+        paths.append(path)
+    return paths
 
 
 class WindowGone(RuntimeError):
@@ -229,6 +253,32 @@ class Desktop:
              f"{first}[{crop}]", f"{second}[{crop}]", "null:"],
             env=self.env, capture_output=True, text=True)
         return int(float(result.stderr.split()[0]))
+
+    def frame_extents(self, window):
+        """The window manager's frame around the window: left, right, top, bottom."""
+        out = _run(["xprop", "-id", hex(int(window)), "_NET_FRAME_EXTENTS"], self.env)
+        return tuple(int(v) for v in out.split("=", 1)[1].replace(",", " ").split())
+
+    # -- the player's settings -------------------------------------------------------------
+
+    def settings_file(self):
+        return os.path.join(self.home, "config", "Vantrel", "Cinevan", "1.0.conf")
+
+    def stored(self, section="Main"):
+        """The values of a section of the player's settings, with Qt's escaping of key names
+        undone."""
+        parser = configparser.RawConfigParser(strict=False)
+        parser.optionxform = str
+        parser.read(self.settings_file())
+        if not parser.has_section(section):
+            return {}
+        return {unquote(key): value.strip('"') for key, value in parser.items(section)}
+
+    def set_device(self, device):
+        """Makes the player start on the device type `device`, as if chosen in an earlier run."""
+        os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
+        with open(self.settings_file(), "w") as settings:
+            settings.write(f"[Main]\nCurrentDevice={device}\n")
 
     # -- acting ----------------------------------------------------------------------------
 

@@ -2,7 +2,6 @@
 
 import os
 import re
-import subprocess
 import sys
 import tempfile
 import time

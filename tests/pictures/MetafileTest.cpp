@@ -82,14 +82,6 @@ private:
     QByteArray records_;
 };
 
-QImage render(const Graphic& graphic, QSize size) {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    graphic.draw(painter, QRect(QPoint(0, 0), size));
-    return image;
-}
-
 // Left half red, right half a blue ellipse, a black line across the bottom, a 2x1 bitmap
 // stretched into the top-right corner, and a text.
 QByteArray sampleWmf() {
@@ -125,7 +117,8 @@ TEST(Wmf, SizeComesFromThePlaceableHeader) {
 
 TEST(Wmf, DrawsShapesPensBrushesAndBitmaps) {
     const auto graphic = decodeByExtension("wmf", sampleWmf());
-    const QImage image = render(*graphic, QSize(200, 100));  // twice the natural size
+    const QImage image =
+        test::renderStretched(*graphic, QSize(200, 100));  // twice the natural size
     EXPECT_TRUE(test::nearColor(image.pixel(40, 40), qRgb(255, 0, 0)));
     EXPECT_TRUE(test::nearColor(image.pixel(150, 45), qRgb(0, 0, 255)));
     EXPECT_TRUE(test::nearColor(image.pixel(103, 3), qRgb(255, 255, 255)));  // outside the ellipse
@@ -149,7 +142,7 @@ TEST(Wmf, TextIsDrawnNearItsReference) {
     wmf.record(0x0102, {1});                              // transparent background
     wmf.record(0x0521, {4, 0x4d4d, 0x4d4d, 30, 10}, {});  // "MMMM" at (10, 30), top aligned
     const auto graphic = decodeByExtension("wmf", wmf.file(0, 0, 200, 100, 96, 1));
-    const QImage image = render(*graphic, QSize(200, 100));
+    const QImage image = test::renderStretched(*graphic, QSize(200, 100));
     int dark = 0, strayDark = 0;
     for (int y = 0; y < 100; ++y) {
         for (int x = 0; x < 200; ++x) {
@@ -268,7 +261,7 @@ TEST(Emf, SizeComesFromTheFrame) {
 
 TEST(Emf, DrawsMappedShapes) {
     const auto graphic = decodeByExtension("emf", sampleEmf());
-    const QImage image = render(*graphic, QSize(200, 100));
+    const QImage image = test::renderStretched(*graphic, QSize(200, 100));
     EXPECT_TRUE(test::nearColor(image.pixel(50, 50), qRgb(255, 0, 0)));
     EXPECT_TRUE(test::nearColor(image.pixel(190, 10), qRgb(0, 0, 0)));        // inside the triangle
     EXPECT_TRUE(test::nearColor(image.pixel(110, 90), qRgb(255, 255, 255)));  // below it
@@ -287,7 +280,7 @@ TEST(Emf, PathsAreFilled) {
     emf.record(60, {});            // EndPath
     emf.record(62, {0, 0, 0, 0});  // FillPath
     const auto graphic = decodeByExtension("emf", emf.file(25400, 12700));
-    const QImage image = render(*graphic, QSize(960, 480));
+    const QImage image = test::renderStretched(*graphic, QSize(960, 480));
     EXPECT_TRUE(test::nearColor(image.pixel(700, 150), qRgb(0, 0, 255)));
     EXPECT_TRUE(test::nearColor(image.pixel(150, 350), qRgb(255, 255, 255)));
 }
