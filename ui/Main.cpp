@@ -214,8 +214,11 @@ void TFormMain::UpdateAccessibleNames() {
 }
 
 void TFormMain::AddSystemMenuItems() {
-    FSystemMenu.InsertSeparator(5);
-    FSystemMenu.InsertItem(6, SystemMenu::kAboutCommand, ItemAbout->text(),
+    // The places of the About item and the separator before it in the window menu.
+    constexpr int kSeparatorPosition = 5;
+    constexpr int kAboutPosition = 6;
+    FSystemMenu.InsertSeparator(kSeparatorPosition);
+    FSystemMenu.InsertItem(kAboutPosition, SystemMenu::kAboutCommand, ItemAbout->text(),
                            ItemAbout->shortcut().toString(QKeySequence::NativeText));
     SystemMenuPopup = new QMenu(this);
     SystemMenuPopup->setObjectName(QStringLiteral("SystemMenu"));
