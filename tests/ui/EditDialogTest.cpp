@@ -24,6 +24,7 @@
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
+#include "tests/support/Files.h"
 #include "tests/support/ModalDialogs.h"
 #include "tests/support/SimulatedWindows.h"
 #include "ui/Forms.h"
@@ -387,15 +388,11 @@ TEST_F(EditDialogTest, LayoutWithCoverAndSelection) {
 
 TEST_F(EditDialogTest, CatalogReplacesTextsFilterAndEditMask) {
     const QString catalog = folder_.filePath("cinevan.str");
-    {
-        QFile file(catalog);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            "[FormEdit]\r\nFormEdit.Caption=Link bearbeiten\r\n"
-            "OpenPictureDialog.Title=Titelbild\r\nOpenPictureDialog.Filter=Bilder|*.bmp\r\n"
-            "EditStart.EditMask=!90.00.00;1;*\r\nSpeedButtonStop.Hint=Jetzt\r\n"
-            "LabelTitle.Caption=\r\n");
-    }
+    test::WriteFile(catalog,
+                    "[FormEdit]\r\nFormEdit.Caption=Link bearbeiten\r\n"
+                    "OpenPictureDialog.Title=Titelbild\r\nOpenPictureDialog.Filter=Bilder|*.bmp\r\n"
+                    "EditStart.EditMask=!90.00.00;1;*\r\nSpeedButtonStop.Hint=Jetzt\r\n"
+                    "LabelTitle.Caption=\r\n");
     StringContainer().SetFileName(catalog);
     const TFormEdit localized;
     StringContainer().SetFileName(QString());

@@ -27,6 +27,7 @@
 #include "app/FormLocalizer.h"
 #include "platform/PrivateProfile.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
+#include "tests/support/Files.h"
 #include "tests/support/SimulatedWindows.h"
 #include "ui/FileDialogDescription.h"
 #include "ui/Forms.h"
@@ -478,16 +479,13 @@ TEST_F(MovieListEditorTest, FileDialogsAreDescribedForTheCatalogAndConfigured) {
 
 TEST_F(MovieListEditorTest, CatalogReplacesDialogTextsAndShortcutCaptions) {
     const QString catalogFile = folder_.filePath("cinevan.str");
-    QFile file(catalogFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "[FormMovieList]\r\n"
-        "OpenDialog.Title=Filme laden\r\n"
-        "OpenDialog.Filter=Listen (*.mls)|*.mls\r\n"
-        "SaveDialog.DefaultExt=lst\r\n"
-        "ShortcutSkip.Caption=&Springen\r\n"
-        "ButtonAdd.Caption=&Laden...\r\n");
-    file.close();
+    test::WriteFile(catalogFile,
+                    "[FormMovieList]\r\n"
+                    "OpenDialog.Title=Filme laden\r\n"
+                    "OpenDialog.Filter=Listen (*.mls)|*.mls\r\n"
+                    "SaveDialog.DefaultExt=lst\r\n"
+                    "ShortcutSkip.Caption=&Springen\r\n"
+                    "ButtonAdd.Caption=&Laden...\r\n");
     const PrivateProfile catalog(catalogFile);
     FormLocalizer(catalog).Localize(editor_.get());
     EXPECT_EQ(editor_->OpenDialog->Title(), "Filme laden");
