@@ -29,6 +29,14 @@ inline QString BenchMedia(const QString& name) {
     return folder + "/" + name;
 }
 
+// How long the engines and the reference play for a CPU comparison.
+constexpr int kPlayMs = 10000;
+
+// The movie the engines and the reference play: MPEG-1, longer than kPlayMs.
+inline QString LongMovie() {
+    return BenchMedia(QStringLiteral("long-mpeg1.mpg"));
+}
+
 inline bool HasDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY");
 }
@@ -44,13 +52,14 @@ inline double CpuSeconds() {
     return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
 }
 
-// The reference: the CPU time of mpv playing the first 10 s of `movie` with the video
+// The reference: the CPU time of mpv playing the first kPlayMs of LongMovie() with the video
 // `outputs` given and no sound; -1 when mpv failed.
-inline double MpvCpuSeconds(const QString& movie, std::initializer_list<const char*> outputs) {
-    const QByteArray file = movie.toLocal8Bit();
+inline double MpvCpuSeconds(std::initializer_list<const char*> outputs) {
+    const QByteArray file = LongMovie().toLocal8Bit();
+    const QByteArray length = "--length=" + QByteArray::number(kPlayMs / 1000.0);
     std::vector<const char*> args = {"mpv", "--no-config", "--really-quiet"};
     args.insert(args.end(), outputs);
-    args.insert(args.end(), {"--ao=null", "--length=10", file.constData(), nullptr});
+    args.insert(args.end(), {"--ao=null", length.constData(), file.constData(), nullptr});
     const pid_t child = fork();
     if (child == 0) {
         execvp("mpv", const_cast<char* const*>(args.data()));

@@ -15,17 +15,11 @@
 
 namespace {
 
-constexpr int kPlayMs = 10000;
-
 using namespace cinevan::test;
-
-QString movie() {
-    return BenchMedia(QStringLiteral("long-mpeg1.mpg"));
-}
 
 // mpv with matching outputs.
 double mpvCpuSeconds() {
-    return MpvCpuSeconds(movie(), {HasDisplay() ? "--vo=x11" : "--vo=null"});
+    return MpvCpuSeconds({HasDisplay() ? "--vo=x11" : "--vo=null"});
 }
 
 void GstOpenToFirstFrame(benchmark::State& state) {
@@ -33,7 +27,7 @@ void GstOpenToFirstFrame(benchmark::State& state) {
         QElapsedTimer timer;
         timer.start();
         cinevan::mci::GstDevice device;
-        if (device.openElement(movie()) != 0) {
+        if (device.openElement(LongMovie()) != 0) {
             state.SkipWithError("open failed");
             return;
         }
@@ -52,7 +46,7 @@ void GstPlaybackCpuAgainstMpv(benchmark::State& state) {
             host.show();
         }
         cinevan::mci::GstDevice device;
-        if (device.openElement(movie()) != 0) {
+        if (device.openElement(LongMovie()) != 0) {
             state.SkipWithError("open failed");
             return;
         }

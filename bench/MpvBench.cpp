@@ -18,19 +18,13 @@
 
 namespace {
 
-constexpr int kPlayMs = 10000;
-
 using namespace cinevan::test;
-
-QString movie() {
-    return BenchMedia(QStringLiteral("long-mpeg1.mpg"));
-}
 
 // mpv with matching outputs: OpenGL on X11 like our surface; mpv's automatic choice would try
 // a KMS console first.
 double mpvCpuSeconds() {
-    return HasDisplay() ? MpvCpuSeconds(movie(), {"--vo=gpu", "--gpu-context=x11egl"})
-                        : MpvCpuSeconds(movie(), {"--vo=null", "--gpu-context=auto"});
+    return HasDisplay() ? MpvCpuSeconds({"--vo=gpu", "--gpu-context=x11egl"})
+                        : MpvCpuSeconds({"--vo=null", "--gpu-context=auto"});
 }
 
 // A window holding the video, shown when there is a display to show it on.
@@ -47,7 +41,7 @@ struct Host {
 };
 
 bool openOn(cinevan::mci::MpvDevice& device, Host& host) {
-    if (device.openElement(movie()) != 0) {
+    if (device.openElement(LongMovie()) != 0) {
         return false;
     }
     device.putDestination(QRect(0, 0, 352, 288));
@@ -57,7 +51,7 @@ bool openOn(cinevan::mci::MpvDevice& device, Host& host) {
 
 void MpvOpenToFirstFrame(benchmark::State& state) {
     Host host;
-    movie();  // the fixtures are made outside the measured time
+    LongMovie();  // the fixtures are made outside the measured time
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
