@@ -124,6 +124,23 @@ TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt) {
     EXPECT_EQ(State(), PlayState::Closed);
 }
 
+// Prior and Next, as buttons and as the C and V keys, step one entry through the list.
+TEST_F(MainWindowTest, PriorAndNextStepOneEntryByButtonAndKey) {
+    TFormMain& w = *main_;
+    Load({Movie("a.mpg"), Movie("b.mpg"), Movie("c.mpg")});
+    const MovieList& list = Player().List();
+    ASSERT_EQ(list.Current(), 0);
+    QTest::mouseClick(w.BitBtnNext, Qt::LeftButton);
+    EXPECT_EQ(list.Current(), 1);
+    QTest::keyClick(&w, Qt::Key_V);
+    EXPECT_EQ(list.Current(), 2);
+    QTest::mouseClick(w.BitBtnPrior, Qt::LeftButton);
+    EXPECT_EQ(list.Current(), 1);
+    QTest::keyClick(&w, Qt::Key_C);
+    EXPECT_EQ(list.Current(), 0);
+    EXPECT_EQ(State(), PlayState::Playing);
+}
+
 TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease) {
     TFormMain& w = *main_;
     Load({Movie("a.mpg")});
