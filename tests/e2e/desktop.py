@@ -254,6 +254,27 @@ class Desktop:
             env=self.env, capture_output=True, text=True)
         return int(float(result.stderr.split()[0]))
 
+    def moving_pixels(self, window, area, gap=0.8):
+        """How many pixels of `area` (x, y, width, height in the window) change between two
+        screenshots taken `gap` seconds apart."""
+        folder = tempfile.mkdtemp(prefix="cinevan-moving-")
+        try:
+            first = self.screenshot(os.path.join(folder, "a.png"), window)
+            time.sleep(gap)
+            second = self.screenshot(os.path.join(folder, "b.png"), window)
+            return self.differing_pixels(first, second, *area)
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
+
+    def wait_moving(self, window, area, at_least=500, timeout=15):
+        """Looks at `area` until more than `at_least` pixels change between two screenshots
+        (a busy machine may show the first pictures late); returns the last count."""
+        deadline = time.time() + timeout
+        while True:
+            changed = self.moving_pixels(window, area)
+            if changed > at_least or time.time() > deadline:
+                return changed
+
     def frame_extents(self, window):
         """The window manager's frame around the window: left, right, top, bottom."""
         out = _run(["xprop", "-id", hex(int(window)), "_NET_FRAME_EXTENTS"], self.env)
