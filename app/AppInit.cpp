@@ -35,13 +35,13 @@ ProgramOptions ProgramOptions::ForProgram() {
 
 bool ProgramOptions::ReadBool(const QByteArray& section, const QByteArray& key,
                               bool defaultValue) const {
-    const QByteArray text = PrivateProfile(FFileName).ReadString(section, key);
+    const QByteArray text = PrivateProfile(fileName_).ReadString(section, key);
     return ParseOptionBool(text).value_or(defaultValue);
 }
 
 bool ProgramOptions::RunAMovieSetup() const {
     const QString command = QString::fromLocal8Bit(
-        PrivateProfile(FFileName).ReadString("AMovie Setup", "CmdLine").trimmed());
+        PrivateProfile(fileName_).ReadString("AMovie Setup", "CmdLine").trimmed());
     QStringList arguments = QProcess::splitCommand(command);
     if (arguments.isEmpty()) {
         return false;
@@ -55,7 +55,7 @@ bool ProgramOptions::ReadBreakOnError() const {
 }
 
 QString ProgramOptions::ReadVideoCDList() const {
-    return QString::fromLocal8Bit(PrivateProfile(FFileName).ReadString("Options", "VideoCDList"));
+    return QString::fromLocal8Bit(PrivateProfile(fileName_).ReadString("Options", "VideoCDList"));
 }
 
 bool ProgramOptions::ReadVideoCDAuto() const {
@@ -70,11 +70,11 @@ VideoCDSearch VideoCDSearch::ForProgram() {
 }
 
 std::optional<QStringList> VideoCDSearch::FindVideoCD() const {
-    const QString list = FOptions.ReadVideoCDList();
-    QString home = FDrives.DriveOf(FProgramPath);
+    const QString list = options_.ReadVideoCDList();
+    QString home = drives_.DriveOf(programPath_);
     std::optional<QStringList> result = ScanVideoCDDrive(home, list);
-    for (qsizetype i = 0; !result && i < FDrives.Drives().size(); ++i) {
-        QString root = FDrives.Drives()[i].root;
+    for (qsizetype i = 0; !result && i < drives_.Drives().size(); ++i) {
+        QString root = drives_.Drives()[i].root;
         if (root != home) {
             result = ScanVideoCDDrive(root, list);
         }
@@ -84,7 +84,7 @@ std::optional<QStringList> VideoCDSearch::FindVideoCD() const {
 
 std::optional<QStringList> VideoCDSearch::ScanVideoCDDrive(QString& root,
                                                            const QString& list) const {
-    if (!FDrives.IsCdRom(root)) {
+    if (!drives_.IsCdRom(root)) {
         root.clear();
         return std::nullopt;
     }
@@ -107,7 +107,7 @@ std::optional<QStringList> VideoCDSearch::ScanVideoCDDrive(QString& root,
 }
 
 bool VideoCDSearch::IsVideoCDAutoStart() const {
-    return FDrives.IsCdRom(FDrives.DriveOf(FProgramPath)) && FOptions.ReadVideoCDAuto();
+    return drives_.IsCdRom(drives_.DriveOf(programPath_)) && options_.ReadVideoCDAuto();
 }
 
 // ---------------------------------------------------------------------------------------------

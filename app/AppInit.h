@@ -18,7 +18,7 @@ std::optional<bool> ParseOptionBool(const QByteArray& text);
 // reads it.
 class ProgramOptions {
 public:
-    explicit ProgramOptions(QString fileName) : FFileName(std::move(fileName)) {}
+    explicit ProgramOptions(QString fileName) : fileName_(std::move(fileName)) {}
 
     // The options file next to the running program.
     static ProgramOptions ForProgram();
@@ -42,7 +42,7 @@ public:
     bool RunAMovieSetup() const;
 
 private:
-    QString FFileName;
+    QString fileName_;
 };
 
 // The search for a Video CD in the CD-ROM drives. Names on the discs are matched without regard
@@ -50,9 +50,9 @@ private:
 class VideoCDSearch {
 public:
     VideoCDSearch(ProgramOptions options, DriveTable drives, QString programPath)
-        : FOptions(std::move(options)),
-          FDrives(std::move(drives)),
-          FProgramPath(std::move(programPath)) {}
+        : options_(std::move(options)),
+          drives_(std::move(drives)),
+          programPath_(std::move(programPath)) {}
 
     // The options, drives and file of the running program.
     static VideoCDSearch ForProgram();
@@ -71,9 +71,9 @@ public:
     bool IsVideoCDAutoStart() const;
 
 private:
-    ProgramOptions FOptions;
-    DriveTable FDrives;
-    QString FProgramPath;
+    ProgramOptions options_;
+    DriveTable drives_;
+    QString programPath_;
 };
 
 // Associates the movie-list extension `ext` (".mls") with the running program for the user's

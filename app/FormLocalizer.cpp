@@ -254,7 +254,7 @@ void FormLocalizer::LocalizeChildren(QObject* parent, const QByteArray& section)
 void FormLocalizer::LocalizeObject(QObject* object, const QByteArray& section, bool isForm) const {
     const QByteArray prefix = object->objectName().toLocal8Bit() + '.';
     for (const LocalizableProperty& property : localizableProperties(object, isForm)) {
-        const QByteArray value = FCatalog.ReadString(section, prefix + property.name.toLatin1());
+        const QByteArray value = catalog_.ReadString(section, prefix + property.name.toLatin1());
         if (value.isEmpty()) {
             continue;
         }
@@ -272,9 +272,9 @@ void FormLocalizer::ApplyList(QObject* object, const LocalizableProperty& proper
     if (!property.getList(object, lines)) {
         return;
     }
-    const int count = static_cast<int>(FCatalog.ReadSectionValues(subSection).size());
+    const int count = static_cast<int>(catalog_.ReadSectionValues(subSection).size());
     const auto valueOf = [this, &subSection](int i) {
-        return QString::fromLocal8Bit(FCatalog.ReadString(subSection, QByteArray::number(i)));
+        return QString::fromLocal8Bit(catalog_.ReadString(subSection, QByteArray::number(i)));
     };
     property.setList(object, applyListSection(lines, count, valueOf));
 }

@@ -73,7 +73,7 @@ QStringList applyListSection(QStringList lines, int count,
 // ELocalizeError at the first property that cannot be set; what was set before it stays.
 class FormLocalizer {
 public:
-    explicit FormLocalizer(const PrivateProfile& catalog) : FCatalog(catalog) {}
+    explicit FormLocalizer(const PrivateProfile& catalog) : catalog_(catalog) {}
 
     void Localize(QWidget* form) const;
 
@@ -83,7 +83,7 @@ private:
     void ApplyList(QObject* object, const LocalizableProperty& property,
                    const QByteArray& subSection) const;
 
-    const PrivateProfile& FCatalog;
+    const PrivateProfile& catalog_;
 };
 
 }  // namespace cinevan

@@ -20,7 +20,7 @@
 
 namespace cinevan {
 
-const char* const kFatalErrorTexts[3] = {
+const char* const kFatalErrorTexts[catalogtext::kCount] = {
     "Active Movie driver is not installed. Do you want to install it?",
     "Can not create program's forms",
     "Can not find/execute Active Movie installer.",
@@ -28,7 +28,7 @@ const char* const kFatalErrorTexts[3] = {
 
 void PrepareCatalog(const QString& programPath) {
     TStringContainer& catalog = StringContainer();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < catalogtext::kCount; ++i) {
         catalog.SetString(i, QString::fromLatin1(kFatalErrorTexts[i]));
     }
     try {

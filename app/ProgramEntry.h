@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "playback/PlayerView.h"
+
 namespace cinevan {
 
 namespace mci {
@@ -16,7 +18,7 @@ class TFormEdit;
 class TFormAbout;
 
 // The built-in texts of the catalog's "Fatal Errors" section, indexes 0 to 2.
-extern const char* const kFatalErrorTexts[3];
+extern const char* const kFatalErrorTexts[catalogtext::kCount];
 
 // Puts the built-in fatal-error texts into the catalog, then merges the catalog file next to
 // the program over them. A missing or malformed catalog leaves the defaults.

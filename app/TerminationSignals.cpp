@@ -73,10 +73,10 @@ struct TerminationSignals::Handlers {
 };
 
 TerminationSignals::TerminationSignals(QObject* parent)
-    : QObject(parent), FHandlers(std::make_unique<Handlers>()) {
-    if (FHandlers->readEnd >= 0) {
-        FNotifier = std::make_unique<QSocketNotifier>(FHandlers->readEnd, QSocketNotifier::Read);
-        connect(FNotifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::ReadPipe);
+    : QObject(parent), handlers_(std::make_unique<Handlers>()) {
+    if (handlers_->readEnd >= 0) {
+        notifier_ = std::make_unique<QSocketNotifier>(handlers_->readEnd, QSocketNotifier::Read);
+        connect(notifier_.get(), &QSocketNotifier::activated, this, &TerminationSignals::ReadPipe);
     }
 }
 
@@ -85,12 +85,12 @@ TerminationSignals::~TerminationSignals() = default;
 void TerminationSignals::ReadPipe() {
     unsigned char byte = 0;
     int received = 0;
-    while (::read(FHandlers->readEnd, &byte, 1) == 1) {
+    while (::read(handlers_->readEnd, &byte, 1) == 1) {
         received = received ? received : byte;
     }
     if (received) {
-        FHandlers->Restore();
-        FNotifier->setEnabled(false);
+        handlers_->Restore();
+        notifier_->setEnabled(false);
         emit Received(received);
     }
 }

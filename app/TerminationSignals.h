@@ -36,9 +36,9 @@ private:
 
     void ReadPipe();
 
-    std::unique_ptr<Handlers> FHandlers;
+    std::unique_ptr<Handlers> handlers_;
     // Declared after the pipe so that it goes before the pipe's ends are closed.
-    std::unique_ptr<QSocketNotifier> FNotifier;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace cinevan

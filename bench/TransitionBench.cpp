@@ -7,12 +7,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <clocale>
 
+#include "bench/BenchSupport.h"
 #include "playback/PlayerController.h"
 #include "playback/mci/InstalledDevices.h"
 #include "tests/playback/FakeView.h"
@@ -23,13 +22,7 @@ using cinevan::PlayerController;
 using cinevan::PlayState;
 
 QString clip() {
-    static const QString path = [] {
-        const QString folder = QStringLiteral(CINEVAN_BENCH_FIXTURES);
-        QProcess::execute(
-            "bash", {QStringLiteral(CINEVAN_SOURCE_DIR) + "/tests/fixtures/make-media.sh", folder});
-        return folder + "/clip-mpeg1.mpg";
-    }();
-    return path;
+    return cinevan::test::BenchMedia(QStringLiteral("clip-mpeg1.mpg"));
 }
 
 // Plays the last two seconds of the clip, twice in a row, and answers the milliseconds from
@@ -96,14 +89,5 @@ BENCHMARK_CAPTURE(EntryToNextEntry, MPEGVideo, "MPEGVideo")
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("CINEVAN_AUDIO_OUTPUT")) {
-        qputenv("CINEVAN_AUDIO_OUTPUT", "null");
-    }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return cinevan::test::RunBenchmarks(argc, argv, true);
 }

@@ -33,14 +33,14 @@ QRect aspectRect(QSize view, QSize picture) {
 // Restores a flag to its earlier value when the scope ends, also on an exception.
 class FlagGuard {
 public:
-    FlagGuard(bool& flag, bool value) : m_flag(flag), m_saved(flag) { m_flag = value; }
-    ~FlagGuard() { m_flag = m_saved; }
+    FlagGuard(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
+    ~FlagGuard() { flag_ = saved_; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
 
 private:
-    bool& m_flag;
-    bool m_saved;
+    bool& flag_;
+    bool saved_;
 };
 
 }  // namespace

@@ -5,10 +5,10 @@
 namespace cinevan {
 
 DesktopIntegration::DesktopIntegration(TFormMain& window, QObject* parent)
-    : QObject(parent), FRemote(window), FMpris(FRemote), FInhibitor(QDBusConnection::sessionBus()) {
-    FMpris.Register(QDBusConnection::sessionBus());
-    connect(&FRemote, &PlayerRemote::Changed, this, [this] {
-        FInhibitor.SetActive(FRemote.PlaybackStatus() == PlayerRemote::Status::Playing);
+    : QObject(parent), remote_(window), mpris_(remote_), inhibitor_(QDBusConnection::sessionBus()) {
+    mpris_.Register(QDBusConnection::sessionBus());
+    connect(&remote_, &PlayerRemote::Changed, this, [this] {
+        inhibitor_.SetActive(remote_.PlaybackStatus() == PlayerRemote::Status::Playing);
     });
 }
 

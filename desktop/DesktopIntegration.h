@@ -19,9 +19,9 @@ public:
     explicit DesktopIntegration(TFormMain& window, QObject* parent = nullptr);
 
 private:
-    PlayerRemote FRemote;
-    MprisService FMpris;
-    ScreenSaverInhibitor FInhibitor;
+    PlayerRemote remote_;
+    MprisService mpris_;
+    ScreenSaverInhibitor inhibitor_;
 };
 
 }  // namespace cinevan

@@ -32,16 +32,16 @@ QString StatusName(PlayerRemote::Status status) {
 // The service
 
 MprisService::MprisService(PlayerRemote& remote, QObject* parent)
-    : QObject(parent), FRemote(remote), FConnection(QString()) {
+    : QObject(parent), remote_(remote), connection_(QString()) {
     new MprisRootAdaptor(*this);
     new MprisPlayerAdaptor(*this);
     connect(&remote, &PlayerRemote::Changed, this, &MprisService::NotifyChanges);
 }
 
 MprisService::~MprisService() {
-    if (!FServiceName.isEmpty()) {
-        FConnection.unregisterService(FServiceName);
-        FConnection.unregisterObject(QLatin1String(kObjectPath));
+    if (!serviceName_.isEmpty()) {
+        connection_.unregisterService(serviceName_);
+        connection_.unregisterObject(QLatin1String(kObjectPath));
     }
 }
 
@@ -50,7 +50,7 @@ bool MprisService::Register(QDBusConnection connection) {
                                                                 QDBusConnection::ExportAdaptors)) {
         return false;
     }
-    FConnection = connection;
+    connection_ = connection;
     QString name = QLatin1String(kServiceName);
     if (!connection.registerService(name)) {
         name += QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid());
@@ -59,18 +59,18 @@ bool MprisService::Register(QDBusConnection connection) {
             return false;
         }
     }
-    FServiceName = name;
-    FLastSent = ChangingProperties();
+    serviceName_ = name;
+    lastSent_ = ChangingProperties();
     return true;
 }
 
 QString MprisService::PlaybackStatus() const {
-    return StatusName(FRemote.PlaybackStatus());
+    return StatusName(remote_.PlaybackStatus());
 }
 
 // The current entry; an empty list has the track of no track.
 QDBusObjectPath MprisService::TrackId() const {
-    const int index = FRemote.CurrentIndex();
+    const int index = remote_.CurrentIndex();
     return QDBusObjectPath(index < 0 ? QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")
                                      : QStringLiteral("/com/vantrel/Cinevan/Entry/%1").arg(index));
 }
@@ -78,19 +78,19 @@ QDBusObjectPath MprisService::TrackId() const {
 QVariantMap MprisService::Metadata() const {
     QVariantMap metadata;
     metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId()));
-    if (FRemote.CurrentIndex() < 0) {
+    if (remote_.CurrentIndex() < 0) {
         return metadata;
     }
-    metadata.insert(QStringLiteral("xesam:title"), FRemote.Title());
-    const QString file = FRemote.FileName();
+    metadata.insert(QStringLiteral("xesam:title"), remote_.Title());
+    const QString file = remote_.FileName();
     if (!file.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(file).toString());
     }
-    const qint64 length = FRemote.SelectionLengthMs();
+    const qint64 length = remote_.SelectionLengthMs();
     if (length >= 0) {
         metadata.insert(QStringLiteral("mpris:length"), length * kUsPerMs);
     }
-    const QString cover = FRemote.Cover();
+    const QString cover = remote_.Cover();
     if (!cover.isEmpty()) {
         metadata.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(cover).toString());
     }
@@ -101,26 +101,26 @@ QVariantMap MprisService::ChangingProperties() const {
     return {
         {QStringLiteral("PlaybackStatus"), PlaybackStatus()},
         {QStringLiteral("Metadata"), Metadata()},
-        {QStringLiteral("CanGoNext"), FRemote.CanGoNext()},
-        {QStringLiteral("CanGoPrevious"), FRemote.CanGoPrevious()},
-        {QStringLiteral("CanPlay"), FRemote.CanPlay()},
-        {QStringLiteral("CanPause"), FRemote.CanPause()},
-        {QStringLiteral("CanSeek"), FRemote.CanSeek()},
+        {QStringLiteral("CanGoNext"), remote_.CanGoNext()},
+        {QStringLiteral("CanGoPrevious"), remote_.CanGoPrevious()},
+        {QStringLiteral("CanPlay"), remote_.CanPlay()},
+        {QStringLiteral("CanPause"), remote_.CanPause()},
+        {QStringLiteral("CanSeek"), remote_.CanSeek()},
     };
 }
 
 void MprisService::NotifyChanges() {
-    if (FServiceName.isEmpty()) {
+    if (serviceName_.isEmpty()) {
         return;
     }
     const QVariantMap now = ChangingProperties();
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
-        if (FLastSent.value(it.key()) != it.value()) {
+        if (lastSent_.value(it.key()) != it.value()) {
             changed.insert(it.key(), it.value());
         }
     }
-    FLastSent = now;
+    lastSent_ = now;
     if (changed.isEmpty()) {
         return;
     }
@@ -128,14 +128,14 @@ void MprisService::NotifyChanges() {
         QLatin1String(kObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("PropertiesChanged"));
     signal << QLatin1String(kPlayerInterface) << changed << QStringList();
-    FConnection.send(signal);
+    connection_.send(signal);
 }
 
 // ---------------------------------------------------------------------------------------------
 // org.mpris.MediaPlayer2
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService& service)
-    : QDBusAbstractAdaptor(&service), FService(service) {}
+    : QDBusAbstractAdaptor(&service), service_(service) {}
 
 QString MprisRootAdaptor::Identity() const {
     return QStringLiteral("Cinevan");
@@ -154,102 +154,102 @@ QStringList MprisRootAdaptor::SupportedMimeTypes() const {
 }
 
 void MprisRootAdaptor::Raise() {
-    FService.Remote().Raise();
+    service_.Remote().Raise();
 }
 
 void MprisRootAdaptor::Quit() {
-    FService.Remote().Quit();
+    service_.Remote().Quit();
 }
 
 // ---------------------------------------------------------------------------------------------
 // org.mpris.MediaPlayer2.Player
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
-    : QDBusAbstractAdaptor(&service), FService(service) {
+    : QDBusAbstractAdaptor(&service), service_(service) {
     connect(&service, &MprisService::Seeked, this, &MprisPlayerAdaptor::Seeked);
 }
 
 QString MprisPlayerAdaptor::PlaybackStatus() const {
-    return FService.PlaybackStatus();
+    return service_.PlaybackStatus();
 }
 
 QVariantMap MprisPlayerAdaptor::Metadata() const {
-    return FService.Metadata();
+    return service_.Metadata();
 }
 
 qlonglong MprisPlayerAdaptor::Position() const {
-    return FService.Remote().PositionMs() * kUsPerMs;
+    return service_.Remote().PositionMs() * kUsPerMs;
 }
 
 bool MprisPlayerAdaptor::CanGoNext() const {
-    return FService.Remote().CanGoNext();
+    return service_.Remote().CanGoNext();
 }
 
 bool MprisPlayerAdaptor::CanGoPrevious() const {
-    return FService.Remote().CanGoPrevious();
+    return service_.Remote().CanGoPrevious();
 }
 
 bool MprisPlayerAdaptor::CanPlay() const {
-    return FService.Remote().CanPlay();
+    return service_.Remote().CanPlay();
 }
 
 bool MprisPlayerAdaptor::CanPause() const {
-    return FService.Remote().CanPause();
+    return service_.Remote().CanPause();
 }
 
 bool MprisPlayerAdaptor::CanSeek() const {
-    return FService.Remote().CanSeek();
+    return service_.Remote().CanSeek();
 }
 
 void MprisPlayerAdaptor::Next() {
-    FService.Remote().Next();
+    service_.Remote().Next();
 }
 
 void MprisPlayerAdaptor::Previous() {
-    FService.Remote().Previous();
+    service_.Remote().Previous();
 }
 
 void MprisPlayerAdaptor::Pause() {
-    FService.Remote().Pause();
+    service_.Remote().Pause();
 }
 
 void MprisPlayerAdaptor::PlayPause() {
-    FService.Remote().PlayPause();
+    service_.Remote().PlayPause();
 }
 
 void MprisPlayerAdaptor::Stop() {
-    FService.Remote().Stop();
+    service_.Remote().Stop();
 }
 
 void MprisPlayerAdaptor::Play() {
-    FService.Remote().Play();
+    service_.Remote().Play();
 }
 
 void MprisPlayerAdaptor::Seek(qlonglong offset) {
-    PlayerRemote& remote = FService.Remote();
+    PlayerRemote& remote = service_.Remote();
     if (!remote.CanSeek()) {
         return;
     }
     remote.SeekTo(std::max<qlonglong>(0, remote.PositionMs() + offset / kUsPerMs));
-    emit FService.Seeked(remote.PositionMs() * kUsPerMs);
+    emit service_.Seeked(remote.PositionMs() * kUsPerMs);
 }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
-    PlayerRemote& remote = FService.Remote();
+    PlayerRemote& remote = service_.Remote();
     const qint64 length = remote.SelectionLengthMs();
     // A request for another track, or beyond this one, is ignored.
-    if (!remote.CanSeek() || trackId != FService.TrackId() || position < 0 ||
+    if (!remote.CanSeek() || trackId != service_.TrackId() || position < 0 ||
         position / kUsPerMs > length) {
         return;
     }
     remote.SeekTo(position / kUsPerMs);
-    emit FService.Seeked(remote.PositionMs() * kUsPerMs);
+    emit service_.Seeked(remote.PositionMs() * kUsPerMs);
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString& uri) {
     const QUrl url(uri);
     if (url.isLocalFile()) {
-        FService.Remote().Open(url.toLocalFile());
+        service_.Remote().Open(url.toLocalFile());
     }
 }
 

@@ -28,9 +28,9 @@ public:
     // Publishes the object and takes the service name (a name with the process id appended
     // when another player holds it). False when the bus cannot be used.
     bool Register(QDBusConnection connection);
-    const QString& ServiceName() const { return FServiceName; }
+    const QString& ServiceName() const { return serviceName_; }
 
-    PlayerRemote& Remote() { return FRemote; }
+    PlayerRemote& Remote() { return remote_; }
     QVariantMap Metadata() const;
     QString PlaybackStatus() const;
     QDBusObjectPath TrackId() const;
@@ -44,10 +44,10 @@ signals:
 private:
     QVariantMap ChangingProperties() const;
 
-    PlayerRemote& FRemote;
-    QDBusConnection FConnection;
-    QString FServiceName;
-    QVariantMap FLastSent;
+    PlayerRemote& remote_;
+    QDBusConnection connection_;
+    QString serviceName_;
+    QVariantMap lastSent_;
 };
 
 // org.mpris.MediaPlayer2
@@ -78,7 +78,7 @@ public slots:
     void Quit();
 
 private:
-    MprisService& FService;
+    MprisService& service_;
 };
 
 // org.mpris.MediaPlayer2.Player
@@ -131,7 +131,7 @@ signals:
     void Seeked(qlonglong position);
 
 private:
-    MprisService& FService;
+    MprisService& service_;
 };
 
 }  // namespace cinevan

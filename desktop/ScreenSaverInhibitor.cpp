@@ -20,33 +20,33 @@ constexpr uint kPortalSuspendAndIdle = 4 | 8;
 }  // namespace
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection connection, QObject* parent)
-    : QObject(parent), FConnection(std::move(connection)) {}
+    : QObject(parent), connection_(std::move(connection)) {}
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
-    FWanted = false;
-    if (FHandle) {
+    wanted_ = false;
+    if (handle_) {
         Release();
     }
 }
 
 void ScreenSaverInhibitor::SetActive(bool active) {
-    if (active == FWanted) {
+    if (active == wanted_) {
         return;
     }
-    FWanted = active;
-    if (FPending) {
+    wanted_ = active;
+    if (pending_) {
         return;  // the answer decides
     }
     if (active) {
         Inhibit();
-    } else if (FHandle) {
+    } else if (handle_) {
         Release();
     }
 }
 
 ScreenSaverInhibitor::Service ScreenSaverInhibitor::ChooseService() const {
     const QDBusConnectionInterface* bus =
-        FConnection.isConnected() ? FConnection.interface() : nullptr;
+        connection_.isConnected() ? connection_.interface() : nullptr;
     if (!bus) {
         return Service::None;
     }
@@ -62,14 +62,14 @@ ScreenSaverInhibitor::Service ScreenSaverInhibitor::ChooseService() const {
 }
 
 void ScreenSaverInhibitor::Inhibit() {
-    FService = ChooseService();
+    service_ = ChooseService();
     QDBusMessage call;
-    if (FService == Service::ScreenSaver) {
+    if (service_ == Service::ScreenSaver) {
         call = QDBusMessage::createMethodCall(
             QLatin1String(kScreenSaver), QStringLiteral("/org/freedesktop/ScreenSaver"),
             QLatin1String(kScreenSaver), QStringLiteral("Inhibit"));
         call << QStringLiteral("Cinevan") << QLatin1String(kReason);
-    } else if (FService == Service::Portal) {
+    } else if (service_ == Service::Portal) {
         call = QDBusMessage::createMethodCall(
             QLatin1String(kPortal), QStringLiteral("/org/freedesktop/portal/desktop"),
             QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
@@ -78,11 +78,11 @@ void ScreenSaverInhibitor::Inhibit() {
     } else {
         return;
     }
-    FPending = true;
-    auto* watcher = new QDBusPendingCallWatcher(FConnection.asyncCall(call), this);
+    pending_ = true;
+    auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
-        FPending = false;
+        pending_ = false;
         const QDBusMessage reply = w->reply();
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
             Granted(reply.arguments().constFirst());
@@ -91,21 +91,21 @@ void ScreenSaverInhibitor::Inhibit() {
 }
 
 void ScreenSaverInhibitor::Granted(const QVariant& handle) {
-    FHandle = handle;
-    if (!FWanted) {
+    handle_ = handle;
+    if (!wanted_) {
         Release();
     }
 }
 
 void ScreenSaverInhibitor::Release() {
-    const QVariant handle = *FHandle;
-    FHandle.reset();
+    const QVariant handle = *handle_;
+    handle_.reset();
     Drop(handle);
 }
 
 void ScreenSaverInhibitor::Drop(const QVariant& handle) {
     QDBusMessage call;
-    if (FService == Service::ScreenSaver) {
+    if (service_ == Service::ScreenSaver) {
         call = QDBusMessage::createMethodCall(
             QLatin1String(kScreenSaver), QStringLiteral("/org/freedesktop/ScreenSaver"),
             QLatin1String(kScreenSaver), QStringLiteral("UnInhibit"));
@@ -116,7 +116,7 @@ void ScreenSaverInhibitor::Drop(const QVariant& handle) {
             QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close"));
     }
     // Sent without waiting: at exit the event loop may not run again.
-    FConnection.send(call);
+    connection_.send(call);
 }
 
 }  // namespace cinevan

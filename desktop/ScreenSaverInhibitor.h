@@ -20,7 +20,7 @@ public:
 
     // True while a movie plays: takes the inhibition; false releases it.
     void SetActive(bool active);
-    bool Active() const { return FWanted; }
+    bool Active() const { return wanted_; }
 
 private:
     enum class Service { None, ScreenSaver, Portal };
@@ -30,11 +30,11 @@ private:
     void Granted(const QVariant& handle);
     void Drop(const QVariant& handle);
 
-    QDBusConnection FConnection;
-    bool FWanted = false;
-    bool FPending = false;  // an Inhibit call awaits its answer
-    Service FService = Service::None;
-    std::optional<QVariant> FHandle;  // the cookie or the portal's request path
+    QDBusConnection connection_;
+    bool wanted_ = false;
+    bool pending_ = false;  // an Inhibit call awaits its answer
+    Service service_ = Service::None;
+    std::optional<QVariant> handle_;  // the cookie or the portal's request path
 };
 
 }  // namespace cinevan

@@ -30,20 +30,20 @@ inline QByteArray bytesOf(const std::uint8_t* data, std::size_t size) {
 class ScratchFile {
 public:
     explicit ScratchFile(const char* suffix)
-        : m_path(QStringLiteral("/dev/shm/cinevan-fuzz-%1%2").arg(::getpid()).arg(suffix)) {}
-    ~ScratchFile() { QFile::remove(m_path); }
+        : path_(QStringLiteral("/dev/shm/cinevan-fuzz-%1%2").arg(::getpid()).arg(suffix)) {}
+    ~ScratchFile() { QFile::remove(path_); }
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
-    const QString& path() const { return m_path; }
+    const QString& path() const { return path_; }
     void write(const QByteArray& bytes) const {
-        QFile file(m_path);
+        QFile file(path_);
         require(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "scratch file opens");
         require(file.write(bytes) == bytes.size(), "scratch file is written");
     }
 
 private:
-    QString m_path;
+    QString path_;
 };
 
 // Splits the input at its first byte of value `separator` into a head and the rest.

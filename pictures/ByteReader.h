@@ -14,25 +14,25 @@ namespace cinevan::pictures {
 class ByteReader {
 public:
     ByteReader(QByteArrayView data, QString errorText)
-        : m_data(data), m_errorText(std::move(errorText)) {}
+        : data_(data), errorText_(std::move(errorText)) {}
 
-    qsizetype size() const { return m_data.size(); }
-    QByteArrayView data() const { return m_data; }
+    qsizetype size() const { return data_.size(); }
+    QByteArrayView data() const { return data_; }
     bool has(std::int64_t offset, std::int64_t count) const {
-        return offset >= 0 && count >= 0 && offset <= m_data.size() &&
-               count <= m_data.size() - offset;
+        return offset >= 0 && count >= 0 && offset <= data_.size() &&
+               count <= data_.size() - offset;
     }
     void require(std::int64_t offset, std::int64_t count) const {
         if (!has(offset, count)) {
             fail();
         }
     }
-    [[noreturn]] void fail() const { throw PictureError(m_errorText); }
-    const QString& errorText() const { return m_errorText; }
+    [[noreturn]] void fail() const { throw PictureError(errorText_); }
+    const QString& errorText() const { return errorText_; }
 
     std::uint8_t u8(std::int64_t offset) const {
         require(offset, 1);
-        return std::uint8_t(m_data[offset]);
+        return std::uint8_t(data_[offset]);
     }
     std::uint16_t u16(std::int64_t offset) const {
         require(offset, 2);
@@ -54,18 +54,18 @@ public:
     }
     QByteArrayView slice(std::int64_t offset, std::int64_t count) const {
         require(offset, count);
-        return m_data.sliced(offset, count);
+        return data_.sliced(offset, count);
     }
     // A reader over part of this one, with the same error text.
     ByteReader sub(std::int64_t offset, std::int64_t count) const {
-        return ByteReader(slice(offset, count), m_errorText);
+        return ByteReader(slice(offset, count), errorText_);
     }
 
 private:
-    std::uint32_t byteAt(std::int64_t offset) const { return std::uint8_t(m_data[offset]); }
+    std::uint32_t byteAt(std::int64_t offset) const { return std::uint8_t(data_[offset]); }
 
-    QByteArrayView m_data;
-    QString m_errorText;
+    QByteArrayView data_;
+    QString errorText_;
 };
 
 }  // namespace cinevan::pictures

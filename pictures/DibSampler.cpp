@@ -164,27 +164,27 @@ struct Axis {
 class Sampler {
 public:
     Sampler(const Header& h, const QRect& source, QSize size)
-        : m_h(h),
-          m_source(source),
-          m_image(size, h.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32),
-          m_columns(h.width, source.left(), source.width(), size.width()),
-          m_rows(h.rows, source.top(), source.height(), size.height()) {
-        m_image.fill(h.palette.empty() ? qRgb(0, 0, 0) : h.palette[0]);
+        : h_(h),
+          source_(source),
+          image_(size, h.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32),
+          columns_(h.width, source.left(), source.width(), size.width()),
+          rows_(h.rows, source.top(), source.height(), size.height()) {
+        image_.fill(h.palette.empty() ? qRgb(0, 0, 0) : h.palette[0]);
     }
 
     bool sampleRows(QByteArrayView bits) {
-        const std::int64_t stride = m_h.stride();
-        if (stride * m_h.rows > bits.size()) {
+        const std::int64_t stride = h_.stride();
+        if (stride * h_.rows > bits.size()) {
             return false;
         }
-        for (int y = 0; y < m_image.height(); ++y) {
-            const int row = m_rows.sourceOf(y, m_source.top(), m_source.height(), m_image.height());
-            const int stored = m_h.topDown ? row : m_h.rows - 1 - row;
+        for (int y = 0; y < image_.height(); ++y) {
+            const int row = rows_.sourceOf(y, source_.top(), source_.height(), image_.height());
+            const int stored = h_.topDown ? row : h_.rows - 1 - row;
             const auto* line = reinterpret_cast<const uchar*>(bits.data()) + stride * stored;
-            auto* out = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-            for (int x = 0; x < m_image.width(); ++x) {
+            auto* out = reinterpret_cast<QRgb*>(image_.scanLine(y));
+            for (int x = 0; x < image_.width(); ++x) {
                 const int column =
-                    m_columns.sourceOf(x, m_source.left(), m_source.width(), m_image.width());
+                    columns_.sourceOf(x, source_.left(), source_.width(), image_.width());
                 out[x] = pixelAt(line, column);
             }
         }
@@ -194,11 +194,11 @@ public:
     // Walks the RLE stream once; runs only touch the sampled pixels they cover.
     bool sampleRle(QByteArrayView bits) {
         const ByteReader in(bits, QString());
-        const bool four = m_h.compression == kRle4;
+        const bool four = h_.compression == kRle4;
         std::int64_t at = 0;
         int x = 0;
         int row = 0;  // counted from the bottom
-        while (in.has(at, 2) && row < m_h.rows) {
+        while (in.has(at, 2) && row < h_.rows) {
             const int count = in.u8(at);
             const int value = in.u8(at + 1);
             at += 2;
@@ -227,29 +227,29 @@ public:
                 at += (bytes + 1) / 2 * 2;
             }
         }
-        return row >= m_h.rows;
+        return row >= h_.rows;
     }
 
-    const QImage& image() const { return m_image; }
+    const QImage& image() const { return image_; }
 
 private:
     QRgb* sampledLine(int bottomRow) {
-        const int y = m_rows.target[std::size_t(m_h.rows - 1 - bottomRow)];
-        return y < 0 ? nullptr : reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        const int y = rows_.target[std::size_t(h_.rows - 1 - bottomRow)];
+        return y < 0 ? nullptr : reinterpret_cast<QRgb*>(image_.scanLine(y));
     }
 
     QRgb color(int index) const {
-        return index < int(m_h.palette.size()) ? m_h.palette[std::size_t(index)] : qRgb(0, 0, 0);
+        return index < int(h_.palette.size()) ? h_.palette[std::size_t(index)] : qRgb(0, 0, 0);
     }
 
     void fillRun(int row, int x, int count, int value, bool four) {
         QRgb* line = sampledLine(row);
-        if (line == nullptr || x >= m_h.width) {
+        if (line == nullptr || x >= h_.width) {
             return;
         }
-        const int end = std::min(m_h.width, x + count);
-        for (int i = m_columns.first[std::size_t(x)]; i < m_image.width(); ++i) {
-            const int c = m_columns.sourceOf(i, m_source.left(), m_source.width(), m_image.width());
+        const int end = std::min(h_.width, x + count);
+        for (int i = columns_.first[std::size_t(x)]; i < image_.width(); ++i) {
+            const int c = columns_.sourceOf(i, source_.left(), source_.width(), image_.width());
             if (c >= end) {
                 break;
             }
@@ -263,8 +263,8 @@ private:
         if (line == nullptr) {
             return;
         }
-        for (int k = 0; k < count && x + k < m_h.width; ++k) {
-            const int i = m_columns.target[std::size_t(x + k)];
+        for (int k = 0; k < count && x + k < h_.width; ++k) {
+            const int i = columns_.target[std::size_t(x + k)];
             if (i >= 0) {
                 const int byte = uchar(bytes[four ? k / 2 : k]);
                 line[i] = color(four ? (k % 2 == 0 ? byte >> 4 : byte & 15) : byte);
@@ -273,7 +273,7 @@ private:
     }
 
     QRgb pixelAt(const uchar* line, int x) const {
-        switch (m_h.bitCount) {
+        switch (h_.bitCount) {
             case 1:
                 return color((line[x / 8] >> (7 - x % 8)) & 1);
             case 4:
@@ -293,16 +293,16 @@ private:
     }
 
     QRgb fields(std::uint32_t pixel) const {
-        const auto& c = m_h.channels;
+        const auto& c = h_.channels;
         return qRgba(c[0].value(pixel), c[1].value(pixel), c[2].value(pixel),
-                     m_h.hasAlpha() ? c[3].value(pixel) : 255);
+                     h_.hasAlpha() ? c[3].value(pixel) : 255);
     }
 
-    const Header& m_h;
-    QRect m_source;
-    QImage m_image;
-    Axis m_columns;
-    Axis m_rows;
+    const Header& h_;
+    QRect source_;
+    QImage image_;
+    Axis columns_;
+    Axis rows_;
 };
 
 }  // namespace

@@ -3,8 +3,8 @@
 namespace cinevan {
 
 void Graphic::reportProgress(const ProgressInfo& info) const {
-    if (m_progress) {
-        m_progress(*this, info);
+    if (progress_) {
+        progress_(*this, info);
     }
 }
 

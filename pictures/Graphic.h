@@ -44,20 +44,20 @@ public:
     void drawAt(QPainter& painter, QPoint topLeft) const { draw(painter, QRect(topLeft, size())); }
 
     // True when parts of the picture let the background show through.
-    virtual bool transparent() const { return m_transparent; }
-    virtual void setTransparent(bool transparent) { m_transparent = transparent; }
+    virtual bool transparent() const { return transparent_; }
+    virtual void setTransparent(bool transparent) { transparent_ = transparent; }
 
-    void setProgressHandler(ProgressHandler handler) { m_progress = std::move(handler); }
+    void setProgressHandler(ProgressHandler handler) { progress_ = std::move(handler); }
     void reportProgress(const ProgressInfo& info) const;
 
 protected:
     Graphic() = default;
-    Graphic(const Graphic& other) : m_transparent(other.m_transparent) {}
+    Graphic(const Graphic& other) : transparent_(other.transparent_) {}
     Graphic& operator=(const Graphic&) = delete;
 
 private:
-    bool m_transparent = false;
-    ProgressHandler m_progress;
+    bool transparent_ = false;
+    ProgressHandler progress_;
 };
 
 }  // namespace cinevan

@@ -77,36 +77,36 @@ struct IntResult {
 class Decompressor {
 public:
     Decompressor() {
-        m_info.err = jpeg_std_error(&m_errors.pub);
-        m_errors.pub.error_exit = errorExit;
-        m_errors.pub.emit_message = emitMessage;
-        m_errors.pub.output_message = outputMessage;
-        m_errors.truncated = false;
-        m_created = runGuarded(
-            &m_info, [](j_decompress_ptr info, void*) { jpeg_create_decompress(info); }, nullptr);
-        if (!m_created) {
+        info_.err = jpeg_std_error(&errors_.pub);
+        errors_.pub.error_exit = errorExit;
+        errors_.pub.emit_message = emitMessage;
+        errors_.pub.output_message = outputMessage;
+        errors_.truncated = false;
+        created_ = runGuarded(
+            &info_, [](j_decompress_ptr info, void*) { jpeg_create_decompress(info); }, nullptr);
+        if (!created_) {
             raiseInvalid();
         }
     }
-    ~Decompressor() { jpeg_destroy_decompress(&m_info); }
+    ~Decompressor() { jpeg_destroy_decompress(&info_); }
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
 
-    jpeg_decompress_struct* info() { return &m_info; }
-    const jpeg_decompress_struct* info() const { return &m_info; }
-    bool truncated() const { return m_errors.truncated; }
+    jpeg_decompress_struct* info() { return &info_; }
+    const jpeg_decompress_struct* info() const { return &info_; }
+    bool truncated() const { return errors_.truncated; }
 
     // Runs a step and raises when libjpeg failed in it.
     void run(Step step, void* argument = nullptr) {
-        if (!runGuarded(&m_info, step, argument)) {
+        if (!runGuarded(&info_, step, argument)) {
             raiseInvalid();
         }
     }
 
 private:
-    jpeg_decompress_struct m_info{};
-    ErrorManager m_errors{};
-    bool m_created = false;
+    jpeg_decompress_struct info_{};
+    ErrorManager errors_{};
+    bool created_ = false;
 };
 
 bool isCmyk(const jpeg_decompress_struct& info) {
@@ -127,44 +127,44 @@ void convertCmykRow(const JSAMPLE* cmyk, QRgb* out, int width, bool inverted) {
 // Decodes JPEG data in one or more output passes into a graphic's image.
 class JpegReader {
 public:
-    JpegReader(QByteArrayView data, RasterGraphic& target) : m_data(data), m_target(target) {}
+    JpegReader(QByteArrayView data, RasterGraphic& target) : data_(data), target_(target) {}
 
     void read() {
         readHeader();
         checkSize();
         startDecompress();
-        m_target.reportProgress({ProgressStage::Starting, 0, false, QRect(), QString()});
-        if (m_jpeg.info()->buffered_image) {
+        target_.reportProgress({ProgressStage::Starting, 0, false, QRect(), QString()});
+        if (jpeg_.info()->buffered_image) {
             readScans();
         } else {
             readPass(true);
         }
-        m_jpeg.run([](j_decompress_ptr info, void*) { jpeg_finish_decompress(info); });
-        if (m_jpeg.truncated()) {
+        jpeg_.run([](j_decompress_ptr info, void*) { jpeg_finish_decompress(info); });
+        if (jpeg_.truncated()) {
             raiseInvalid();
         }
-        m_target.reportProgress(
-            {ProgressStage::Ending, 100, true, m_target.image().rect(), QString()});
+        target_.reportProgress(
+            {ProgressStage::Ending, 100, true, target_.image().rect(), QString()});
     }
 
 private:
     void readHeader() {
-        if (m_data.isEmpty()) {
+        if (data_.isEmpty()) {
             raiseInvalid();
         }
         struct Source {
             const unsigned char* bytes;
             unsigned long size;
-        } source{reinterpret_cast<const unsigned char*>(m_data.data()),
-                 static_cast<unsigned long>(m_data.size())};
-        m_jpeg.run(
+        } source{reinterpret_cast<const unsigned char*>(data_.data()),
+                 static_cast<unsigned long>(data_.size())};
+        jpeg_.run(
             [](j_decompress_ptr info, void* argument) {
                 auto* s = static_cast<Source*>(argument);
                 jpeg_mem_src(info, s->bytes, s->size);
             },
             &source);
         IntResult result{};
-        m_jpeg.run(
+        jpeg_.run(
             [](j_decompress_ptr info, void* argument) {
                 static_cast<IntResult*>(argument)->value = jpeg_read_header(info, TRUE);
             },
@@ -175,16 +175,16 @@ private:
     }
 
     void checkSize() const {
-        const auto* info = m_jpeg.info();
+        const auto* info = jpeg_.info();
         const std::int64_t pixels = std::int64_t(info->image_width) * info->image_height;
         if (!isSaneSize(info->image_width, info->image_height) ||
-            (pixels > kAlwaysPlausiblePixels && pixels / kMaxPixelsPerByte > m_data.size())) {
+            (pixels > kAlwaysPlausiblePixels && pixels / kMaxPixelsPerByte > data_.size())) {
             throw PictureError(QStringLiteral("JPEG image is too large"));
         }
     }
 
     void startDecompress() {
-        auto* info = m_jpeg.info();
+        auto* info = jpeg_.info();
         info->mem->max_memory_to_use = kMaxLibraryMemory;
         if (isCmyk(*info)) {
             info->out_color_space = JCS_CMYK;
@@ -195,29 +195,29 @@ private:
             info->out_color_space = JCS_EXT_ARGB;
 #endif
         }
-        m_jpeg.run(
+        jpeg_.run(
             [](j_decompress_ptr i, void*) { i->buffered_image = jpeg_has_multiple_scans(i); });
-        m_jpeg.run([](j_decompress_ptr i, void*) { jpeg_start_decompress(i); });
+        jpeg_.run([](j_decompress_ptr i, void*) { jpeg_start_decompress(i); });
         QImage image(int(info->output_width), int(info->output_height), QImage::Format_RGB32);
         if (image.isNull()) {
             throw PictureError(QStringLiteral("JPEG image is too large"));
         }
         image.fill(Qt::white);
-        m_target.mutableImage() = std::move(image);
+        target_.mutableImage() = std::move(image);
         if (isCmyk(*info)) {
-            m_cmykRow.resize(std::size_t(info->output_width) * 4);
+            cmykRow_.resize(std::size_t(info->output_width) * 4);
         }
     }
 
     int percentConsumed() {
-        const auto* src = m_jpeg.info()->src;
-        const auto used = m_data.size() - qsizetype(src->bytes_in_buffer);
-        return int(std::min<qsizetype>(99, used * 100 / m_data.size()));
+        const auto* src = jpeg_.info()->src;
+        const auto used = data_.size() - qsizetype(src->bytes_in_buffer);
+        return int(std::min<qsizetype>(99, used * 100 / data_.size()));
     }
 
     bool inputComplete() {
         IntResult result{};
-        m_jpeg.run(
+        jpeg_.run(
             [](j_decompress_ptr info, void* argument) {
                 static_cast<IntResult*>(argument)->value = jpeg_input_complete(info);
             },
@@ -234,10 +234,10 @@ private:
             readPass(false);
             finishOutput();
             ++shown;
-            const auto* info = m_jpeg.info();
+            const auto* info = jpeg_.info();
             finalShown = info->output_scan_number == info->input_scan_number && inputComplete();
-            m_target.reportProgress({ProgressStage::Running, percentConsumed(), true,
-                                     m_target.image().rect(), QString()});
+            target_.reportProgress({ProgressStage::Running, percentConsumed(), true,
+                                    target_.image().rect(), QString()});
         }
         if (!finalShown) {
             consumeRest();
@@ -251,7 +251,7 @@ private:
         int scans = 0;
         for (;;) {
             IntResult result{};
-            m_jpeg.run(
+            jpeg_.run(
                 [](j_decompress_ptr info, void* argument) {
                     static_cast<IntResult*>(argument)->value = jpeg_consume_input(info);
                 },
@@ -266,16 +266,16 @@ private:
     }
 
     void startOutput() {
-        m_jpeg.run([](j_decompress_ptr i, void*) { jpeg_start_output(i, i->input_scan_number); });
+        jpeg_.run([](j_decompress_ptr i, void*) { jpeg_start_output(i, i->input_scan_number); });
     }
 
     void finishOutput() {
-        m_jpeg.run([](j_decompress_ptr i, void*) { jpeg_finish_output(i); });
+        jpeg_.run([](j_decompress_ptr i, void*) { jpeg_finish_output(i); });
     }
 
     void readPass(bool reportRows) {
-        auto* info = m_jpeg.info();
-        QImage& image = m_target.mutableImage();
+        auto* info = jpeg_.info();
+        QImage& image = target_.mutableImage();
         const int height = image.height();
         const int step = std::max(1, height / kProgressSteps);
         int reportedUpTo = 0;
@@ -284,20 +284,20 @@ private:
             readRow(image, y);
             const int done = int(info->output_scanline);
             if (reportRows && (done - reportedUpTo >= step || done == height)) {
-                m_target.imageChanged();
-                m_target.reportProgress({ProgressStage::Running, done * 100 / height, true,
-                                         QRect(0, reportedUpTo, image.width(), done - reportedUpTo),
-                                         QString()});
+                target_.imageChanged();
+                target_.reportProgress({ProgressStage::Running, done * 100 / height, true,
+                                        QRect(0, reportedUpTo, image.width(), done - reportedUpTo),
+                                        QString()});
                 reportedUpTo = done;
             }
         }
-        m_target.imageChanged();
+        target_.imageChanged();
     }
 
     void readRow(QImage& image, int y) {
-        const bool cmyk = !m_cmykRow.empty();
-        RowRequest request{cmyk ? m_cmykRow.data() : image.scanLine(y), 0};
-        m_jpeg.run(
+        const bool cmyk = !cmykRow_.empty();
+        RowRequest request{cmyk ? cmykRow_.data() : image.scanLine(y), 0};
+        jpeg_.run(
             [](j_decompress_ptr info, void* argument) {
                 auto* r = static_cast<RowRequest*>(argument);
                 r->read = jpeg_read_scanlines(info, &r->row, 1);
@@ -307,15 +307,15 @@ private:
             raiseInvalid();
         }
         if (cmyk) {
-            convertCmykRow(m_cmykRow.data(), reinterpret_cast<QRgb*>(image.scanLine(y)),
-                           image.width(), m_jpeg.info()->saw_Adobe_marker);
+            convertCmykRow(cmykRow_.data(), reinterpret_cast<QRgb*>(image.scanLine(y)),
+                           image.width(), jpeg_.info()->saw_Adobe_marker);
         }
     }
 
-    QByteArrayView m_data;
-    RasterGraphic& m_target;
-    Decompressor m_jpeg;
-    std::vector<JSAMPLE> m_cmykRow;
+    QByteArrayView data_;
+    RasterGraphic& target_;
+    Decompressor jpeg_;
+    std::vector<JSAMPLE> cmykRow_;
 };
 
 }  // namespace

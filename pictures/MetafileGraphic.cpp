@@ -27,7 +27,7 @@ QRect visiblePart(const QPainter& painter, const QRect& target) {
 }  // namespace
 
 MetafileGraphic::MetafileGraphic(QPicture recording, QSize size)
-    : m_recording(std::move(recording)), m_size(size), m_recordedAt(recordingSize(size)) {}
+    : recording_(std::move(recording)), size_(size), recordedAt_(recordingSize(size)) {}
 
 QSize MetafileGraphic::recordingSize(QSize size) {
     const int side = pictures::kMaxRecordingSide;
@@ -42,7 +42,7 @@ std::unique_ptr<Graphic> MetafileGraphic::clone() const {
 }
 
 void MetafileGraphic::draw(QPainter& painter, const QRect& target) const {
-    if (m_size.isEmpty() || target.isEmpty()) {
+    if (size_.isEmpty() || target.isEmpty()) {
         return;
     }
     const QRect visible = visiblePart(painter, target);
@@ -52,25 +52,25 @@ void MetafileGraphic::draw(QPainter& painter, const QRect& target) const {
     // Kept by size and visible part only, so that tiles at other places reuse the pixels.
     const QRect part = visible.translated(-target.topLeft());
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (target.size() != m_targetSize || part != m_part || ratio != m_pixels.devicePixelRatio()) {
+    if (target.size() != targetSize_ || part != part_ || ratio != pixels_.devicePixelRatio()) {
         render(target.size(), part, ratio);
     }
-    painter.drawImage(visible.topLeft(), m_pixels);
+    painter.drawImage(visible.topLeft(), pixels_);
 }
 
 void MetafileGraphic::render(QSize target, const QRect& part, qreal ratio) const {
     // On a high-resolution screen the pixels are the device's, drawn at the logical size.
-    m_pixels = QImage((QSizeF(part.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    m_pixels.setDevicePixelRatio(ratio);
-    m_pixels.fill(Qt::transparent);
-    m_targetSize = target;
-    m_part = part;
-    QPainter painter(&m_pixels);
+    pixels_ = QImage((QSizeF(part.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    pixels_.setDevicePixelRatio(ratio);
+    pixels_.fill(Qt::transparent);
+    targetSize_ = target;
+    part_ = part;
+    QPainter painter(&pixels_);
     painter.translate(-part.topLeft());
-    painter.scale(double(target.width()) / m_recordedAt.width(),
-                  double(target.height()) / m_recordedAt.height());
+    painter.scale(double(target.width()) / recordedAt_.width(),
+                  double(target.height()) / recordedAt_.height());
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.drawPicture(0, 0, m_recording);
+    painter.drawPicture(0, 0, recording_);
 }
 
 }  // namespace cinevan

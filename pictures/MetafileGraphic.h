@@ -20,7 +20,7 @@ public:
     static QSize recordingSize(QSize size);
 
     Kind kind() const override { return Kind::Metafile; }
-    QSize size() const override { return m_size; }
+    QSize size() const override { return size_; }
     void draw(QPainter& painter, const QRect& target) const override;
     std::unique_ptr<Graphic> clone() const override;
     // A metafile draws only its records: the background always shows through.
@@ -30,13 +30,13 @@ private:
     MetafileGraphic(const MetafileGraphic& other) = default;
     void render(QSize target, const QRect& part, qreal ratio) const;
 
-    QPicture m_recording;
-    QSize m_size;
-    QSize m_recordedAt;
-    // The part `m_part` of the picture drawn at the size `m_targetSize`, as pixels.
-    mutable QImage m_pixels;
-    mutable QSize m_targetSize;
-    mutable QRect m_part;
+    QPicture recording_;
+    QSize size_;
+    QSize recordedAt_;
+    // The part `part_` of the picture drawn at the size `targetSize_`, as pixels.
+    mutable QImage pixels_;
+    mutable QSize targetSize_;
+    mutable QRect part_;
 };
 
 }  // namespace cinevan

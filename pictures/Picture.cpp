@@ -73,7 +73,7 @@ void Picture::assign(const Picture* other) {
     if (other == this) {
         return;
     }
-    setGraphic(other && other->m_graphic ? other->m_graphic->clone() : nullptr);
+    setGraphic(other && other->graphic_ ? other->graphic_->clone() : nullptr);
 }
 
 void Picture::clear() {
@@ -81,7 +81,7 @@ void Picture::clear() {
 }
 
 void Picture::setGraphic(std::unique_ptr<Graphic> graphic) {
-    m_graphic = std::move(graphic);
+    graphic_ = std::move(graphic);
     emit changed();
 }
 

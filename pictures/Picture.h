@@ -24,10 +24,10 @@ public:
     void assign(const Picture* other);
     void clear();
 
-    const Graphic* graphic() const { return m_graphic.get(); }
-    Graphic* graphic() { return m_graphic.get(); }
-    int width() const { return m_graphic ? m_graphic->width() : 0; }
-    int height() const { return m_graphic ? m_graphic->height() : 0; }
+    const Graphic* graphic() const { return graphic_.get(); }
+    Graphic* graphic() { return graphic_.get(); }
+    int width() const { return graphic_ ? graphic_->width() : 0; }
+    int height() const { return graphic_ ? graphic_->height() : 0; }
 
 signals:
     void changed();
@@ -37,7 +37,7 @@ signals:
 private:
     void setGraphic(std::unique_ptr<Graphic> graphic);
 
-    std::unique_ptr<Graphic> m_graphic;
+    std::unique_ptr<Graphic> graphic_;
 };
 
 }  // namespace cinevan

@@ -24,13 +24,13 @@ bool hasSeeThroughPixels(const QImage& image) {
 
 }  // namespace
 
-RasterGraphic::RasterGraphic(Kind kind, QImage image) : m_kind(kind), m_image(std::move(image)) {
+RasterGraphic::RasterGraphic(Kind kind, QImage image) : kind_(kind), image_(std::move(image)) {
     imageChanged();
 }
 
 void RasterGraphic::imageChanged() {
-    m_seeThrough = hasSeeThroughPixels(m_image);
-    m_keyed = QImage();
+    seeThrough_ = hasSeeThroughPixels(image_);
+    keyed_ = QImage();
 }
 
 std::unique_ptr<Graphic> RasterGraphic::clone() const {
@@ -38,39 +38,39 @@ std::unique_ptr<Graphic> RasterGraphic::clone() const {
 }
 
 bool RasterGraphic::transparent() const {
-    return Graphic::transparent() || m_seeThrough;
+    return Graphic::transparent() || seeThrough_;
 }
 
 void RasterGraphic::setTransparent(bool transparent) {
     Graphic::setTransparent(transparent);
-    m_keyed = QImage();
+    keyed_ = QImage();
 }
 
 const QImage& RasterGraphic::imageToDraw() const {
-    if (!Graphic::transparent() || m_image.hasAlphaChannel() || m_image.isNull()) {
-        return m_image;
+    if (!Graphic::transparent() || image_.hasAlphaChannel() || image_.isNull()) {
+        return image_;
     }
-    if (m_keyed.isNull()) {
-        const QRgb key = m_image.pixel(0, m_image.height() - 1);
-        m_keyed = m_image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < m_keyed.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(m_keyed.scanLine(y));
-            for (int x = 0; x < m_keyed.width(); ++x) {
+    if (keyed_.isNull()) {
+        const QRgb key = image_.pixel(0, image_.height() - 1);
+        keyed_ = image_.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < keyed_.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(keyed_.scanLine(y));
+            for (int x = 0; x < keyed_.width(); ++x) {
                 if (line[x] == key) {
                     line[x] = 0;
                 }
             }
         }
     }
-    return m_keyed;
+    return keyed_;
 }
 
 void RasterGraphic::draw(QPainter& painter, const QRect& target) const {
-    if (m_image.isNull() || target.isEmpty()) {
+    if (image_.isNull() || target.isEmpty()) {
         return;
     }
     painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, target.size() != m_image.size());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, target.size() != image_.size());
     painter.drawImage(target, imageToDraw());
     painter.restore();
 }

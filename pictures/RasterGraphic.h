@@ -12,16 +12,16 @@ class RasterGraphic : public Graphic {
 public:
     RasterGraphic(Kind kind, QImage image);
 
-    Kind kind() const override { return m_kind; }
-    QSize size() const override { return m_image.size(); }
+    Kind kind() const override { return kind_; }
+    QSize size() const override { return image_.size(); }
     void draw(QPainter& painter, const QRect& target) const override;
     std::unique_ptr<Graphic> clone() const override;
     bool transparent() const override;
     void setTransparent(bool transparent) override;
 
-    const QImage& image() const { return m_image; }
+    const QImage& image() const { return image_; }
     // Decoders write into the image while they report progress.
-    QImage& mutableImage() { return m_image; }
+    QImage& mutableImage() { return image_; }
     // Call after writing into mutableImage().
     void imageChanged();
 
@@ -29,10 +29,10 @@ private:
     RasterGraphic(const RasterGraphic& other) = default;
     const QImage& imageToDraw() const;
 
-    Kind m_kind;
-    QImage m_image;
-    bool m_seeThrough = false;  // some pixel is not fully opaque
-    mutable QImage m_keyed;     // the image with its key colour made transparent, made on demand
+    Kind kind_;
+    QImage image_;
+    bool seeThrough_ = false;  // some pixel is not fully opaque
+    mutable QImage keyed_;     // the image with its key colour made transparent, made on demand
 };
 
 }  // namespace cinevan

@@ -124,10 +124,10 @@ DriveTable::DriveTable(const QString& mountsFile, const QString& sysBlockFolder)
         drive.fileSystem = DecodeMountField(fields[2]);
         drive.cdRom = IsCdRomDevice(drive.device, sysBlockFolder) ||
                       IsDiscImage(drive.device, drive.source, drive.fileSystem);
-        FDrives.removeIf([&](const Drive& d) { return d.root == drive.root; });
-        FDrives.append(drive);
+        drives_.removeIf([&](const Drive& d) { return d.root == drive.root; });
+        drives_.append(drive);
     }
-    std::stable_sort(FDrives.begin(), FDrives.end(), DriveBefore);
+    std::stable_sort(drives_.begin(), drives_.end(), DriveBefore);
 }
 
 DriveTable DriveTable::FromSystem() {
@@ -136,7 +136,7 @@ DriveTable DriveTable::FromSystem() {
 }
 
 bool DriveTable::IsCdRom(const QString& root) const {
-    return std::any_of(FDrives.begin(), FDrives.end(),
+    return std::any_of(drives_.begin(), drives_.end(),
                        [&](const Drive& d) { return d.cdRom && d.root == root; });
 }
 
@@ -146,7 +146,7 @@ QString DriveTable::DriveOf(const QString& path) const {
     }
     const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath()) + '/';
     QString best;
-    for (const Drive& drive : FDrives) {
+    for (const Drive& drive : drives_) {
         if (full.startsWith(drive.root) && drive.root.size() > best.size()) {
             best = drive.root;
         }

@@ -33,7 +33,7 @@ public:
     // The table of this machine, or of the folders named by the environment variables.
     static DriveTable FromSystem();
 
-    const QList<Drive>& Drives() const { return FDrives; }
+    const QList<Drive>& Drives() const { return drives_; }
 
     // True when `root` is exactly the root of a CD-ROM drive.
     bool IsCdRom(const QString& root) const;
@@ -43,7 +43,7 @@ public:
     QString DriveOf(const QString& path) const;
 
 private:
-    QList<Drive> FDrives;
+    QList<Drive> drives_;
 };
 
 // Decodes the octal escapes (\040 for a blank, \011, \012, \134) of a mount table field.

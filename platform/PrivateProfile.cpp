@@ -103,19 +103,19 @@ const Entry* findEntry(const QList<Entry>& entries, const QByteArray& key) {
 }  // namespace
 
 QByteArrayList PrivateProfile::ReadKeyNames(const QByteArray& section, int bufferSize) const {
-    return namesThatFit(sectionEntries(FFileName, section), bufferSize);
+    return namesThatFit(sectionEntries(fileName_, section), bufferSize);
 }
 
 QByteArray PrivateProfile::ReadString(const QByteArray& section, const QByteArray& key,
                                       const QByteArray& defaultValue, int bufferSize) const {
-    const QList<Entry> entries = sectionEntries(FFileName, section);
+    const QList<Entry> entries = sectionEntries(fileName_, section);
     const Entry* entry = findEntry(entries, key);
     const QByteArray& value = entry ? entry->value : defaultValue;
     return value.left(std::max(bufferSize - 1, 0));
 }
 
 PrivateProfile::Pairs PrivateProfile::ReadSectionValues(const QByteArray& section) const {
-    const QList<Entry> entries = sectionEntries(FFileName, section);
+    const QList<Entry> entries = sectionEntries(fileName_, section);
     Pairs pairs;
     for (const QByteArray& name : namesThatFit(entries, kNamesBufferSize)) {
         const auto seen = [&name](const auto& pair) { return sameName(pair.first, name); };

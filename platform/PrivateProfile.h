@@ -22,9 +22,9 @@ public:
     static constexpr int kNamesBufferSize = 8192;
     static constexpr int kValueBufferSize = 1024;
 
-    explicit PrivateProfile(QString fileName) : FFileName(std::move(fileName)) {}
+    explicit PrivateProfile(QString fileName) : fileName_(std::move(fileName)) {}
 
-    const QString& FileName() const { return FFileName; }
+    const QString& FileName() const { return fileName_; }
 
     // The key names of the section in file order, as far as they fit into a buffer of
     // `bufferSize` bytes holding each name and a NUL, and a final NUL. A name that does not
@@ -45,7 +45,7 @@ public:
     Pairs ReadSectionValues(const QByteArray& section) const;
 
 private:
-    QString FFileName;
+    QString fileName_;
 };
 
 }  // namespace cinevan

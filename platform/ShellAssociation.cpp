@@ -208,7 +208,7 @@ ShellAssociation ShellAssociation::ForUser() {
 }
 
 QString ShellAssociation::MimeFolder() const {
-    return FDataFolder + QStringLiteral("/mime");
+    return dataFolder_ + QStringLiteral("/mime");
 }
 
 QString ShellAssociation::MimePackageFile() const {
@@ -216,15 +216,15 @@ QString ShellAssociation::MimePackageFile() const {
 }
 
 QString ShellAssociation::DesktopFile() const {
-    return FDataFolder + QStringLiteral("/applications/") + QLatin1String(kDesktopId);
+    return dataFolder_ + QStringLiteral("/applications/") + QLatin1String(kDesktopId);
 }
 
 QString ShellAssociation::MimeAppsFile() const {
-    return FConfigFolder + QStringLiteral("/mimeapps.list");
+    return configFolder_ + QStringLiteral("/mimeapps.list");
 }
 
 bool ShellAssociation::Register(const QString& ext, const QString& programPath) const {
-    if (FDataFolder.isEmpty() || FConfigFolder.isEmpty()) {
+    if (dataFolder_.isEmpty() || configFolder_.isEmpty()) {
         return false;
     }
     if (!WriteWholeFile(MimePackageFile(), MimePackage(ext)) ||

@@ -21,7 +21,7 @@ public:
     static constexpr const char* kMimePackageName = "cinevan-movielist.xml";
 
     ShellAssociation(QString dataFolder, QString configFolder)
-        : FDataFolder(std::move(dataFolder)), FConfigFolder(std::move(configFolder)) {}
+        : dataFolder_(std::move(dataFolder)), configFolder_(std::move(configFolder)) {}
 
     // Below $XDG_DATA_HOME and $XDG_CONFIG_HOME (or their defaults).
     static ShellAssociation ForUser();
@@ -49,8 +49,8 @@ public:
     QString MimeFolder() const;
 
 private:
-    QString FDataFolder;
-    QString FConfigFolder;
+    QString dataFolder_;
+    QString configFolder_;
 };
 
 // True when one of `dataFolders` holds the installed desktop entry of the program at

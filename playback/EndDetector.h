@@ -13,28 +13,28 @@ public:
     // Makes the two samples differ, so that no stall is seen until two real samples have been
     // taken after a play command.
     void Reset() {
-        FPosSamples[0] = -1;
-        FPosSamples[1] = -2;
+        posSamples_[0] = -1;
+        posSamples_[1] = -2;
     }
 
     // Records one tick's position and tells whether the selection ending at `stopMs` is over.
     bool Tick(qint32 posMs, qint32 stopMs) {
-        FSampleTick = !FSampleTick;
-        if (FSampleTick) {
-            FSampleSlot = 1 - FSampleSlot;
-            FPosSamples[FSampleSlot] = posMs;
+        sampleTick_ = !sampleTick_;
+        if (sampleTick_) {
+            sampleSlot_ = 1 - sampleSlot_;
+            posSamples_[sampleSlot_] = posMs;
         }
-        FNearEnd = posMs > stopMs - 2 * (stopMs / 100);
-        return posMs >= stopMs || (FPosSamples[0] == FPosSamples[1] && FNearEnd);
+        nearEnd_ = posMs > stopMs - 2 * (stopMs / 100);
+        return posMs >= stopMs || (posSamples_[0] == posSamples_[1] && nearEnd_);
     }
 
-    bool NearEnd() const { return FNearEnd; }
+    bool NearEnd() const { return nearEnd_; }
 
 private:
-    qint32 FPosSamples[2] = {0, 0};
-    int FSampleSlot = 0;
-    bool FSampleTick = false;
-    bool FNearEnd = false;
+    qint32 posSamples_[2] = {0, 0};
+    int sampleSlot_ = 0;
+    bool sampleTick_ = false;
+    bool nearEnd_ = false;
 };
 
 }  // namespace cinevan

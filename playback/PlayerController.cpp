@@ -227,10 +227,10 @@ void PlayerController::OpenCurrentMovie(const QString& fileName) {
 }
 
 void PlayerController::ReportMissingDriver() {
-    if (FView.AskConfirmation(FView.CatalogText(0))) {
+    if (FView.AskConfirmation(FView.CatalogText(catalogtext::kAskInstallDriver))) {
         const bool started = FRunSetup && FRunSetup();
         if (!started) {
-            FView.ShowError(FView.CatalogText(2));
+            FView.ShowError(FView.CatalogText(catalogtext::kCannotRunInstaller));
         }
     }
     FView.EndProcessNow();
@@ -359,10 +359,6 @@ void PlayerController::HandFocusOn() {
         (focus == TransportFocus::PlayButton && PlayEnabled())) {
         FView.FocusTransportButton(focus);
     }
-}
-
-void PlayerController::PrepareVideoWindow(QWidget& window) const {
-    FDeviceLayer.prepareVideoWindow(window);
 }
 
 void PlayerController::PlaceVideo(QWidget* host, const QRect& rect) {

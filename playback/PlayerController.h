@@ -94,9 +94,6 @@ public:
 
     // The video window. The windows pick the host and the rectangle; the player moves the
     // open movie's picture there. Nothing happens while no movie is open.
-    //
-    // Gives a window what it needs to show video, before it is first shown.
-    void PrepareVideoWindow(QWidget& window) const;
     // Moves the video into `host`, drawn in `rect`; a playing movie pauses around the move.
     void PlaceVideo(QWidget* host, const QRect& rect);
     // Fits the video to `rect` of the window it is in.

@@ -9,6 +9,14 @@ namespace cinevan {
 // the Play or Pause button just clicked.
 enum class TransportFocus : quint8 { None, PlayButton, PauseButton };
 
+// Indexes of the texts in the message catalog's table of fatal errors.
+namespace catalogtext {
+constexpr int kAskInstallDriver = 0;
+constexpr int kCannotCreateForms = 1;
+constexpr int kCannotRunInstaller = 2;
+constexpr int kCount = 3;
+}  // namespace catalogtext
+
 // The two pages of the main window's upper area.
 enum class MoviePage { Preview, Movie };
 
@@ -59,7 +67,7 @@ public:
     // Messages. The format of the missing-file message is a menu item's hint, so that the
     // message catalog can translate it.
     virtual QString MissingFileFormat() const = 0;
-    // Text `index` of the message catalog's indexed table.
+    // Text `index` of the message catalog's indexed table (see catalogtext).
     virtual QString CatalogText(int index) const = 0;
     virtual bool AskConfirmation(const QString& text) = 0;
     virtual void ShowError(const QString& text) = 0;

@@ -61,18 +61,18 @@ QByteArray FileStamp(const QString& fileName) {
 }  // namespace
 
 SettingsKey::SettingsKey(const QString& keyPath, bool useRegistry)
-    : FKeyPath(keyPath), FUseRegistry(useRegistry) {
+    : keyPath_(keyPath), useRegistry_(useRegistry) {
     Open();
 }
 
 void SettingsKey::Open() {
-    FSettings.reset();
-    if (FUseRegistry) {
-        FSettings = OpenNative(FKeyPath);
+    settings_.reset();
+    if (useRegistry_) {
+        settings_ = OpenNative(keyPath_);
     } else {
-        FSettings = std::make_unique<QSettings>(FKeyPath, QSettings::IniFormat);
+        settings_ = std::make_unique<QSettings>(keyPath_, QSettings::IniFormat);
     }
-    FSettings->setFallbacksEnabled(false);
+    settings_->setFallbacksEnabled(false);
 }
 
 SettingsKey::~SettingsKey() = default;
@@ -83,7 +83,7 @@ QString SettingsKey::ValueKey(const QString& section, const QString& name) const
 
 QString SettingsKey::Read(const QString& section, const QString& name,
                           const QString& fallback) const {
-    const QVariant value = FSettings->value(ValueKey(section, name));
+    const QVariant value = settings_->value(ValueKey(section, name));
     if (!value.isValid()) {
         return fallback;
     }
@@ -100,35 +100,35 @@ QString SettingsKey::Read(const QString& section, const QString& name,
 }
 
 void SettingsKey::CreateSection(const QString& section) {
-    if (FCreated) {
+    if (created_) {
         return;
     }
-    const QFileInfo file(FSettings->fileName());
+    const QFileInfo file(settings_->fileName());
     if (file.isAbsolute() && !QDir().mkpath(file.absolutePath())) {
         throw ESettingsError(QStringLiteral("Failed to create key %1").arg(section).toStdString());
     }
-    FCreated = true;
+    created_ = true;
 }
 
 void SettingsKey::Write(const QString& section, const QString& name, const QString& value) {
     CreateSection(section);
-    const QByteArray before = FileStamp(FSettings->fileName());
-    FSettings->setValue(ValueKey(section, name), value);
-    FSettings->sync();
-    if (FSettings->status() == QSettings::FormatError &&
-        FileStamp(FSettings->fileName()) != before) {
+    const QByteArray before = FileStamp(settings_->fileName());
+    settings_->setValue(ValueKey(section, name), value);
+    settings_->sync();
+    if (settings_->status() == QSettings::FormatError &&
+        FileStamp(settings_->fileName()) != before) {
         // The file held lines that could not be read; the sync replaced it with a clean one
         // holding every value that could. The object keeps reporting the format error, which
         // would hide real errors later: read the clean file afresh.
         Open();
     }
-    if (FSettings->status() != QSettings::NoError) {
+    if (settings_->status() != QSettings::NoError) {
         throw ESettingsError(QStringLiteral("Failed to set data for '%1'").arg(name).toStdString());
     }
 }
 
 QString SettingsKey::Location() const {
-    return FSettings->fileName();
+    return settings_->fileName();
 }
 
 }  // namespace cinevan

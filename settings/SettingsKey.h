@@ -46,10 +46,10 @@ private:
     void CreateSection(const QString& section);
     void Open();
 
-    QString FKeyPath;
-    bool FUseRegistry;
-    std::unique_ptr<QSettings> FSettings;
-    bool FCreated = false;
+    QString keyPath_;
+    bool useRegistry_;
+    std::unique_ptr<QSettings> settings_;
+    bool created_ = false;
 };
 
 }  // namespace cinevan

@@ -48,54 +48,54 @@ QStringList NameFiltersOf(const QString& filter) {
 
 FileDialogDescription::FileDialogDescription(Kind kind, const QString& name, Options options,
                                              QObject* parent)
-    : QObject(parent), FKind(kind), FOptions(options) {
+    : QObject(parent), kind_(kind), options_(options) {
     setObjectName(name);
 }
 
 bool FileDialogDescription::Execute(QWidget* parent) {
-    const QStringList chosen = FRunner ? FRunner(*this, parent) : RunFileDialog(parent);
+    const QStringList chosen = runner_ ? runner_(*this, parent) : RunFileDialog(parent);
     if (chosen.isEmpty()) {
         return false;
     }
-    FFiles.clear();
+    files_.clear();
     for (const QString& name : chosen) {
-        FFiles.append(QFileInfo(name).absoluteFilePath());
+        files_.append(QFileInfo(name).absoluteFilePath());
     }
-    FFileName = FFiles.first();
-    QDir::setCurrent(QFileInfo(FFileName).absolutePath());
+    fileName_ = files_.first();
+    QDir::setCurrent(QFileInfo(fileName_).absolutePath());
     return true;
 }
 
 void FileDialogDescription::Configure(QFileDialog& dialog) const {
-    dialog.setWindowTitle(FTitle);
+    dialog.setWindowTitle(title_);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    if (FKind == Kind::Open) {
+    if (kind_ == Kind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(FOptions.testFlag(AllowMultiSelect) ? QFileDialog::ExistingFiles
+        dialog.setFileMode(options_.testFlag(AllowMultiSelect) ? QFileDialog::ExistingFiles
                                                                : QFileDialog::ExistingFile);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, !FOptions.testFlag(OverwritePrompt));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !options_.testFlag(OverwritePrompt));
     }
-    dialog.setDefaultSuffix(FDefaultExt);
-    const QStringList filters = NameFiltersOf(FFilter);
+    dialog.setDefaultSuffix(defaultExt_);
+    const QStringList filters = NameFiltersOf(filter_);
     dialog.setNameFilters(filters);
-    if (!FDefaultExt.isEmpty()) {
+    if (!defaultExt_.isEmpty()) {
         // A name typed without extension gets the one of the chosen file type, the default
         // extension where that type names none.
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, fallback = FDefaultExt](const QString& filter) {
+                         [&dialog, fallback = defaultExt_](const QString& filter) {
                              const QString extension = ExtensionOf(filter);
                              dialog.setDefaultSuffix(extension.isEmpty() ? fallback : extension);
                          });
     }
     if (!filters.isEmpty()) {
-        dialog.selectNameFilter(filters.value(FFilterIndex - 1, filters.first()));
+        dialog.selectNameFilter(filters.value(filterIndex_ - 1, filters.first()));
     }
-    dialog.setDirectory(FInitialDir.isEmpty() ? QDir::currentPath() : FInitialDir);
-    if (!FFileName.isEmpty()) {
-        dialog.selectFile(FFileName);
+    dialog.setDirectory(initialDir_.isEmpty() ? QDir::currentPath() : initialDir_);
+    if (!fileName_.isEmpty()) {
+        dialog.selectFile(fileName_);
     }
 }
 
@@ -105,9 +105,9 @@ QStringList FileDialogDescription::RunFileDialog(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    const int index = static_cast<int>(NameFiltersOf(FFilter).indexOf(dialog.selectedNameFilter()));
+    const int index = static_cast<int>(NameFiltersOf(filter_).indexOf(dialog.selectedNameFilter()));
     if (index >= 0) {
-        FFilterIndex = index + 1;
+        filterIndex_ = index + 1;
     }
     return dialog.selectedFiles();
 }

@@ -39,43 +39,43 @@ public:
 
     // Runs the dialog; true when the user confirmed a choice, which Files() then holds.
     bool Execute(QWidget* parent);
-    const QStringList& Files() const { return FFiles; }
+    const QStringList& Files() const { return files_; }
 
     // Gives `dialog` the title, filters, default extension, folder and options described here.
     void Configure(QFileDialog& dialog) const;
     // Replaces the interactive dialog, for example by a scripted choice.
-    void SetRunner(Runner runner) { FRunner = std::move(runner); }
+    void SetRunner(Runner runner) { runner_ = std::move(runner); }
 
-    Kind DialogKind() const { return FKind; }
-    Options DialogOptions() const { return FOptions; }
+    Kind DialogKind() const { return kind_; }
+    Options DialogOptions() const { return options_; }
     // 1-based index of the filter selected when the dialog opens; the last one chosen.
-    int FilterIndex() const { return FFilterIndex; }
+    int FilterIndex() const { return filterIndex_; }
 
-    const QString& DefaultExt() const { return FDefaultExt; }
-    void SetDefaultExt(const QString& value) { FDefaultExt = value; }
-    const QString& FileName() const { return FFileName; }
-    void SetFileName(const QString& value) { FFileName = value; }
+    const QString& DefaultExt() const { return defaultExt_; }
+    void SetDefaultExt(const QString& value) { defaultExt_ = value; }
+    const QString& FileName() const { return fileName_; }
+    void SetFileName(const QString& value) { fileName_ = value; }
     // Pairs of description and patterns, all separated by '|'; patterns are separated by ';'.
-    const QString& Filter() const { return FFilter; }
-    void SetFilter(const QString& value) { FFilter = value; }
-    const QString& InitialDir() const { return FInitialDir; }
-    void SetInitialDir(const QString& value) { FInitialDir = value; }
-    const QString& Title() const { return FTitle; }
-    void SetTitle(const QString& value) { FTitle = value; }
+    const QString& Filter() const { return filter_; }
+    void SetFilter(const QString& value) { filter_ = value; }
+    const QString& InitialDir() const { return initialDir_; }
+    void SetInitialDir(const QString& value) { initialDir_ = value; }
+    const QString& Title() const { return title_; }
+    void SetTitle(const QString& value) { title_ = value; }
 
 private:
     QStringList RunFileDialog(QWidget* parent);
 
-    Kind FKind;
-    Options FOptions;
-    Runner FRunner;
-    QStringList FFiles;
-    int FFilterIndex = 1;
-    QString FDefaultExt;
-    QString FFileName;
-    QString FFilter;
-    QString FInitialDir;
-    QString FTitle;
+    Kind kind_;
+    Options options_;
+    Runner runner_;
+    QStringList files_;
+    int filterIndex_ = 1;
+    QString defaultExt_;
+    QString fileName_;
+    QString filter_;
+    QString initialDir_;
+    QString title_;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(FileDialogDescription::Options)

@@ -20,7 +20,6 @@ TFormFullScreen::TFormFullScreen(TFormMain& main)
     setPalette(black);
     setAutoFillBackground(true);
     resize(357, 324);
-    main.Player().PrepareVideoWindow(*this);
 }
 
 void TFormFullScreen::FormShow() {

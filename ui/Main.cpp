@@ -8,7 +8,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -20,7 +19,6 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWindow>
 
 #include "app/AppInit.h"
@@ -31,11 +29,11 @@
 #include "platform/Numeric.h"
 #include "settings/FormStorage.h"
 #include "ui/About.h"
-#include "ui/ButtonGlyphs.h"
 #include "ui/DroppedFiles.h"
 #include "ui/ErrorDisplay.h"
-#include "ui/Fonts.h"
 #include "ui/FullScreen.h"
+#include "ui/GuardedConnect.h"
+#include "ui/MainLayout.h"
 #include "ui/MovieList.h"
 
 namespace cinevan {
@@ -56,50 +54,6 @@ void SetStaysOnTop(QWidget& window, bool onTop) {
     }
 }
 
-// Design values of the window description.
-constexpr int kClientWidth = 364;
-constexpr int kClientHeight = 411;
-constexpr int kBottomHeight = 109;
-constexpr int kButtonSize = 22;
-constexpr int kCheckTop = 2;
-constexpr int kCheckHeight = 17;
-constexpr int kFullLeft = 13;
-constexpr int kShuffleLeft = 288;
-constexpr int kChecksDesignWidth = 358;
-
-QFrame* MakePanel(const char* name, QWidget* parent) {
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    return panel;
-}
-
-QLabel* MakeLabel(const char* name, const QString& caption, QWidget* parent) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-void Paint(QWidget* widget, const QColor& background, const QColor& text) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, text);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut,
-                    QWidget* owner, QMenu* menu, int tag = 0) {
-    auto* action = new QAction(caption, owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(shortcut);
-    action->setShortcutContext(Qt::WindowShortcut);
-    action->setProperty("Tag", tag);
-    menu->addAction(action);
-    owner->addAction(action);
-    return action;
-}
-
 // The hint of a glyph button names its action; a screen reader reads it without the key in
 // brackets, which the hint shows for sighted users.
 QString AccessibleNameOf(const QString& hint) {
@@ -115,15 +69,15 @@ QString AccessibleNameOf(const QString& hint) {
 
 TFormMain::TFormMain(mci::DeviceLayer& devices, QWidget* parent)
     : QWidget(parent), FPlayer(std::make_unique<PlayerController>(*this, devices)) {
-    setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(QStringLiteral("Cinevan"));
-    setFont(SansFont(11));
+    MainLayout layout(*this);
+    layout.Build();
     setAcceptDrops(true);
     CreateFormStorage();
-    CreateControls();
-    devices.prepareVideoWindow(*this);
-    move(309, 105);
-    resize(kClientWidth, kClientHeight);
+    InstallEventFilters();
+    ConnectHandlers();
+    Timer->start();
+    TimerOpen->start();
+    layout.Place();
     FormCreate();
 }
 
@@ -157,300 +111,75 @@ void TFormMain::CreateFormStorage() {
             [this] { FormStorageRestorePlacement(); });
 }
 
-void TFormMain::CreateControls() {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    CreateBottomPanel();
-    CreatePages();
-    layout->addWidget(PageControl, 1);
-    layout->addWidget(PanelBottom);
-    CreateMenus();
-
-    Timer = new QTimer(this);
-    Timer->setObjectName(QStringLiteral("Timer"));
-    Timer->setInterval(500);
-    TimerOpen = new QTimer(this);
-    TimerOpen->setObjectName(QStringLiteral("TimerOpen"));
-    TimerOpen->setInterval(500);
-    ConnectHandlers();
-    Timer->start();
-    TimerOpen->start();
-}
-
-void TFormMain::CreateBottomPanel() {
-    PanelBottom = MakePanel("PanelBottom", this);
-    PanelBottom->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    PanelBottom->setLineWidth(1);
-    PanelBottom->setFixedHeight(kBottomHeight);
-    auto* bottom = new QVBoxLayout(PanelBottom);
-    bottom->setContentsMargins(2, 2, 2, 2);
-    bottom->setSpacing(0);
-
-    PanelShow = MakePanel("PanelShow", PanelBottom);
-    Paint(PanelShow, Qt::black, Qt::white);
-    PanelShow->setContextMenuPolicy(Qt::CustomContextMenu);
-    auto* show = new QVBoxLayout(PanelShow);
-    show->setContentsMargins(0, 0, 0, 0);
-    show->setSpacing(0);
-    LabelTitle = MakeLabel("LabelTitle", QStringLiteral("Title"), PanelShow);
-    LabelTitle->setFont(SerifFont(15));
-    LabelTitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    LabelTitle->setFixedHeight(17);
-    // Long titles and narrow windows clip the texts; they never widen the window.
-    LabelTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    LabelOffset = MakeLabel("LabelOffset", QString(), PanelShow);
-    LabelOffset->setFixedHeight(5);
-    PanelInfoBottom = MakePanel("PanelInfoBottom", PanelShow);
-    PanelInfoBottom->setFixedHeight(22);
-    Paint(PanelInfoBottom, Qt::black, Qt::yellow);
-    auto* info = new QHBoxLayout(PanelInfoBottom);
-    info->setContentsMargins(2, 2, 2, 2);
-    info->setSpacing(0);
-    LabelDuration = MakeLabel("LabelDuration", QStringLiteral("Duration"), PanelInfoBottom);
-    LabelPositions = MakeLabel("LabelPositions", QStringLiteral("Positions"), PanelInfoBottom);
-    LabelCurrent = MakeLabel("LabelCurrent", QStringLiteral("Current time"), PanelInfoBottom);
-    LabelDuration->setFixedWidth(51);
-    LabelPositions->setFixedWidth(80);
-    for (QLabel* label : {LabelDuration, LabelPositions, LabelCurrent}) {
-        label->setFont(SansFont(13));
-        label->setAlignment(Qt::AlignCenter);
+// The panels follow their sizes; the track bar tells the player when the user holds it; the
+// video's page follows its size and takes double clicks.
+void TFormMain::InstallEventFilters() {
+    for (QObject* watched :
+         {static_cast<QObject*>(TrackBar), static_cast<QObject*>(PanelTracker),
+          static_cast<QObject*>(PanelChecks), static_cast<QObject*>(TabSheetMovie)}) {
+        watched->installEventFilter(this);
     }
-    LabelCurrent->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    info->addWidget(LabelDuration);
-    info->addWidget(LabelCurrent, 1);
-    info->addWidget(LabelPositions);
-    show->addWidget(LabelOffset);
-    show->addWidget(LabelTitle);
-    show->addStretch(1);
-    show->addWidget(PanelInfoBottom);
-
-    PanelControls = MakePanel("PanelControls", PanelBottom);
-    PanelControls->setFixedHeight(30);
-    auto* controls = new QHBoxLayout(PanelControls);
-    controls->setContentsMargins(0, 0, 0, 0);
-    controls->setSpacing(0);
-    PanelButtons = MakePanel("PanelButtons", PanelControls);
-    PanelButtons->setFixedWidth(137);
-    CreateButtons(PanelButtons);
-    PanelTracker = MakePanel("PanelTracker", PanelControls);
-    PanelTracker->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    TrackBar = new QSlider(Qt::Horizontal, PanelTracker);
-    TrackBar->setObjectName(QStringLiteral("TrackBar"));
-    TrackBar->setRange(0, 0);
-    TrackBar->setPageStep(1000);
-    TrackBar->setSingleStep(1);
-    TrackBar->setTickPosition(QSlider::NoTicks);
-    TrackBar->installEventFilter(this);
-    PanelTracker->installEventFilter(this);
-    controls->addWidget(PanelButtons);
-    controls->addWidget(PanelTracker, 1);
-
-    PanelChecks = MakePanel("PanelChecks", PanelBottom);
-    PanelChecks->setFixedHeight(24);
-    PanelChecks->installEventFilter(this);
-    CreateChecks(PanelChecks);
-
-    bottom->addWidget(PanelShow, 1);
-    bottom->addWidget(PanelControls);
-    bottom->addWidget(PanelChecks);
-}
-
-void TFormMain::CreateButtons(QWidget* parent) {
-    struct ButtonDesign {
-        QPushButton** button;
-        const char* name;
-        int left;
-        Glyph glyph;
-        const char* hint;
-        int tag;
-    };
-    const ButtonDesign designs[] = {
-        {&BitBtnPlay, "BitBtnPlay", 2, Glyph::Play, "Start play Movie (Z)", 0},
-        {&BitBtnPause, "BitBtnPause", 17, Glyph::Pause, "Pause Movie (Z)", 0},
-        {&BitBtnStop, "BitBtnStop", 24, Glyph::Stop, "Stop playing (X)", 0},
-        {&BitBtnPrior, "BitBtnPrior", 46, Glyph::Prior, "Previous Movie (C)", -1},
-        {&BitBtnNext, "BitBtnNext", 68, Glyph::Next, "Next Movie (V)", 1},
-        {&BitBtnOpen, "BitBtnOpen", 93, Glyph::Eject, "Show/Hide Movie List Editor (Alt+E)", 0},
-        {&BitBtnVideoCD, "BitBtnVideoCD", 115, Glyph::Disc, "Start VideoCD (Alt+V)", 0},
-    };
-    for (const ButtonDesign& design : designs) {
-        auto* button = new QPushButton(parent);
-        button->setObjectName(QString::fromLatin1(design.name));
-        button->setGeometry(design.left, 4, kButtonSize, kButtonSize);
-        button->setIcon(glyphIcon(design.glyph));
-        button->setIconSize(QSize(16, 15));
-        button->setToolTip(QString::fromLatin1(design.hint));
-        button->setProperty("Tag", design.tag);
-        button->setFocusPolicy(Qt::StrongFocus);
-        *design.button = button;
-    }
-    // Play and Pause share one place; the refresh shows one of them at a time.
-    BitBtnPause->setGeometry(BitBtnPlay->geometry());
-}
-
-void TFormMain::CreateChecks(QWidget* parent) {
-    struct CheckDesign {
-        QCheckBox** box;
-        const char* name;
-        int left;
-        int width;
-        const char* caption;
-        const char* hint;
-    };
-    const CheckDesign designs[] = {
-        {&CheckBoxFullScreen, "CheckBoxFullScreen", kFullLeft, 64, "&Full",
-         "Turn on full screen mode"},
-        {&CheckBoxLoop, "CheckBoxLoop", 162, 60, "&Loop", "Loop Movie list"},
-        {&CheckBoxOnTop, "CheckBoxOnTop", 223, 60, "&On top", "Keep VantrelPlayer on top"},
-        {&CheckBoxShuffle, "CheckBoxShuffle", kShuffleLeft, 69, "&Shuffle",
-         "Play Movies in random order"},
-    };
-    for (const CheckDesign& design : designs) {
-        auto* box = new QCheckBox(QString::fromLatin1(design.caption), parent);
-        box->setObjectName(QString::fromLatin1(design.name));
-        box->setGeometry(design.left, kCheckTop, design.width, kCheckHeight);
-        box->setToolTip(QString::fromLatin1(design.hint));
-        *design.box = box;
-    }
-}
-
-void TFormMain::CreatePages() {
-    PageControl = new QStackedWidget(this);
-    PageControl->setObjectName(QStringLiteral("PageControl"));
-    TabSheetPreview = new QWidget(PageControl);
-    TabSheetPreview->setObjectName(QStringLiteral("TabSheetPreview"));
-    TabSheetPreview->setProperty("Caption", QStringLiteral("Preview"));
-    auto* preview = new QVBoxLayout(TabSheetPreview);
-    preview->setContentsMargins(0, 0, 0, 0);
-    PanelImage = MakePanel("PanelImage", TabSheetPreview);
-    PanelImage->setFrameStyle(QFrame::Box | QFrame::Plain);
-    preview->addWidget(PanelImage);
-    auto* image = new QVBoxLayout(PanelImage);
-    image->setContentsMargins(1, 1, 1, 1);
-    ImagePreview = new TImageEx(PanelImage);
-    ImagePreview->setObjectName(QStringLiteral("ImagePreview"));
-    ImagePreview->setCenter(true);
-    ImagePreview->setStretch(true);
-    ImagePreview->setMaintainAspect(true);
-    ImagePreview->setAspectColor(palette().color(QPalette::Button));
-    ImagePreview->setIncrementalDisplay(true);
-    ImagePreview->setContextMenuPolicy(Qt::CustomContextMenu);
-    image->addWidget(ImagePreview);
-
-    TabSheetMovie = new QWidget(PageControl);
-    TabSheetMovie->setObjectName(QStringLiteral("TabSheetMovie"));
-    TabSheetMovie->setProperty("Caption", QStringLiteral("Movie"));
-    TabSheetMovie->setContextMenuPolicy(Qt::CustomContextMenu);
-    TabSheetMovie->installEventFilter(this);
-    PageControl->addWidget(TabSheetPreview);
-    PageControl->addWidget(TabSheetMovie);
-}
-
-void TFormMain::CreateMenus() {
-    ItemShortcuts = new QMenu(QStringLiteral("&Shortcuts"), this);
-    ItemShortcuts->setObjectName(QStringLiteral("ItemShortcuts"));
-    ItemMovieList = MakeAction("ItemMovieList", QStringLiteral("Toggle Movie List"),
-                               QKeySequence(Qt::ALT | Qt::Key_E), this, ItemShortcuts);
-    ItemVideoCD = MakeAction("ItemVideoCD", QStringLiteral("Load Video CD"),
-                             QKeySequence(Qt::ALT | Qt::Key_V), this, ItemShortcuts);
-    ItemShortcuts->addSeparator()->setObjectName(QStringLiteral("N1"));
-    ItemPlayPause = MakeAction("ItemPlayPause", QStringLiteral("&Play/Pause"),
-                               QKeySequence(Qt::Key_Z), this, ItemShortcuts, 1);
-    ItemPlayPause->setStatusTip(QStringLiteral("Can not find/play file \"%s\""));
-    ItemStop = MakeAction("ItemStop", QStringLiteral("&Stop"), QKeySequence(Qt::Key_X), this,
-                          ItemShortcuts, 2);
-    ItemPrior = MakeAction("ItemPrior", QStringLiteral("P&rior"), QKeySequence(Qt::Key_C), this,
-                           ItemShortcuts, 3);
-    ItemNext = MakeAction("ItemNext", QStringLiteral("&Next"), QKeySequence(Qt::Key_V), this,
-                          ItemShortcuts, 4);
-    ItemShortcuts->addSeparator()->setObjectName(QStringLiteral("N2"));
-    ItemAbout = MakeAction("ItemAbout", QStringLiteral("&About..."), QKeySequence(Qt::Key_F1), this,
-                           ItemShortcuts);
-
-    PopupMenu = new QMenu(this);
-    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    const std::pair<const char*, int> scales[] = {{"MenuItemScale50", 50},
-                                                  {"MenuItemScale75", 75},
-                                                  {"MenuItemScale100", 100},
-                                                  {"MenuItemScale150", 150},
-                                                  {"MenuItemScale200", 200}};
-    const char* scaleCaptions[] = {"&50%", "&75%", "&100%", "15&0%", "&200%"};
-    for (int i = 0; i < 5; ++i) {
-        QAction* item = PopupMenu->addAction(QString::fromLatin1(scaleCaptions[i]));
-        item->setObjectName(QString::fromLatin1(scales[i].first));
-        item->setProperty("Tag", scales[i].second);
-        connect(item, &QAction::triggered, this,
-                [this, percent = scales[i].second] { MenuItemScale100Click(percent); });
-    }
-    QAction* full = PopupMenu->addAction(QStringLiteral("&Full"));
-    full->setObjectName(QStringLiteral("MenuItemScale1"));
-    full->setProperty("Tag", -1);
-    connect(full, &QAction::triggered, this, [this] { MenuItemScale1Click(); });
-    PopupMenu->addSeparator()->setObjectName(QStringLiteral("MenuItemSeparator1"));
-    MenuItemDevice = PopupMenu->addMenu(QStringLiteral("&Device"));
-    MenuItemDevice->setObjectName(QStringLiteral("MenuItemDevice"));
-    DeviceGroup = new QActionGroup(this);
-    DeviceGroup->setExclusive(true);
-    for (int i = 0; i < 10; ++i) {
-        QAction* item = MenuItemDevice->addAction(QStringLiteral("Device %1").arg(i));
-        item->setObjectName(QStringLiteral("MenuItemDevice%1").arg(i));
-        item->setCheckable(true);
-        item->setVisible(false);
-        DeviceGroup->addAction(item);
-        MenuItemDevices.append(item);
-        connect(item, &QAction::triggered, this,
-                [this, i] { Guarded([&] { FPlayer->MenuItemDeviceClick(i); }); });
-    }
-    MenuItemConfigure = PopupMenu->addAction(QStringLiteral("&Configure"));
-    MenuItemConfigure->setObjectName(QStringLiteral("MenuItemConfigure"));
-    MenuItemUpdateDevice = PopupMenu->addAction(QStringLiteral("&Update Devices"));
-    MenuItemUpdateDevice->setObjectName(QStringLiteral("MenuItemUpdateDevice"));
 }
 
 void TFormMain::ConnectHandlers() {
-    connect(TimerOpen, &QTimer::timeout, this, [this] { Guarded([&] { TimerOpenTimer(); }); });
-    connect(Timer, &QTimer::timeout, this,
-            [this] { Guarded([&] { FPlayer->ActiveMovieTimer(); }); });
-    connect(BitBtnPlay, &QPushButton::clicked, this,
-            [this] { Guarded([&] { FPlayer->BitBtnPlayClick(); }); });
-    connect(BitBtnPause, &QPushButton::clicked, this,
-            [this] { Guarded([&] { FPlayer->BitBtnPauseClick(); }); });
-    connect(BitBtnStop, &QPushButton::clicked, this,
-            [this] { Guarded([&] { FPlayer->BitBtnStopClick(); }); });
-    connect(BitBtnPrior, &QPushButton::clicked, this,
-            [this] { Guarded([&] { FPlayer->BitBtnSkipClick(-1); }); });
-    connect(BitBtnNext, &QPushButton::clicked, this,
-            [this] { Guarded([&] { FPlayer->BitBtnSkipClick(+1); }); });
-    connect(BitBtnOpen, &QPushButton::clicked, this,
-            [this] { Guarded([&] { BitBtnOpenClick(); }); });
-    connect(BitBtnVideoCD, &QPushButton::clicked, this,
-            [this] { Guarded([&] { BitBtnVideoCDClick(); }); });
-    connect(ItemMovieList, &QAction::triggered, this,
-            [this] { Guarded([&] { BitBtnOpenClick(); }); });
-    connect(ItemVideoCD, &QAction::triggered, this,
-            [this] { Guarded([&] { BitBtnVideoCDClick(); }); });
-    for (QAction* item : {ItemPlayPause, ItemStop, ItemPrior, ItemNext}) {
-        connect(item, &QAction::triggered, this, [this, item] {
-            Guarded([&] { FPlayer->ItemButtonsClick(item->property("Tag").toInt()); });
+    PlayerController* player = FPlayer.get();
+    ConnectGuarded(TimerOpen, &QTimer::timeout, this, &TFormMain::TimerOpenTimer);
+    ConnectGuarded(Timer, &QTimer::timeout, this, [player] { player->ActiveMovieTimer(); });
+    ConnectGuarded(BitBtnPlay, &QPushButton::clicked, this,
+                   [player] { player->BitBtnPlayClick(); });
+    ConnectGuarded(BitBtnPause, &QPushButton::clicked, this,
+                   [player] { player->BitBtnPauseClick(); });
+    ConnectGuarded(BitBtnStop, &QPushButton::clicked, this,
+                   [player] { player->BitBtnStopClick(); });
+    for (QPushButton* button : {BitBtnPrior, BitBtnNext}) {
+        ConnectGuarded(button, &QPushButton::clicked, this, [player, button] {
+            player->BitBtnSkipClick(button->property("Tag").toInt());
         });
     }
-    connect(ItemAbout, &QAction::triggered, this, [this] { Guarded([&] { ItemAboutClick(); }); });
-    connect(CheckBoxLoop, &QCheckBox::toggled, this, [this] { FPlayer->CheckBoxLoopClick(); });
-    connect(CheckBoxFullScreen, &QCheckBox::toggled, this,
-            [this] { Guarded([&] { CheckBoxFullScreenClick(); }); });
-    connect(CheckBoxOnTop, &QCheckBox::toggled, this, [this] { CheckBoxOnTopClick(); });
-    connect(TrackBar, &QSlider::actionTriggered, this, [this] { FPlayer->TrackBarChange(); });
-    connect(TrackBar, &QSlider::sliderReleased, this, [this] { FPlayer->TrackBarChange(); });
-    connect(MenuItemConfigure, &QAction::triggered, this,
-            [this] { Guarded([&] { FPlayer->ConfigureClick(this); }); });
-    connect(MenuItemUpdateDevice, &QAction::triggered, this,
-            [this] { Guarded([&] { FPlayer->MenuItemUpdateDeviceClick(); }); });
-    const auto popup = [this](QWidget* source) {
-        return [this, source](const QPoint& at) { PopupMenu->popup(source->mapToGlobal(at)); };
+    ConnectGuarded(BitBtnOpen, &QPushButton::clicked, this, &TFormMain::BitBtnOpenClick);
+    ConnectGuarded(ItemMovieList, &QAction::triggered, this, &TFormMain::BitBtnOpenClick);
+    ConnectGuarded(BitBtnVideoCD, &QPushButton::clicked, this, &TFormMain::BitBtnVideoCDClick);
+    ConnectGuarded(ItemVideoCD, &QAction::triggered, this, &TFormMain::BitBtnVideoCDClick);
+    for (QAction* item : {ItemPlayPause, ItemStop, ItemPrior, ItemNext}) {
+        ConnectGuarded(item, &QAction::triggered, this,
+                       [player, item] { player->ItemButtonsClick(item->property("Tag").toInt()); });
+    }
+    ConnectGuarded(ItemAbout, &QAction::triggered, this, &TFormMain::ItemAboutClick);
+    ConnectGuarded(CheckBoxLoop, &QCheckBox::toggled, this,
+                   [player] { player->CheckBoxLoopClick(); });
+    ConnectGuarded(CheckBoxFullScreen, &QCheckBox::toggled, this,
+                   &TFormMain::CheckBoxFullScreenClick);
+    ConnectGuarded(CheckBoxOnTop, &QCheckBox::toggled, this, &TFormMain::CheckBoxOnTopClick);
+    ConnectGuarded(TrackBar, &QSlider::actionTriggered, this,
+                   [player] { player->TrackBarChange(); });
+    ConnectGuarded(TrackBar, &QSlider::sliderReleased, this,
+                   [player] { player->TrackBarChange(); });
+    ConnectPopupMenu();
+}
+
+void TFormMain::ConnectPopupMenu() {
+    PlayerController* player = FPlayer.get();
+    for (QAction* item : MenuItemScales) {
+        ConnectGuarded(
+            item, &QAction::triggered, this,
+            [this, percent = item->property("Tag").toInt()] { MenuItemScale100Click(percent); });
+    }
+    ConnectGuarded(MenuItemScale1, &QAction::triggered, this, &TFormMain::MenuItemScale1Click);
+    for (int i = 0; i < MenuItemDevices.size(); ++i) {
+        ConnectGuarded(MenuItemDevices.at(i), &QAction::triggered, this,
+                       [player, i] { player->MenuItemDeviceClick(i); });
+    }
+    ConnectGuarded(MenuItemConfigure, &QAction::triggered, this,
+                   [this, player] { player->ConfigureClick(this); });
+    ConnectGuarded(MenuItemUpdateDevice, &QAction::triggered, this,
+                   [player] { player->MenuItemUpdateDeviceClick(); });
+    const auto popup = [](QMenu* menu, QWidget* source) {
+        return [menu, source](const QPoint& at) { menu->popup(source->mapToGlobal(at)); };
     };
-    connect(ImagePreview, &QWidget::customContextMenuRequested, this, popup(ImagePreview));
-    connect(TabSheetMovie, &QWidget::customContextMenuRequested, this, popup(TabSheetMovie));
+    connect(ImagePreview, &QWidget::customContextMenuRequested, this,
+            popup(PopupMenu, ImagePreview));
+    connect(TabSheetMovie, &QWidget::customContextMenuRequested, this,
+            popup(PopupMenu, TabSheetMovie));
     connect(PanelShow, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { SystemMenuPopup->popup(PanelShow->mapToGlobal(at)); });
 }
@@ -470,7 +199,8 @@ void TFormMain::FormCreate() {
     UpdateAccessibleNames();
     PageControl->setCurrentWidget(TabSheetMovie);
     BitBtnPause->setGeometry(BitBtnPlay->geometry());
-    FCheckSpread = static_cast<float>(kChecksDesignWidth) / (kShuffleLeft - kFullLeft);
+    FCheckSpread = static_cast<float>(mainlayout::kChecksDesignWidth) /
+                   (mainlayout::kShuffleLeft - mainlayout::kFullLeft);
     AddSystemMenuItems();
     FPlayer->SetBreakOnError(ProgramOptions::ForProgram().ReadBreakOnError());
     RegisterMovieListType(QStringLiteral(".mls"));
@@ -488,8 +218,11 @@ void TFormMain::UpdateAccessibleNames() {
 }
 
 void TFormMain::AddSystemMenuItems() {
-    FSystemMenu.InsertSeparator(5);
-    FSystemMenu.InsertItem(6, SystemMenu::kAboutCommand, ItemAbout->text(),
+    // The places of the About item and the separator before it in the window menu.
+    constexpr int kSeparatorPosition = 5;
+    constexpr int kAboutPosition = 6;
+    FSystemMenu.InsertSeparator(kSeparatorPosition);
+    FSystemMenu.InsertItem(kAboutPosition, SystemMenu::kAboutCommand, ItemAbout->text(),
                            ItemAbout->shortcut().toString(QKeySequence::NativeText));
     SystemMenuPopup = new QMenu(this);
     SystemMenuPopup->setObjectName(QStringLiteral("SystemMenu"));
@@ -748,13 +481,15 @@ void TFormMain::PanelChecksResize() {
     const double spread = PanelChecks->width() / static_cast<double>(FCheckSpread);
     const int d = roundHalfEven(spread);
     const int f = CheckBoxFullScreen->x();
+    using mainlayout::kCheckTop;
     CheckBoxLoop->move(f + roundHalfEven(d * (1.0 / 3)), kCheckTop);
     CheckBoxOnTop->move(f + roundHalfEven(d * (1.0 / 3) * 2), kCheckTop);
     CheckBoxShuffle->move(f + d, kCheckTop);
 }
 
 void TFormMain::PanelTrackerResize() {
-    TrackBar->setGeometry(TrackBar->x(), 1, PanelTracker->width(), PanelTracker->height() - 5);
+    TrackBar->setGeometry(TrackBar->x(), mainlayout::kTrackBarTop, PanelTracker->width(),
+                          PanelTracker->height() - mainlayout::kTrackBarHeightLoss);
 }
 
 // ---------------------------------------------------------------------------------------------

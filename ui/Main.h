@@ -113,13 +113,9 @@ protected:
 private:
     void FormCreate();
     void CreateFormStorage();
-    void CreateControls();
-    void CreateBottomPanel();
-    void CreateButtons(QWidget* parent);
-    void CreateChecks(QWidget* parent);
-    void CreatePages();
-    void CreateMenus();
+    void InstallEventFilters();
     void ConnectHandlers();
+    void ConnectPopupMenu();
     void AddSystemMenuItems();
     void UpdateAccessibleNames();
     void RefreshButtons();
@@ -179,6 +175,8 @@ public:
     QAction* ItemNext = nullptr;
     QAction* ItemAbout = nullptr;
     QMenu* PopupMenu = nullptr;
+    QList<QAction*> MenuItemScales;  // MenuItemScale50 .. MenuItemScale200
+    QAction* MenuItemScale1 = nullptr;
     QMenu* MenuItemDevice = nullptr;
     QActionGroup* DeviceGroup = nullptr;
     QList<QAction*> MenuItemDevices;  // MenuItemDevice0 .. MenuItemDevice9

@@ -38,8 +38,8 @@ QString ElidedItemText(const QString& text, const QFontMetrics& metrics, int wid
 MovieItemDelegate::MovieItemDelegate(std::function<int()> currentEntry,
                                      std::function<int()> dragOverItem, QObject* parent)
     : QStyledItemDelegate(parent),
-      FCurrentEntry(std::move(currentEntry)),
-      FDragOverItem(std::move(dragOverItem)) {}
+      currentEntry_(std::move(currentEntry)),
+      dragOverItem_(std::move(dragOverItem)) {}
 
 void MovieItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
@@ -51,7 +51,7 @@ void MovieItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QColor foreground =
         option.palette.color(group, highlighted ? QPalette::HighlightedText : QPalette::Text);
     QFont font = option.font;
-    font.setBold(index.row() == FCurrentEntry());
+    font.setBold(index.row() == currentEntry_());
 
     painter->save();
     painter->fillRect(option.rect, background);
@@ -61,7 +61,7 @@ void MovieItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QString text = index.data(Qt::DisplayRole).toString();
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       ElidedItemText(text, QFontMetrics(font), textRect.width()));
-    if (focused || index.row() == FDragOverItem()) {
+    if (focused || index.row() == dragOverItem_()) {
         DrawFocusFrame(painter, option, background);
     }
     painter->restore();

@@ -25,8 +25,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
-    std::function<int()> FCurrentEntry;
-    std::function<int()> FDragOverItem;
+    std::function<int()> currentEntry_;
+    std::function<int()> dragOverItem_;
 };
 
 // `text` as one line that fits `width`, cut with an ellipsis at the end when it does not.

@@ -7,37 +7,37 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "app/StrCont.h"
 #include "movielist/PlaylistFormats.h"
-#include "movielist/VideoTypes.h"
 #include "playback/PlayerController.h"
 #include "playback/TimeValues.h"
 #include "settings/FormStorage.h"
 #include "ui/DroppedFiles.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/FileDialogDescription.h"
-#include "ui/Fonts.h"
 #include "ui/Forms.h"
+#include "ui/GuardedConnect.h"
 #include "ui/MovieItemDelegate.h"
 #include "ui/MovieLink.h"
+#include "ui/MovieListLayout.h"
 
 namespace cinevan {
 
 namespace {
+
+// The smallest size the user can drag the window to.
+constexpr QSize kMinimumSize(180, 132);
 
 // Carries the dragged row of a drag inside the list.
 const QString kRowMimeType = QStringLiteral("application/x-cinevan-movie-row");
@@ -57,206 +57,74 @@ TFormMovieList::TFormMovieList(PlayerController& player, QWidget* parent)
     // shortcuts and mnemonics of a tool window's parent work inside it, and the main window's
     // keys (Alt+E, Alt+S, X ...) must not act while the editor is being typed in.
     : QWidget(parent, Qt::Window), FPlayer(player) {
-    setObjectName(QStringLiteral("FormMovieList"));
-    setWindowTitle(QStringLiteral("Movie List Editor"));
-    setFont(SansFont(11));
-    // Placement and the Linked state are kept across runs; the window is never dragged
-    // smaller than 180 x 132.
-    FormStorage = new TFormStorage(this);
-    FormStorage->SetIniFileName(ProgramSettingsKey());
-    FormStorage->SetIniSection(QStringLiteral("Playlist"));
-    FormStorage->SetStoredProps({QStringLiteral("CheckBoxLink.Checked")});
-    TWinMinMaxInfo limits;
-    limits.MinTrackWidth = 180;
-    limits.MinTrackHeight = 132;
-    FormStorage->SetMinMaxInfo(limits);
-    CreateControls();
-    resize(344, 286);
+    MovieListLayout layout(*this);
+    layout.Build();
+    CreateFormStorage();
+    ListBoxMovies->setItemDelegate(
+        new MovieItemDelegate([this] { return FPlayer.List().Current(); },
+                              [this] { return FDragOverIndex; }, ListBoxMovies));
+    InstallEventFilters();
+    ConnectHandlers();
+    layout.Place();
     FormCreate();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-void TFormMovieList::CreateControls() {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    CreateListPanel();
-    CreateButtons();
-    layout->addWidget(PanelList, 1);
-    layout->addWidget(PanelControls);
-    CreateShortcuts();
-    CreateDialogs();
-    SetTabOrder();
-    ConnectHandlers();
+// Placement and the Linked state are kept across runs; the window is never dragged smaller
+// than its smallest design size.
+void TFormMovieList::CreateFormStorage() {
+    FormStorage = new TFormStorage(this);
+    FormStorage->SetIniFileName(ProgramSettingsKey());
+    FormStorage->SetIniSection(QStringLiteral("Playlist"));
+    FormStorage->SetStoredProps({QStringLiteral("CheckBoxLink.Checked")});
+    TWinMinMaxInfo limits;
+    limits.MinTrackWidth = kMinimumSize.width();
+    limits.MinTrackHeight = kMinimumSize.height();
+    FormStorage->SetMinMaxInfo(limits);
 }
 
-void TFormMovieList::CreateListPanel() {
-    PanelList = new QFrame(this);
-    PanelList->setObjectName(QStringLiteral("PanelList"));
-    auto* list = new QVBoxLayout(PanelList);
-    list->setContentsMargins(3, 3, 3, 3);
-    list->setSpacing(0);
-    PanelCaption = new QFrame(PanelList);
-    PanelCaption->setObjectName(QStringLiteral("PanelCaption"));
-    PanelCaption->setFixedHeight(16);
-    auto* caption = new QHBoxLayout(PanelCaption);
-    caption->setContentsMargins(0, 0, 0, 0);
-    LabelMovies = new QLabel(QStringLiteral("&Movies"), PanelCaption);
-    LabelMovies->setObjectName(QStringLiteral("LabelMovies"));
-    LabelPositions = new QLabel(QStringLiteral("Positions"), PanelCaption);
-    LabelPositions->setObjectName(QStringLiteral("LabelPositions"));
-    caption->addWidget(LabelMovies);
-    caption->addStretch(1);
-    caption->addWidget(LabelPositions);
-
-    ListBoxMovies = new QListWidget(PanelList);
-    ListBoxMovies->setObjectName(QStringLiteral("ListBoxMovies"));
-    ListBoxMovies->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBoxMovies->setUniformItemSizes(true);
-    ListBoxMovies->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListBoxMovies->setItemDelegate(
-        new MovieItemDelegate([this] { return FPlayer.List().Current(); },
-                              [this] { return FDragOverIndex; }, ListBoxMovies));
-    // Dragging is started here and drops are handled here, not by the view.
-    ListBoxMovies->setDragEnabled(false);
-    ListBoxMovies->setAcceptDrops(true);
-    ListBoxMovies->setDropIndicatorShown(false);
-    ListBoxMovies->setContextMenuPolicy(Qt::PreventContextMenu);
+// The list's mouse, keys and drags, and the list panel's size, pass through the window.
+void TFormMovieList::InstallEventFilters() {
     ListBoxMovies->installEventFilter(this);
     ListBoxMovies->viewport()->installEventFilter(this);
-    LabelMovies->setBuddy(ListBoxMovies);
-    list->addWidget(PanelCaption);
-    list->addWidget(ListBoxMovies, 1);
     PanelList->installEventFilter(this);
 }
 
-void TFormMovieList::CreateButtons() {
-    PanelControls = new QFrame(this);
-    PanelControls->setObjectName(QStringLiteral("PanelControls"));
-    PanelControls->setFixedWidth(82);
-    struct ButtonDesign {
-        QPushButton** button;
-        const char* name;
-        const char* caption;
-        int left;
-        int top;
-    };
-    const ButtonDesign designs[] = {
-        {&ButtonClose, "ButtonClose", "Close", 4, 4},
-        {&ButtonAdd, "ButtonAdd", "&Add from...", 4, 36},
-        {&ButtonSaveAs, "ButtonSaveAs", "&Save as...", 4, 60},
-        {&ButtonClear, "ButtonClear", "&Clear all", 4, 84},
-        {&ButtonEdit, "ButtonEdit", "&Edit...", 4, 116},
-        {&ButtonCopy, "ButtonCopy", "C&opy", 3, 140},
-        {&ButtonSkip, "ButtonSkip", "S&kip to", 4, 164},
-        {&ButtonDelete, "ButtonDelete", "&Delete", 4, 188},
-        {&ButtonUp, "ButtonUp", "Move &Up", 4, 212},
-        {&ButtonDown, "ButtonDown", "Move Do&wn", 4, 236},
-    };
-    for (const ButtonDesign& design : designs) {
-        auto* button = new QPushButton(QString::fromLatin1(design.caption), PanelControls);
-        button->setObjectName(QString::fromLatin1(design.name));
-        button->setGeometry(design.left, design.top, 75, 21);
-        // Enter presses the focused button; elsewhere it presses the default button.
-        button->setAutoDefault(true);
-        *design.button = button;
-    }
-    ButtonEdit->setDefault(true);
-    CheckBoxLink = new QCheckBox(QStringLiteral("Linked"), PanelControls);
-    CheckBoxLink->setObjectName(QStringLiteral("CheckBoxLink"));
-    CheckBoxLink->setGeometry(4, 264, 77, 17);
-}
-
-void TFormMovieList::CreateShortcuts() {
-    // A menu that never pops up: it only carries the list's keyboard shortcuts.
-    PopupMenuShortcuts = new QMenu(this);
-    PopupMenuShortcuts->setObjectName(QStringLiteral("PopupMenuShortcuts"));
-    struct ShortcutDesign {
-        QAction** action;
-        const char* name;
-        const char* caption;
-        QKeySequence keys;
-        void (TFormMovieList::*handler)();
-    };
-    const ShortcutDesign designs[] = {
-        {&ShortcutDelete, "ShortcutDelete", "&Delete", QKeySequence(Qt::Key_Delete),
-         &TFormMovieList::ButtonDeleteClick},
-        {&ShortcutInsert, "ShortcutInsert", "&Insert", QKeySequence(Qt::Key_Insert),
-         &TFormMovieList::ButtonAddClick},
-        {&ShortcutSave, "ShortcutSave", "&Save", QKeySequence(Qt::Key_F2),
-         &TFormMovieList::ButtonSaveAsClick},
-        {&ShortcutSkip, "ShortcutSkip", "S&kip/Play", QKeySequence(Qt::Key_Space),
-         &TFormMovieList::ButtonSkipClick},
-        {&ShortcutMoveUp, "ShortcutMoveUp", "Move &up", QKeySequence(Qt::CTRL | Qt::Key_Up),
-         &TFormMovieList::ButtonUpClick},
-        {&ShortcutMoveDown, "ShortcutMoveDown", "Move do&wn", QKeySequence(Qt::CTRL | Qt::Key_Down),
-         &TFormMovieList::ButtonDownClick},
-    };
-    for (const ShortcutDesign& design : designs) {
-        auto* action = new QAction(QString::fromLatin1(design.caption), PopupMenuShortcuts);
-        action->setObjectName(QString::fromLatin1(design.name));
-        action->setShortcut(design.keys);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        PopupMenuShortcuts->addAction(action);
-        ListBoxMovies->addAction(action);
-        const auto handler = design.handler;
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-        *design.action = action;
-    }
-}
-
-void TFormMovieList::CreateDialogs() {
-    OpenDialog =
-        new FileDialogDescription(FileDialogDescription::Kind::Open, QStringLiteral("OpenDialog"),
-                                  FileDialogDescription::AllowMultiSelect, this);
-    OpenDialog->SetTitle(QStringLiteral("Open Movies"));
-    OpenDialog->SetFilter(
-        QStringLiteral("Movie lists (*.mls)|*.mls|"
-                       "Playlists (*.m3u;*.m3u8;*.xspf)|*.m3u;*.m3u8;*.xspf|"
-                       "Movie files (*.mpg;*.mpeg;*.dat)|*.mpg;*.mpeg;*.dat|All video files|") +
-        videotypes::videoPatterns().join(QLatin1Char(';')) +
-        QStringLiteral("|All files (*.*)|*.*"));
-    SaveDialog =
-        new FileDialogDescription(FileDialogDescription::Kind::Save, QStringLiteral("SaveDialog"),
-                                  FileDialogDescription::OverwritePrompt, this);
-    SaveDialog->SetTitle(QStringLiteral("Save Movie List as"));
-    SaveDialog->SetFilter(QStringLiteral(
-        "Movie lists (*.mls)|*.mls|M3U8 playlists (*.m3u8)|*.m3u8|All files (*.*)|*.*"));
-    SaveDialog->SetDefaultExt(QStringLiteral("mls"));
-}
-
-void TFormMovieList::SetTabOrder() {
-    const QList<QWidget*> order = {ListBoxMovies, ButtonClose, ButtonAdd,  ButtonSaveAs,
-                                   ButtonClear,   ButtonEdit,  ButtonCopy, ButtonSkip,
-                                   ButtonDelete,  ButtonUp,    ButtonDown, CheckBoxLink};
-    for (qsizetype i = 0; i + 1 < order.size(); ++i) {
-        setTabOrder(order[i], order[i + 1]);
-    }
-}
-
 void TFormMovieList::ConnectHandlers() {
-    const auto bind = [this](QPushButton* button, void (TFormMovieList::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    using Handler = void (TFormMovieList::*)();
+    const std::pair<QPushButton*, Handler> buttons[] = {
+        {ButtonClose, &TFormMovieList::ButtonCloseClick},
+        {ButtonAdd, &TFormMovieList::ButtonAddClick},
+        {ButtonSaveAs, &TFormMovieList::ButtonSaveAsClick},
+        {ButtonClear, &TFormMovieList::ButtonClearClick},
+        {ButtonEdit, &TFormMovieList::ButtonEditClick},
+        {ButtonCopy, &TFormMovieList::ButtonCopyClick},
+        {ButtonSkip, &TFormMovieList::ButtonSkipClick},
+        {ButtonDelete, &TFormMovieList::ButtonDeleteClick},
+        {ButtonUp, &TFormMovieList::ButtonUpClick},
+        {ButtonDown, &TFormMovieList::ButtonDownClick},
     };
-    bind(ButtonClose, &TFormMovieList::ButtonCloseClick);
-    bind(ButtonAdd, &TFormMovieList::ButtonAddClick);
-    bind(ButtonSaveAs, &TFormMovieList::ButtonSaveAsClick);
-    bind(ButtonClear, &TFormMovieList::ButtonClearClick);
-    bind(ButtonEdit, &TFormMovieList::ButtonEditClick);
-    bind(ButtonCopy, &TFormMovieList::ButtonCopyClick);
-    bind(ButtonSkip, &TFormMovieList::ButtonSkipClick);
-    bind(ButtonDelete, &TFormMovieList::ButtonDeleteClick);
-    bind(ButtonUp, &TFormMovieList::ButtonUpClick);
-    bind(ButtonDown, &TFormMovieList::ButtonDownClick);
+    for (const auto& [button, handler] : buttons) {
+        ConnectGuarded(button, &QPushButton::clicked, this, handler);
+    }
+    // The shortcuts run their handlers whatever the state of the buttons.
+    const std::pair<QAction*, Handler> shortcuts[] = {
+        {ShortcutDelete, &TFormMovieList::ButtonDeleteClick},
+        {ShortcutInsert, &TFormMovieList::ButtonAddClick},
+        {ShortcutSave, &TFormMovieList::ButtonSaveAsClick},
+        {ShortcutSkip, &TFormMovieList::ButtonSkipClick},
+        {ShortcutMoveUp, &TFormMovieList::ButtonUpClick},
+        {ShortcutMoveDown, &TFormMovieList::ButtonDownClick},
+    };
+    for (const auto& [action, handler] : shortcuts) {
+        ConnectGuarded(action, &QAction::triggered, this, handler);
+    }
     // Also a checked state restored from the settings brings the selection to the current entry.
-    connect(CheckBoxLink, &QCheckBox::toggled, this,
-            [this] { Guarded([this] { CheckBoxLinkClick(); }); });
-    connect(ListBoxMovies, &QListWidget::itemSelectionChanged, this,
-            [this] { Guarded([this] { ListBoxMoviesClick(); }); });
+    ConnectGuarded(CheckBoxLink, &QCheckBox::toggled, this, &TFormMovieList::CheckBoxLinkClick);
+    ConnectGuarded(ListBoxMovies, &QListWidget::itemSelectionChanged, this,
+                   &TFormMovieList::ListBoxMoviesClick);
 }
 
 void TFormMovieList::FormCreate() {

@@ -102,13 +102,9 @@ private:
     // Shell drops on the window or on the list.
     void DropFiles(QDropEvent* event);
     void FormCreate();
-    void CreateControls();
-    void CreateListPanel();
-    void CreateButtons();
-    void CreateShortcuts();
-    void CreateDialogs();
+    void CreateFormStorage();
+    void InstallEventFilters();
     void ConnectHandlers();
-    void SetTabOrder();
 
     // Selects `row` for the program; in Linked mode the selection stays on the current entry.
     void SelectItem(int row);

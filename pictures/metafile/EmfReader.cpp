@@ -162,19 +162,19 @@ GdiObject stockObject(std::uint32_t index) {
 class EmfPlayer {
 public:
     EmfPlayer(const ByteReader& in, const Layout& layout, QPainter& painter)
-        : m_in(in),
-          m_gdi(painter, layout.deviceToOutput, layout.pixelsPerMm,
-                QRectF(QPointF(0, 0), MetafileGraphic::recordingSize(layout.size))) {}
+        : in_(in),
+          gdi_(painter, layout.deviceToOutput, layout.pixelsPerMm,
+               QRectF(QPointF(0, 0), MetafileGraphic::recordingSize(layout.size))) {}
 
     void play() {
         std::int64_t at = 0;
         // A file that ends before its end record is cut short and not valid.
         for (int count = 0; count < kMaxMetafileRecords; ++count) {
-            const std::int64_t size = m_in.u32(at + 4);
-            if (size < 8 || size % 4 != 0 || !m_in.has(at, size)) {
-                m_in.fail();
+            const std::int64_t size = in_.u32(at + 4);
+            if (size < 8 || size % 4 != 0 || !in_.has(at, size)) {
+                in_.fail();
             }
-            const Record record{m_in.u32(at), m_in.sub(at, size)};
+            const Record record{in_.u32(at), in_.sub(at, size)};
             if (record.type == kEof) {
                 return;
             }
@@ -187,53 +187,53 @@ private:
     void playRecord(const Record& r) {
         switch (r.type) {
             case kSetWindowExtEx:
-                return m_gdi.setWindowExt(r.extent(8));
+                return gdi_.setWindowExt(r.extent(8));
             case kSetWindowOrgEx:
-                return m_gdi.setWindowOrg(r.point(8));
+                return gdi_.setWindowOrg(r.point(8));
             case kSetViewportExtEx:
-                return m_gdi.setViewportExt(r.extent(8));
+                return gdi_.setViewportExt(r.extent(8));
             case kSetViewportOrgEx:
-                return m_gdi.setViewportOrg(r.point(8));
+                return gdi_.setViewportOrg(r.point(8));
             case kSetMapMode:
-                return m_gdi.setMapMode(int(r.u32(8)));
+                return gdi_.setMapMode(int(r.u32(8)));
             case kSetBkMode:
-                return m_gdi.setBkMode(int(r.u32(8)));
+                return gdi_.setBkMode(int(r.u32(8)));
             case kSetPolyFillMode:
-                return m_gdi.setPolyFillMode(int(r.u32(8)));
+                return gdi_.setPolyFillMode(int(r.u32(8)));
             case kSetTextAlign:
-                return m_gdi.setTextAlign(r.u32(8));
+                return gdi_.setTextAlign(r.u32(8));
             case kSetTextColor:
-                return m_gdi.setTextColor(colorFromRef(r.u32(8)));
+                return gdi_.setTextColor(colorFromRef(r.u32(8)));
             case kSetBkColor:
-                return m_gdi.setBkColor(colorFromRef(r.u32(8)));
+                return gdi_.setBkColor(colorFromRef(r.u32(8)));
             case kMoveToEx:
-                return m_gdi.moveTo(r.point(8));
+                return gdi_.moveTo(r.point(8));
             case kLineTo:
-                return m_gdi.lineTo(r.point(8));
+                return gdi_.lineTo(r.point(8));
             case kSaveDc:
-                return m_gdi.save();
+                return gdi_.save();
             case kRestoreDc:
-                return m_gdi.restore(r.i32(8));
+                return gdi_.restore(r.i32(8));
             case kSetWorldTransform:
-                return m_gdi.setWorldTransform(transformAt(r, 8));
+                return gdi_.setWorldTransform(transformAt(r, 8));
             case kModifyWorldTransform:
                 return modifyWorldTransform(r);
             case kIntersectClipRect:
-                return m_gdi.intersectClipRect(r.box(8));
+                return gdi_.intersectClipRect(r.box(8));
             case kExtSelectClipRgn:
-                return m_gdi.resetClip();
+                return gdi_.resetClip();
             case kRectangle:
-                return m_gdi.rectangle(r.box(8));
+                return gdi_.rectangle(r.box(8));
             case kEllipse:
-                return m_gdi.ellipse(r.box(8));
+                return gdi_.ellipse(r.box(8));
             case kRoundRect:
-                return m_gdi.roundRect(r.box(8), r.extent(24));
+                return gdi_.roundRect(r.box(8), r.extent(24));
             case kArc:
-                return m_gdi.arc(GdiPlayer::ArcKind::Arc, r.box(8), r.point(24), r.point(32));
+                return gdi_.arc(GdiPlayer::ArcKind::Arc, r.box(8), r.point(24), r.point(32));
             case kChord:
-                return m_gdi.arc(GdiPlayer::ArcKind::Chord, r.box(8), r.point(24), r.point(32));
+                return gdi_.arc(GdiPlayer::ArcKind::Chord, r.box(8), r.point(24), r.point(32));
             case kPie:
-                return m_gdi.arc(GdiPlayer::ArcKind::Pie, r.box(8), r.point(24), r.point(32));
+                return gdi_.arc(GdiPlayer::ArcKind::Pie, r.box(8), r.point(24), r.point(32));
             case kPolyBezier:
             case kPolygon:
             case kPolyline:
@@ -253,20 +253,20 @@ private:
             case kPolyPolygon16:
                 return polyPoly(r, r.type == kPolyPolygon16, true);
             case kBeginPath:
-                return m_gdi.beginPath();
+                return gdi_.beginPath();
             case kEndPath:
-                return m_gdi.endPath();
+                return gdi_.endPath();
             case kCloseFigure:
-                return m_gdi.closeFigure();
+                return gdi_.closeFigure();
             case kFillPath:
-                return m_gdi.fillPath();
+                return gdi_.fillPath();
             case kStrokePath:
-                return m_gdi.strokePath();
+                return gdi_.strokePath();
             case kStrokeAndFillPath:
-                return m_gdi.strokeAndFillPath();
+                return gdi_.strokeAndFillPath();
             case kAbortPath:
             case kSelectClipPath:
-                return m_gdi.abortPath();
+                return gdi_.abortPath();
             case kExtTextOutW:
             case kExtTextOutA:
                 return textOut(r, r.type == kExtTextOutW);
@@ -294,7 +294,7 @@ private:
             case kSelectObject:
                 return select(r.u32(8));
             case kDeleteObject:
-                m_objects.erase(r.u32(8));
+                objects_.erase(r.u32(8));
                 return;
             default:
                 return;
@@ -316,13 +316,13 @@ private:
         const QTransform t = transformAt(r, 8);
         switch (r.u32(32)) {
             case kIdentity:
-                return m_gdi.setWorldTransform(QTransform());
+                return gdi_.setWorldTransform(QTransform());
             case kLeftMultiply:
-                return m_gdi.setWorldTransform(t * m_gdi.worldTransform());
+                return gdi_.setWorldTransform(t * gdi_.worldTransform());
             case kRightMultiply:
-                return m_gdi.setWorldTransform(m_gdi.worldTransform() * t);
+                return gdi_.setWorldTransform(gdi_.worldTransform() * t);
             case kSet:
-                return m_gdi.setWorldTransform(t);
+                return gdi_.setWorldTransform(t);
             default:
                 return;
         }
@@ -343,15 +343,15 @@ private:
     void poly(std::uint32_t type, const QPolygonF& pts) {
         switch (type) {
             case kPolyBezier:
-                return m_gdi.polyBezier(pts);
+                return gdi_.polyBezier(pts);
             case kPolygon:
-                return m_gdi.polygon(pts);
+                return gdi_.polygon(pts);
             case kPolyline:
-                return m_gdi.polyline(pts);
+                return gdi_.polyline(pts);
             case kPolyBezierTo:
-                return m_gdi.polyBezierTo(pts);
+                return gdi_.polyBezierTo(pts);
             default:
-                return m_gdi.polylineTo(pts);
+                return gdi_.polylineTo(pts);
         }
     }
 
@@ -366,9 +366,9 @@ private:
             at += std::int64_t(n) * (small ? 4 : 8);
         }
         if (polygons) {
-            m_gdi.polyPolygon(shapes);
+            gdi_.polyPolygon(shapes);
         } else {
-            m_gdi.polyPolyline(shapes);
+            gdi_.polyPolyline(shapes);
         }
     }
 
@@ -389,7 +389,7 @@ private:
         } else {
             text = QString::fromLatin1(raw.data(), raw.size());
         }
-        m_gdi.text(reference, text, options & kOpaque ? r.box(56) : QRectF());
+        gdi_.text(reference, text, options & kOpaque ? r.box(56) : QRectF());
     }
 
     static Dib dib(const Record& r, std::uint32_t infoAt, std::uint32_t infoSize,
@@ -403,19 +403,19 @@ private:
     void stretchDiBits(const Record& r) {
         const QRectF target(r.point(24), r.extent(72));
         const QRectF source(r.point(32), r.extent(40));
-        m_gdi.drawImage(target, dib(r, r.u32(48), r.u32(52), r.u32(56), r.u32(60)), source,
-                        r.u32(68));
+        gdi_.drawImage(target, dib(r, r.u32(48), r.u32(52), r.u32(56), r.u32(60)), source,
+                       r.u32(68));
     }
 
     void blt(const Record& r, bool stretch) {
         const QRectF target(r.point(24), r.extent(32));
         const std::uint32_t rop = r.u32(40);
         if (r.bytes.size() < 100 || r.u32(88) == 0) {
-            return m_gdi.patBlt(target, rop);
+            return gdi_.patBlt(target, rop);
         }
         const QSizeF sourceSize = stretch ? r.extent(100) : target.size();
         const QRectF source(r.point(44), sourceSize);
-        m_gdi.drawImage(target, dib(r, r.u32(84), r.u32(88), r.u32(92), r.u32(96)), source, rop);
+        gdi_.drawImage(target, dib(r, r.u32(84), r.u32(88), r.u32(92), r.u32(96)), source, rop);
     }
 
     void createFont(const Record& r) {
@@ -437,8 +437,8 @@ private:
     }
 
     void store(std::uint32_t index, GdiObject object) {
-        if (m_objects.size() < std::size_t(kMaxMetafileObjects) || m_objects.contains(index)) {
-            m_objects[index] = std::move(object);
+        if (objects_.size() < std::size_t(kMaxMetafileObjects) || objects_.contains(index)) {
+            objects_[index] = std::move(object);
         }
     }
 
@@ -446,23 +446,23 @@ private:
         GdiObject object;
         if (index & kStockObject) {
             object = stockObject(index & ~kStockObject);
-        } else if (auto found = m_objects.find(index); found != m_objects.end()) {
+        } else if (auto found = objects_.find(index); found != objects_.end()) {
             object = found->second;
         } else {
             return;
         }
         if (const auto* pen = std::get_if<GdiPen>(&object)) {
-            m_gdi.selectPen(*pen);
+            gdi_.selectPen(*pen);
         } else if (const auto* brush = std::get_if<GdiBrush>(&object)) {
-            m_gdi.selectBrush(*brush);
+            gdi_.selectBrush(*brush);
         } else if (const auto* font = std::get_if<GdiFont>(&object)) {
-            m_gdi.selectFont(*font);
+            gdi_.selectFont(*font);
         }
     }
 
-    const ByteReader& m_in;
-    GdiPlayer m_gdi;
-    std::unordered_map<std::uint32_t, GdiObject> m_objects;
+    const ByteReader& in_;
+    GdiPlayer gdi_;
+    std::unordered_map<std::uint32_t, GdiObject> objects_;
 };
 
 }  // namespace

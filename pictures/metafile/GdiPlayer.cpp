@@ -87,37 +87,37 @@ bool isFinite(QPointF p) {
 
 GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToOutput, double pixelsPerMm,
                      QRectF outputBounds)
-    : m_painter(painter),
-      m_deviceToOutput(deviceToOutput),
-      m_pixelsPerMm(pixelsPerMm),
-      m_bounds(outputBounds),
-      m_imagePixelsLeft(kMaxMetafileImagePixels),
-      m_paintLeft(kMaxOverdraw * outputBounds.width() * outputBounds.height()) {
+    : painter_(painter),
+      deviceToOutput_(deviceToOutput),
+      pixelsPerMm_(pixelsPerMm),
+      bounds_(outputBounds),
+      imagePixelsLeft_(kMaxMetafileImagePixels),
+      paintLeft_(kMaxOverdraw * outputBounds.width() * outputBounds.height()) {
     const double dx = outputBounds.width() * kLimitFactor,
                  dy = outputBounds.height() * kLimitFactor;
-    m_limit = outputBounds.adjusted(-dx, -dy, dx, dy);
+    limit_ = outputBounds.adjusted(-dx, -dy, dx, dy);
 }
 
 void GdiPlayer::setWindowExt(QSizeF extent) {
     if (extent.width() != 0 && extent.height() != 0) {
-        m_dc.windowExt = extent;
+        dc_.windowExt = extent;
     }
 }
 
 void GdiPlayer::setViewportExt(QSizeF extent) {
     if (extent.width() != 0 && extent.height() != 0) {
-        m_dc.viewportExt = extent;
+        dc_.viewportExt = extent;
     }
 }
 
 QTransform GdiPlayer::pageToDevice() const {
     double sx = 1, sy = 1;
-    switch (m_dc.mapMode) {
+    switch (dc_.mapMode) {
         case Isotropic:
         case Anisotropic: {
-            sx = m_dc.viewportExt.width() / m_dc.windowExt.width();
-            sy = m_dc.viewportExt.height() / m_dc.windowExt.height();
-            if (m_dc.mapMode == Isotropic) {
+            sx = dc_.viewportExt.width() / dc_.windowExt.width();
+            sy = dc_.viewportExt.height() / dc_.windowExt.height();
+            if (dc_.mapMode == Isotropic) {
                 const double s = std::min(std::abs(sx), std::abs(sy));
                 sx = std::copysign(s, sx);
                 sy = std::copysign(s, sy);
@@ -130,20 +130,20 @@ QTransform GdiPlayer::pageToDevice() const {
         case HiEnglish:
         case Twips: {
             static constexpr double mmPerUnit[] = {0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
-            sx = mmPerUnit[m_dc.mapMode - LoMetric] * m_pixelsPerMm;
+            sx = mmPerUnit[dc_.mapMode - LoMetric] * pixelsPerMm_;
             sy = -sx;
             break;
         }
         default:
             break;
     }
-    return QTransform::fromTranslate(-m_dc.windowOrg.x(), -m_dc.windowOrg.y()) *
+    return QTransform::fromTranslate(-dc_.windowOrg.x(), -dc_.windowOrg.y()) *
            QTransform::fromScale(sx, sy) *
-           QTransform::fromTranslate(m_dc.viewportOrg.x(), m_dc.viewportOrg.y());
+           QTransform::fromTranslate(dc_.viewportOrg.x(), dc_.viewportOrg.y());
 }
 
 QTransform GdiPlayer::logicalToOutput() const {
-    return m_dc.world * pageToDevice() * m_deviceToOutput;
+    return dc_.world * pageToDevice() * deviceToOutput_;
 }
 
 double GdiPlayer::outputScale() const {
@@ -152,54 +152,53 @@ double GdiPlayer::outputScale() const {
 }
 
 QPen GdiPlayer::outputPen() const {
-    const Qt::PenStyle style = penStyle(m_dc.pen.style);
+    const Qt::PenStyle style = penStyle(dc_.pen.style);
     if (style == Qt::NoPen) {
         return Qt::NoPen;
     }
-    QPen pen(m_dc.pen.color);
+    QPen pen(dc_.pen.color);
     pen.setStyle(style);
-    const double width = std::min(kMaxPenPixels, m_dc.pen.width * outputScale());
+    const double width = std::min(kMaxPenPixels, dc_.pen.width * outputScale());
     pen.setWidthF(width >= 1 && std::isfinite(width) ? width : 1.0);
     // Geometric pens carry end caps (bits 8-11) and joins (bits 12-15); round is the default.
     static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::SquareCap, Qt::FlatCap};
     static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin};
-    pen.setCapStyle(caps[std::min<std::uint32_t>((m_dc.pen.style >> 8) & 0xf, 2)]);
-    pen.setJoinStyle(joins[std::min<std::uint32_t>((m_dc.pen.style >> 12) & 0xf, 2)]);
+    pen.setCapStyle(caps[std::min<std::uint32_t>((dc_.pen.style >> 8) & 0xf, 2)]);
+    pen.setJoinStyle(joins[std::min<std::uint32_t>((dc_.pen.style >> 12) & 0xf, 2)]);
     return pen;
 }
 
 QBrush GdiPlayer::outputBrush() const {
-    switch (m_dc.brush.style) {
+    switch (dc_.brush.style) {
         case GdiBrush::Null:
             return Qt::NoBrush;
         case GdiBrush::Hatched:
-            return QBrush(m_dc.brush.color, hatchStyle(m_dc.brush.hatch));
+            return QBrush(dc_.brush.color, hatchStyle(dc_.brush.hatch));
         case GdiBrush::Pattern:
-            return m_dc.brush.pattern.isNull() ? QBrush(m_dc.brush.color)
-                                               : QBrush(m_dc.brush.pattern);
+            return dc_.brush.pattern.isNull() ? QBrush(dc_.brush.color) : QBrush(dc_.brush.pattern);
         default:
-            return QBrush(m_dc.brush.color);
+            return QBrush(dc_.brush.color);
     }
 }
 
 bool GdiPlayer::isReasonable(const QRectF& outputBox) const {
     // Corner by corner: a line's box has no area, and QRectF::contains(QRectF) rejects those.
     return isFinite(outputBox.topLeft()) && isFinite(outputBox.bottomRight()) &&
-           m_limit.contains(outputBox.topLeft()) && m_limit.contains(outputBox.bottomRight());
+           limit_.contains(outputBox.topLeft()) && limit_.contains(outputBox.bottomRight());
 }
 
 void GdiPlayer::applyClip() {
-    if (m_dc.clip) {
-        m_painter.setClipPath(*m_dc.clip);
+    if (dc_.clip) {
+        painter_.setClipPath(*dc_.clip);
     } else {
-        m_painter.setClipping(false);
+        painter_.setClipping(false);
     }
 }
 
 void GdiPlayer::draw(const QPainterPath& logical, bool stroke, bool fill) {
     const QPainterPath output = logicalToOutput().map(logical);
-    if (m_path) {
-        m_path->addPath(output);
+    if (path_) {
+        path_->addPath(output);
         return;
     }
     drawOutput(output, stroke, fill);
@@ -210,66 +209,66 @@ void GdiPlayer::drawOutput(const QPainterPath& output, bool stroke, bool fill) {
         return;
     }
     QPainterPath shape = output;
-    shape.setFillRule(m_dc.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
+    shape.setFillRule(dc_.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
     applyClip();
     if (fill) {
-        if (m_dc.brush.style == GdiBrush::Hatched && m_dc.bkMode == OpaqueBk) {
-            m_painter.fillPath(shape, m_dc.bkColor);
+        if (dc_.brush.style == GdiBrush::Hatched && dc_.bkMode == OpaqueBk) {
+            painter_.fillPath(shape, dc_.bkColor);
         }
-        m_painter.fillPath(shape, outputBrush());
+        painter_.fillPath(shape, outputBrush());
     }
     if (stroke) {
-        m_painter.strokePath(shape, outputPen());
+        painter_.strokePath(shape, outputPen());
     }
 }
 
 void GdiPlayer::save() {
-    if (m_saved.size() < kMaxSavedStates) {
-        m_saved.push_back(m_dc);
+    if (saved_.size() < kMaxSavedStates) {
+        saved_.push_back(dc_);
     }
 }
 
 void GdiPlayer::restore(int which) {
     // Negative: that many states back; positive: the state saved as number "which" (1-based).
-    const int count = int(m_saved.size());
+    const int count = int(saved_.size());
     const int index = which < 0 ? count + which : which - 1;
     if (index < 0 || index >= count) {
         return;
     }
-    m_dc = m_saved[std::size_t(index)];
-    m_saved.resize(std::size_t(index));
+    dc_ = saved_[std::size_t(index)];
+    saved_.resize(std::size_t(index));
 }
 
 void GdiPlayer::intersectClipRect(const QRectF& logical) {
     QPainterPath box;
     box.addRect(logical.normalized());
     const QPainterPath output = logicalToOutput().map(box);
-    m_dc.clip = m_dc.clip ? m_dc.clip->intersected(output) : output;
+    dc_.clip = dc_.clip ? dc_.clip->intersected(output) : output;
 }
 
 void GdiPlayer::moveTo(QPointF point) {
-    m_dc.position = point;
-    if (m_path) {
-        m_path->moveTo(logicalToOutput().map(point));
+    dc_.position = point;
+    if (path_) {
+        path_->moveTo(logicalToOutput().map(point));
     }
 }
 
 void GdiPlayer::extendPath(QPointF point) {
-    if (m_path->elementCount() == 0) {
-        m_path->moveTo(logicalToOutput().map(m_dc.position));
+    if (path_->elementCount() == 0) {
+        path_->moveTo(logicalToOutput().map(dc_.position));
     }
-    m_path->lineTo(logicalToOutput().map(point));
+    path_->lineTo(logicalToOutput().map(point));
 }
 
 void GdiPlayer::lineTo(QPointF point) {
-    if (m_path) {
+    if (path_) {
         extendPath(point);
-        m_dc.position = point;
+        dc_.position = point;
         return;
     }
-    QPainterPath path(m_dc.position);
+    QPainterPath path(dc_.position);
     path.lineTo(point);
-    m_dc.position = point;
+    dc_.position = point;
     draw(path, true, false);
 }
 
@@ -318,21 +317,21 @@ void GdiPlayer::polyBezier(const QPolygonF& points) {
 }
 
 void GdiPlayer::polyBezierTo(const QPolygonF& points) {
-    if (m_path) {
+    if (path_) {
         const QTransform t = logicalToOutput();
-        if (m_path->elementCount() == 0) {
-            m_path->moveTo(t.map(m_dc.position));
+        if (path_->elementCount() == 0) {
+            path_->moveTo(t.map(dc_.position));
         }
         for (qsizetype i = 0; i + 2 < points.size(); i += 3) {
-            m_path->cubicTo(t.map(points[i]), t.map(points[i + 1]), t.map(points[i + 2]));
-            m_dc.position = points[i + 2];
+            path_->cubicTo(t.map(points[i]), t.map(points[i + 1]), t.map(points[i + 2]));
+            dc_.position = points[i + 2];
         }
         return;
     }
-    QPainterPath path(m_dc.position);
+    QPainterPath path(dc_.position);
     for (qsizetype i = 0; i + 2 < points.size(); i += 3) {
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
-        m_dc.position = points[i + 2];
+        dc_.position = points[i + 2];
     }
     draw(path, true, false);
 }
@@ -378,48 +377,48 @@ void GdiPlayer::arc(ArcKind kind, const QRectF& box, QPointF start, QPointF end)
 
 QFont GdiPlayer::outputFont(double* pixelHeight) const {
     QFont font;
-    if (!m_dc.font.face.isEmpty()) {
-        font.setFamily(m_dc.font.face);
+    if (!dc_.font.face.isEmpty()) {
+        font.setFamily(dc_.font.face);
     }
     // A positive height includes the internal leading, about a fifth of the cell.
-    const double logical = m_dc.font.height < 0 ? -m_dc.font.height : m_dc.font.height * 0.8;
+    const double logical = dc_.font.height < 0 ? -dc_.font.height : dc_.font.height * 0.8;
     double pixels = logical * outputScale();
-    if (!(pixels >= 1) || m_dc.font.height == 0) {
-        pixels = m_dc.font.height == 0 ? 12 : 1;
+    if (!(pixels >= 1) || dc_.font.height == 0) {
+        pixels = dc_.font.height == 0 ? 12 : 1;
     }
     pixels = std::min(pixels, kMaxFontPixels);
     font.setPixelSize(std::max(1, qRound(pixels)));
-    font.setWeight(QFont::Weight(std::clamp(m_dc.font.weight, 1, 1000)));
-    font.setItalic(m_dc.font.italic);
-    font.setUnderline(m_dc.font.underline);
-    font.setStrikeOut(m_dc.font.strikeOut);
+    font.setWeight(QFont::Weight(std::clamp(dc_.font.weight, 1, 1000)));
+    font.setItalic(dc_.font.italic);
+    font.setUnderline(dc_.font.underline);
+    font.setStrikeOut(dc_.font.strikeOut);
     *pixelHeight = pixels;
     return font;
 }
 
 void GdiPlayer::text(QPointF reference, const QString& text, const QRectF& opaqueBox) {
-    if (!opaqueBox.isEmpty() && !m_path) {
-        fillRect(opaqueBox, m_dc.bkColor);
+    if (!opaqueBox.isEmpty() && !path_) {
+        fillRect(opaqueBox, dc_.bkColor);
     }
-    if (text.isEmpty() || m_path) {
+    if (text.isEmpty() || path_) {
         return;
     }
-    const bool updateCp = (m_dc.textAlign & kUpdateCp) != 0;
-    const QPointF anchor = logicalToOutput().map(updateCp ? m_dc.position : reference);
+    const bool updateCp = (dc_.textAlign & kUpdateCp) != 0;
+    const QPointF anchor = logicalToOutput().map(updateCp ? dc_.position : reference);
     double pixelHeight = 0;
     const QFont font = outputFont(&pixelHeight);
     const QFontMetricsF metrics(font);
     const double width = metrics.horizontalAdvance(text);
     double x = 0;
-    if ((m_dc.textAlign & kCenter) == kCenter) {
+    if ((dc_.textAlign & kCenter) == kCenter) {
         x = -width / 2;
-    } else if (m_dc.textAlign & kRight) {
+    } else if (dc_.textAlign & kRight) {
         x = -width;
     }
     double y = metrics.ascent();
-    if ((m_dc.textAlign & kBaseline) == kBaseline) {
+    if ((dc_.textAlign & kBaseline) == kBaseline) {
         y = 0;
-    } else if (m_dc.textAlign & kBottom) {
+    } else if (dc_.textAlign & kBottom) {
         y = -metrics.descent();
     }
     const QRectF box(anchor.x() + x, anchor.y() + y - metrics.ascent(), width, metrics.height());
@@ -428,19 +427,19 @@ void GdiPlayer::text(QPointF reference, const QString& text, const QRectF& opaqu
         return;
     }
     applyClip();
-    m_painter.save();
-    m_painter.translate(anchor);
-    m_painter.rotate(-m_dc.font.escapement / 10.0);
-    if (m_dc.bkMode == OpaqueBk && opaqueBox.isEmpty()) {
-        m_painter.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.height()), m_dc.bkColor);
+    painter_.save();
+    painter_.translate(anchor);
+    painter_.rotate(-dc_.font.escapement / 10.0);
+    if (dc_.bkMode == OpaqueBk && opaqueBox.isEmpty()) {
+        painter_.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.height()), dc_.bkColor);
     }
-    m_painter.setFont(font);
-    m_painter.setPen(m_dc.textColor);
-    m_painter.drawText(QPointF(x, y), text);
-    m_painter.restore();
+    painter_.setFont(font);
+    painter_.setPen(dc_.textColor);
+    painter_.drawText(QPointF(x, y), text);
+    painter_.restore();
     if (updateCp) {
         const QTransform back = logicalToOutput().inverted();
-        m_dc.position = back.map(anchor + QPointF(width, 0));
+        dc_.position = back.map(anchor + QPointF(width, 0));
     }
 }
 
@@ -452,7 +451,7 @@ void GdiPlayer::fillRect(const QRectF& box, QColor color) {
         return;
     }
     applyClip();
-    m_painter.fillPath(output, color);
+    painter_.fillPath(output, color);
 }
 
 void GdiPlayer::patBlt(const QRectF& box, std::uint32_t rop) {
@@ -466,7 +465,7 @@ void GdiPlayer::patBlt(const QRectF& box, std::uint32_t rop) {
         const QPainterPath output = logicalToOutput().map(path);
         if (isReasonable(output.controlPointRect()) && spend(output.controlPointRect())) {
             applyClip();
-            m_painter.fillPath(output, outputBrush());
+            painter_.fillPath(output, outputBrush());
         }
     }
 }
@@ -475,7 +474,7 @@ void GdiPlayer::drawImage(const QRectF& target, const Dib& dib, const QRectF& so
                           std::uint32_t rop) {
     const QTransform transform = logicalToOutput();
     const QRectF wanted = source.normalized();
-    if (m_path || wanted.isEmpty() || !isReasonable(transform.mapRect(target))) {
+    if (path_ || wanted.isEmpty() || !isReasonable(transform.mapRect(target))) {
         return;
     }
     // The part of the source inside the bitmap, and the part of the target it covers.
@@ -494,55 +493,55 @@ void GdiPlayer::drawImage(const QRectF& target, const Dib& dib, const QRectF& so
         return;
     }
     applyClip();
-    m_painter.save();
-    m_painter.setTransform(transform);
-    m_painter.setCompositionMode(compositionFor(rop));
-    m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    m_painter.drawImage(shown, image);
-    m_painter.restore();
+    painter_.save();
+    painter_.setTransform(transform);
+    painter_.setCompositionMode(compositionFor(rop));
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter_.drawImage(shown, image);
+    painter_.restore();
 }
 
 bool GdiPlayer::spend(const QRectF& outputBox) {
-    const QRectF inside = outputBox.normalized().intersected(m_bounds);
-    m_paintLeft -= std::max(1.0, inside.width() * inside.height());
-    return m_paintLeft >= 0;
+    const QRectF inside = outputBox.normalized().intersected(bounds_);
+    paintLeft_ -= std::max(1.0, inside.width() * inside.height());
+    return paintLeft_ >= 0;
 }
 
 // How many pixels of a bitmap part to decode for an output box: no more than the box has
 // within the picture, and within the budget left.
 QSize GdiPlayer::sampleSize(const QRectF& output, QSize part) {
-    if (!output.intersects(m_bounds)) {
+    if (!output.intersects(bounds_)) {
         return {};
     }
     const auto side = [](double outputSide, double boundsSide, int partSide) {
         return std::clamp(int(std::ceil(std::min(outputSide, boundsSide))), 1, partSide);
     };
-    QSize size(side(output.width(), m_bounds.width(), part.width()),
-               side(output.height(), m_bounds.height(), part.height()));
+    QSize size(side(output.width(), bounds_.width(), part.width()),
+               side(output.height(), bounds_.height(), part.height()));
     const std::int64_t pixels = std::int64_t(size.width()) * size.height();
-    if (pixels > m_imagePixelsLeft) {
-        const double f = std::sqrt(double(m_imagePixelsLeft) / double(pixels));
+    if (pixels > imagePixelsLeft_) {
+        const double f = std::sqrt(double(imagePixelsLeft_) / double(pixels));
         size = QSize(int(size.width() * f), int(size.height() * f));
     }
     if (size.isEmpty()) {
         return {};
     }
-    m_imagePixelsLeft -= std::int64_t(size.width()) * size.height();
+    imagePixelsLeft_ -= std::int64_t(size.width()) * size.height();
     return size;
 }
 
 void GdiPlayer::closeFigure() {
-    if (m_path) {
-        m_path->closeSubpath();
+    if (path_) {
+        path_->closeSubpath();
     }
 }
 
 void GdiPlayer::finishPath(bool stroke, bool fill) {
-    if (!m_path) {
+    if (!path_) {
         return;
     }
-    QPainterPath output = *m_path;
-    m_path.reset();
+    QPainterPath output = *path_;
+    path_.reset();
     drawOutput(output, stroke, fill);
 }
 

@@ -36,25 +36,25 @@ public:
               QRectF outputBounds);
 
     // Device-context settings.
-    void setMapMode(int mode) { m_dc.mapMode = mode; }
-    void setWindowOrg(QPointF origin) { m_dc.windowOrg = origin; }
+    void setMapMode(int mode) { dc_.mapMode = mode; }
+    void setWindowOrg(QPointF origin) { dc_.windowOrg = origin; }
     void setWindowExt(QSizeF extent);
-    void setViewportOrg(QPointF origin) { m_dc.viewportOrg = origin; }
+    void setViewportOrg(QPointF origin) { dc_.viewportOrg = origin; }
     void setViewportExt(QSizeF extent);
-    void setWorldTransform(const QTransform& transform) { m_dc.world = transform; }
-    const QTransform& worldTransform() const { return m_dc.world; }
-    void setTextColor(QColor color) { m_dc.textColor = color; }
-    void setBkColor(QColor color) { m_dc.bkColor = color; }
-    void setBkMode(int mode) { m_dc.bkMode = mode; }
-    void setTextAlign(std::uint32_t align) { m_dc.textAlign = align; }
-    void setPolyFillMode(int mode) { m_dc.windingFill = mode == 2; }
-    void selectPen(const GdiPen& pen) { m_dc.pen = pen; }
-    void selectBrush(const GdiBrush& brush) { m_dc.brush = brush; }
-    void selectFont(const GdiFont& font) { m_dc.font = font; }
+    void setWorldTransform(const QTransform& transform) { dc_.world = transform; }
+    const QTransform& worldTransform() const { return dc_.world; }
+    void setTextColor(QColor color) { dc_.textColor = color; }
+    void setBkColor(QColor color) { dc_.bkColor = color; }
+    void setBkMode(int mode) { dc_.bkMode = mode; }
+    void setTextAlign(std::uint32_t align) { dc_.textAlign = align; }
+    void setPolyFillMode(int mode) { dc_.windingFill = mode == 2; }
+    void selectPen(const GdiPen& pen) { dc_.pen = pen; }
+    void selectBrush(const GdiBrush& brush) { dc_.brush = brush; }
+    void selectFont(const GdiFont& font) { dc_.font = font; }
     void save();
     void restore(int which);
     void intersectClipRect(const QRectF& logical);
-    void resetClip() { m_dc.clip.reset(); }
+    void resetClip() { dc_.clip.reset(); }
 
     // Drawing.
     void moveTo(QPointF point);
@@ -81,13 +81,13 @@ public:
     void drawImage(const QRectF& target, const Dib& dib, const QRectF& source, std::uint32_t rop);
 
     // Paths.
-    void beginPath() { m_path.emplace(); }
+    void beginPath() { path_.emplace(); }
     void endPath() {}
     void closeFigure();
     void fillPath() { finishPath(false, true); }
     void strokePath() { finishPath(true, false); }
     void strokeAndFillPath() { finishPath(true, true); }
-    void abortPath() { m_path.reset(); }
+    void abortPath() { path_.reset(); }
 
 private:
     struct DcState {
@@ -127,16 +127,16 @@ private:
     // once that is used up, and the drawing is then left out.
     bool spend(const QRectF& outputBox);
 
-    QPainter& m_painter;
-    QTransform m_deviceToOutput;
-    double m_pixelsPerMm;
-    QRectF m_bounds;  // the picture
-    QRectF m_limit;   // output area beyond which shapes are dropped as absurd
-    std::int64_t m_imagePixelsLeft;
-    double m_paintLeft;  // picture area that drawing may still cover
-    DcState m_dc;
-    std::vector<DcState> m_saved;
-    std::optional<QPainterPath> m_path;  // output pixels, while a path is being recorded
+    QPainter& painter_;
+    QTransform deviceToOutput_;
+    double pixelsPerMm_;
+    QRectF bounds_;  // the picture
+    QRectF limit_;   // output area beyond which shapes are dropped as absurd
+    std::int64_t imagePixelsLeft_;
+    double paintLeft_;  // picture area that drawing may still cover
+    DcState dc_;
+    std::vector<DcState> saved_;
+    std::optional<QPainterPath> path_;  // output pixels, while a path is being recorded
 };
 
 }  // namespace cinevan::pictures

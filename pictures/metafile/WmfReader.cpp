@@ -153,79 +153,79 @@ Layout readLayout(const ByteReader& in) {
 class WmfPlayer {
 public:
     WmfPlayer(const ByteReader& in, const Layout& layout, QPainter& painter)
-        : m_in(in),
-          m_gdi(painter, QTransform(), kScreenDpi / 25.4,
-                QRectF(QPointF(0, 0), MetafileGraphic::recordingSize(layout.size))),
-          m_objects(std::size_t(layout.objectSlots)) {
-        m_gdi.setMapMode(GdiPlayer::Anisotropic);
-        m_gdi.setViewportExt(MetafileGraphic::recordingSize(layout.size));
+        : in_(in),
+          gdi_(painter, QTransform(), kScreenDpi / 25.4,
+               QRectF(QPointF(0, 0), MetafileGraphic::recordingSize(layout.size))),
+          objects_(std::size_t(layout.objectSlots)) {
+        gdi_.setMapMode(GdiPlayer::Anisotropic);
+        gdi_.setViewportExt(MetafileGraphic::recordingSize(layout.size));
         if (layout.placeable) {
-            m_gdi.setWindowOrg(layout.bounds.topLeft());
-            m_gdi.setWindowExt(layout.bounds.size());
+            gdi_.setWindowOrg(layout.bounds.topLeft());
+            gdi_.setWindowExt(layout.bounds.size());
         } else {
-            m_gdi.setWindowExt(layout.size);
+            gdi_.setWindowExt(layout.size);
         }
     }
 
     void play(std::int64_t firstRecord) {
-        forEachRecord(m_in, firstRecord, [this](const Record& record) { playRecord(record); });
+        forEachRecord(in_, firstRecord, [this](const Record& record) { playRecord(record); });
     }
 
 private:
     void playRecord(const Record& r) {
         switch (r.function) {
             case kSetWindowOrg:
-                return m_gdi.setWindowOrg(r.point(0));
+                return gdi_.setWindowOrg(r.point(0));
             case kSetWindowExt:
-                return m_gdi.setWindowExt(QSizeF(r.word(1), r.word(0)));
+                return gdi_.setWindowExt(QSizeF(r.word(1), r.word(0)));
             case kSetViewportOrg:
             case kSetViewportExt:
             case kSetMapMode:
                 return;  // the viewport is the picture; placeable files are played anisotropic
             case kSetBkColor:
-                return m_gdi.setBkColor(colorFromRef(r.dword(0)));
+                return gdi_.setBkColor(colorFromRef(r.dword(0)));
             case kSetTextColor:
-                return m_gdi.setTextColor(colorFromRef(r.dword(0)));
+                return gdi_.setTextColor(colorFromRef(r.dword(0)));
             case kSetBkMode:
-                return m_gdi.setBkMode(r.word(0));
+                return gdi_.setBkMode(r.word(0));
             case kSetTextAlign:
-                return m_gdi.setTextAlign(r.uword(0));
+                return gdi_.setTextAlign(r.uword(0));
             case kSetPolyFillMode:
-                return m_gdi.setPolyFillMode(r.word(0));
+                return gdi_.setPolyFillMode(r.word(0));
             case kSaveDc:
-                return m_gdi.save();
+                return gdi_.save();
             case kRestoreDc:
-                return m_gdi.restore(r.word(0));
+                return gdi_.restore(r.word(0));
             case kMoveTo:
-                return m_gdi.moveTo(r.point(0));
+                return gdi_.moveTo(r.point(0));
             case kLineTo:
-                return m_gdi.lineTo(r.point(0));
+                return gdi_.lineTo(r.point(0));
             case kPolyline:
-                return m_gdi.polyline(points(r, 1, r.uword(0)));
+                return gdi_.polyline(points(r, 1, r.uword(0)));
             case kPolygon:
-                return m_gdi.polygon(points(r, 1, r.uword(0)));
+                return gdi_.polygon(points(r, 1, r.uword(0)));
             case kPolyPolygon:
                 return polyPolygon(r);
             case kRectangle:
-                return m_gdi.rectangle(r.rect(0));
+                return gdi_.rectangle(r.rect(0));
             case kRoundRect:
-                return m_gdi.roundRect(r.rect(2), QSizeF(r.word(1), r.word(0)));
+                return gdi_.roundRect(r.rect(2), QSizeF(r.word(1), r.word(0)));
             case kEllipse:
-                return m_gdi.ellipse(r.rect(0));
+                return gdi_.ellipse(r.rect(0));
             case kArc:
-                return m_gdi.arc(GdiPlayer::ArcKind::Arc, r.rect(4), r.point(2), r.point(0));
+                return gdi_.arc(GdiPlayer::ArcKind::Arc, r.rect(4), r.point(2), r.point(0));
             case kPie:
-                return m_gdi.arc(GdiPlayer::ArcKind::Pie, r.rect(4), r.point(2), r.point(0));
+                return gdi_.arc(GdiPlayer::ArcKind::Pie, r.rect(4), r.point(2), r.point(0));
             case kChord:
-                return m_gdi.arc(GdiPlayer::ArcKind::Chord, r.rect(4), r.point(2), r.point(0));
+                return gdi_.arc(GdiPlayer::ArcKind::Chord, r.rect(4), r.point(2), r.point(0));
             case kIntersectClipRect:
-                return m_gdi.intersectClipRect(r.rect(0));
+                return gdi_.intersectClipRect(r.rect(0));
             case kTextOut:
                 return textOut(r);
             case kExtTextOut:
                 return extTextOut(r);
             case kPatBlt:
-                return m_gdi.patBlt(QRectF(r.word(5), r.word(4), r.word(3), r.word(2)), r.dword(0));
+                return gdi_.patBlt(QRectF(r.word(5), r.word(4), r.word(3), r.word(2)), r.dword(0));
             case kStretchDib:
                 return stretchDib(r);
             case kDibStretchBlt:
@@ -274,7 +274,7 @@ private:
             shapes.push_back(points(r, at, count));
             at += 2 * count;
         }
-        m_gdi.polyPolygon(shapes);
+        gdi_.polyPolygon(shapes);
     }
 
     static QString ansiText(QByteArrayView bytes) {
@@ -285,7 +285,7 @@ private:
         const int count = r.uword(0);
         const int stringWords = (count + 1) / 2;
         const QString text = ansiText(r.params.slice(2, count));
-        m_gdi.text(r.point(1 + stringWords), text);
+        gdi_.text(r.point(1 + stringWords), text);
     }
 
     void extTextOut(const Record& r) {
@@ -300,7 +300,7 @@ private:
             stringWord = 8;
         }
         const QString text = ansiText(r.params.slice(2 * std::int64_t(stringWord), count));
-        m_gdi.text(at, text, options & kOpaque ? box : QRectF());
+        gdi_.text(at, text, options & kOpaque ? box : QRectF());
     }
 
     Dib dib(const Record& r, int firstWord) const {
@@ -313,7 +313,7 @@ private:
         // rop, usage, srcHeight, srcWidth, ySrc, xSrc, destHeight, destWidth, yDest, xDest, DIB
         const QRectF source(r.word(6), r.word(5), r.word(4), r.word(3));
         const QRectF target(r.word(10), r.word(9), r.word(8), r.word(7));
-        m_gdi.drawImage(target, dib(r, 11), source, r.dword(0));
+        gdi_.drawImage(target, dib(r, 11), source, r.dword(0));
     }
 
     void dibBlt(const Record& r, bool stretch) {
@@ -322,8 +322,8 @@ private:
         const int minWords = 2 + sourceWords + 4;
         if (r.wordCount() <= minWords + 1) {
             const int d = 2 + sourceWords + 1;
-            return m_gdi.patBlt(QRectF(r.word(d + 3), r.word(d + 2), r.word(d + 1), r.word(d)),
-                                r.dword(0));
+            return gdi_.patBlt(QRectF(r.word(d + 3), r.word(d + 2), r.word(d + 1), r.word(d)),
+                               r.dword(0));
         }
         const QRectF target(r.word(minWords - 1), r.word(minWords - 2), r.word(minWords - 3),
                             r.word(minWords - 4));
@@ -332,7 +332,7 @@ private:
         if (stretch) {
             source.setSize(QSizeF(r.word(3), r.word(2)));
         }
-        m_gdi.drawImage(target, dib(r, minWords), source, r.dword(0));
+        gdi_.drawImage(target, dib(r, minWords), source, r.dword(0));
     }
 
     void patternBrush(const Record& r) {
@@ -359,45 +359,45 @@ private:
 
     // A new object takes the lowest free slot; with no slot free it is dropped.
     void store(GdiObject object) {
-        std::size_t slot = m_unused;
-        if (!m_freed.empty()) {
-            slot = *m_freed.begin();
-            m_freed.erase(m_freed.begin());
-        } else if (m_unused < m_objects.size()) {
-            ++m_unused;
+        std::size_t slot = unused_;
+        if (!freed_.empty()) {
+            slot = *freed_.begin();
+            freed_.erase(freed_.begin());
+        } else if (unused_ < objects_.size()) {
+            ++unused_;
         } else {
             return;
         }
-        m_objects[slot] = std::move(object);
+        objects_[slot] = std::move(object);
     }
 
     void select(int index) {
-        if (index >= int(m_objects.size()) || !m_objects[std::size_t(index)]) {
+        if (index >= int(objects_.size()) || !objects_[std::size_t(index)]) {
             return;
         }
-        const GdiObject& object = *m_objects[std::size_t(index)];
+        const GdiObject& object = *objects_[std::size_t(index)];
         if (const auto* pen = std::get_if<GdiPen>(&object)) {
-            m_gdi.selectPen(*pen);
+            gdi_.selectPen(*pen);
         } else if (const auto* brush = std::get_if<GdiBrush>(&object)) {
-            m_gdi.selectBrush(*brush);
+            gdi_.selectBrush(*brush);
         } else if (const auto* font = std::get_if<GdiFont>(&object)) {
-            m_gdi.selectFont(*font);
+            gdi_.selectFont(*font);
         }
     }
 
     void erase(int index) {
         const auto slot = std::size_t(index);
-        if (slot < m_unused && m_objects[slot]) {
-            m_objects[slot].reset();
-            m_freed.insert(slot);
+        if (slot < unused_ && objects_[slot]) {
+            objects_[slot].reset();
+            freed_.insert(slot);
         }
     }
 
-    const ByteReader& m_in;
-    GdiPlayer m_gdi;
-    std::vector<std::optional<GdiObject>> m_objects;
-    std::size_t m_unused = 0;       // slots from here on have never been taken
-    std::set<std::size_t> m_freed;  // deleted slots below m_unused
+    const ByteReader& in_;
+    GdiPlayer gdi_;
+    std::vector<std::optional<GdiObject>> objects_;
+    std::size_t unused_ = 0;       // slots from here on have never been taken
+    std::set<std::size_t> freed_;  // deleted slots below unused_
 };
 
 }  // namespace

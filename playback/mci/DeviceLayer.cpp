@@ -19,12 +19,6 @@ void DeviceLayer::registerType(std::unique_ptr<DeviceType> type) {
     }
 }
 
-void DeviceLayer::prepareVideoWindow(QWidget& window) const {
-    for (const auto& type : types_) {
-        type->prepareVideoWindow(window);
-    }
-}
-
 DeviceType* DeviceLayer::findType(const QString& name) const {
     for (const auto& type : types_) {
         if (type->name().compare(name, Qt::CaseInsensitive) == 0) {

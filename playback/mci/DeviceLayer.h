@@ -29,10 +29,6 @@ public:
     // Appends a type to the table; the table order is the numbering of sysinfoName().
     void registerType(std::unique_ptr<DeviceType> type);
 
-    // Lets every installed type ready `window` to host its video; call before the window is
-    // first shown.
-    void prepareVideoWindow(QWidget& window) const;
-
     // Opens a device of the named type (case-insensitive) with the movie file `element`,
     // or without a file when `element` is empty, answering by `deadline` (see
     // MediaDevice::openElement). On success `id` is a new non-zero identifier; on failure it

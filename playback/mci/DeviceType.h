@@ -19,11 +19,6 @@ public:
 
     // A new, not yet opened device; nullptr when the engine behind the type cannot be loaded.
     virtual std::unique_ptr<MediaDevice> create() = 0;
-
-    // Readies a top-level window, before it is first shown, to host this type's video. A type
-    // whose video surface needs a particular kind of native window gives the window that kind
-    // now, so that the window is not destroyed and made again when the video first appears.
-    virtual void prepareVideoWindow(QWidget& /*window*/) {}
 };
 
 }  // namespace cinevan::mci

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/StrCont.h"
+#include "tests/support/Files.h"
 
 namespace cinevan {
 namespace {
@@ -17,9 +18,7 @@ class CatalogTest : public ::testing::Test {
 protected:
     QString writeCatalog(const QByteArray& text) {
         const QString name = dir.filePath("cinevan.str");
-        QFile file(name);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
+        test::WriteFile(name, text);
         return name;
     }
 

@@ -14,7 +14,7 @@
 #include "desktop/Mpris.h"
 #include "desktop/PlayerRemote.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/SimulatedWindows.h"
 #include "ui/Main.h"
 
 namespace cinevan {
@@ -23,31 +23,20 @@ namespace {
 using Status = PlayerRemote::Status;
 
 // The desktop's commands on the main window with simulated ten-minute movies.
-class PlayerRemoteTest : public ::testing::Test {
+class PlayerRemoteTest : public test::SimulatedWindowsTest {
 protected:
     void SetUp() override {
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
-        window_ = std::make_unique<TFormMain>(layer_);
-        window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-        window_->TimerOpen->stop();
+        CreateMain().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
         // The window keeps its check boxes across runs; these tests begin without Loop.
-        window_->CheckBoxLoop->setChecked(false);
-        remote_ = std::make_unique<PlayerRemote>(*window_);
+        main_->CheckBoxLoop->setChecked(false);
+        remote_ = std::make_unique<PlayerRemote>(*main_);
     }
 
-    QString Movie(const QString& name) {
-        return test_support::WriteStandInMovie(folder_.path() + "/" + name);
-    }
-    PlayerController& Player() { return window_->Player(); }
     int Opens() const {
         return static_cast<int>(sim_.log->commands().filter(QRegularExpression("^open")).size());
     }
 
-    QTemporaryDir folder_;
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> window_;
     std::unique_ptr<PlayerRemote> remote_;
 };
 
@@ -79,12 +68,12 @@ TEST_F(PlayerRemoteTest, CommandsDoWhatTheirButtonsDoAndNothingWhereTheButtonIsD
 
     remote_->Stop();
     EXPECT_EQ(remote_->PlaybackStatus(), Status::Stopped);
-    EXPECT_EQ(window_->PageControl->currentWidget(), window_->TabSheetPreview);
+    EXPECT_EQ(main_->PageControl->currentWidget(), main_->TabSheetPreview);
     remote_->Stop();
     EXPECT_EQ(remote_->PlaybackStatus(), Status::Stopped);
     remote_->Pause();
     EXPECT_EQ(remote_->PlaybackStatus(), Status::Stopped) << "nothing to pause";
-    window_->CheckBoxLoop->setChecked(true);
+    main_->CheckBoxLoop->setChecked(true);
     EXPECT_TRUE(remote_->CanGoNext()) << "Loop opens the way past the end";
 }
 
@@ -109,7 +98,7 @@ TEST_F(PlayerRemoteTest, TheTrackIsTheEntrysSelection) {
 
     Player().SetCloseAtEnd(true);
     remote_->SeekTo(30000);
-    EXPECT_EQ(window_->TrackBar->value(), 30);
+    EXPECT_EQ(main_->TrackBar->value(), 30);
     EXPECT_EQ(remote_->PlaybackStatus(), Status::Playing);
     EXPECT_NEAR(remote_->PositionMs(), 30000, 1000);
     EXPECT_FALSE(Player().CloseAtEnd()) << "as a move of the track bar, it clears /play";

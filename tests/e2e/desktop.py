@@ -2,12 +2,36 @@
 started in it with private HOME and XDG folders, and helpers to look at what a person sees
 (window titles, geometry, window-manager state, screenshots) and to type and click."""
 
+import configparser
 import os
 import re
 import shutil
 import subprocess
 import tempfile
 import time
+from urllib.parse import unquote
+
+
+def wait_for(condition, what="condition", timeout=20):
+    """Polls `condition` until it answers something true, which it returns; fails the test
+    naming `what` when that does not happen in time."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting: {what}")
+
+
+def copy_movies(folder, names, media, clip="long-mpeg1.mpg"):
+    """Copies of one media fixture named `name`.mpg in `folder`; returns their paths."""
+    paths = []
+    for name in names:
+        path = os.path.join(folder, name + ".mpg")
+        shutil.copy(os.path.join(media, clip), path)
+        paths.append(path)
+    return paths
 
 
 class WindowGone(RuntimeError):
@@ -229,6 +253,53 @@ class Desktop:
              f"{first}[{crop}]", f"{second}[{crop}]", "null:"],
             env=self.env, capture_output=True, text=True)
         return int(float(result.stderr.split()[0]))
+
+    def moving_pixels(self, window, area, gap=0.8):
+        """How many pixels of `area` (x, y, width, height in the window) change between two
+        screenshots taken `gap` seconds apart."""
+        folder = tempfile.mkdtemp(prefix="cinevan-moving-")
+        try:
+            first = self.screenshot(os.path.join(folder, "a.png"), window)
+            time.sleep(gap)
+            second = self.screenshot(os.path.join(folder, "b.png"), window)
+            return self.differing_pixels(first, second, *area)
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
+
+    def wait_moving(self, window, area, at_least=500, timeout=15):
+        """Looks at `area` until more than `at_least` pixels change between two screenshots
+        (a busy machine may show the first pictures late); returns the last count."""
+        deadline = time.time() + timeout
+        while True:
+            changed = self.moving_pixels(window, area)
+            if changed > at_least or time.time() > deadline:
+                return changed
+
+    def frame_extents(self, window):
+        """The window manager's frame around the window: left, right, top, bottom."""
+        out = _run(["xprop", "-id", hex(int(window)), "_NET_FRAME_EXTENTS"], self.env)
+        return tuple(int(v) for v in out.split("=", 1)[1].replace(",", " ").split())
+
+    # -- the player's settings -------------------------------------------------------------
+
+    def settings_file(self):
+        return os.path.join(self.home, "config", "Vantrel", "Cinevan", "1.0.conf")
+
+    def stored(self, section="Main"):
+        """The values of a section of the player's settings, with Qt's escaping of key names
+        undone."""
+        parser = configparser.RawConfigParser(strict=False)
+        parser.optionxform = str
+        parser.read(self.settings_file())
+        if not parser.has_section(section):
+            return {}
+        return {unquote(key): value.strip('"') for key, value in parser.items(section)}
+
+    def set_device(self, device):
+        """Makes the player start on the device type `device`, as if chosen in an earlier run."""
+        os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
+        with open(self.settings_file(), "w") as settings:
+            settings.write(f"[Main]\nCurrentDevice={device}\n")
 
     # -- acting ----------------------------------------------------------------------------
 

@@ -3,13 +3,11 @@
 closing the window does. The settings are written, the playing movie's device is closed and
 the process exits with status 0."""
 
-import configparser
 import os
 import signal
 import sys
 import time
 import unittest
-from urllib.parse import unquote
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import Desktop  # noqa: E402
@@ -18,24 +16,11 @@ PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
 
 
-def settings_file(desktop):
-    return os.path.join(desktop.home, "config", "Vantrel", "Cinevan", "1.0.conf")
-
-
-def stored(desktop, section):
-    parser = configparser.RawConfigParser(strict=False)
-    parser.optionxform = str
-    parser.read(settings_file(desktop))
-    if not parser.has_section(section):
-        return {}
-    return {unquote(key): value.strip('"') for key, value in parser.items(section)}
-
-
 class EndSignalsTest(unittest.TestCase):
     def end_with(self, number, device):
         with Desktop() as desktop:
-            os.makedirs(os.path.dirname(settings_file(desktop)), exist_ok=True)
-            with open(settings_file(desktop), "w") as f:
+            os.makedirs(os.path.dirname(desktop.settings_file()), exist_ok=True)
+            with open(desktop.settings_file(), "w") as f:
                 f.write(f"[Main]\nCurrentDevice={device}\nCheckBoxLoop_Checked=True\n")
             process = desktop.start(PLAYER, [f"{MEDIA}/clip-mpeg1.mpg", f"{MEDIA}/clip-mpeg2.mpg"])
             main = desktop.find_window(r"^Cinevan$|\[1/2\]", timeout=60)
@@ -54,13 +39,13 @@ class EndSignalsTest(unittest.TestCase):
             output = output.decode(errors="replace")
             self.assertEqual(process.returncode, 0, output)
             self.assertNotIn("ERROR", output)
-            main_values = stored(desktop, "Main")
+            main_values = desktop.stored("Main")
             self.assertEqual(main_values.get("CheckBoxShuffle_Checked"), "True", output)
             self.assertEqual(main_values.get("CheckBoxLoop_Checked"), "True")
             self.assertEqual(main_values.get("CurrentDevice"), device)
             self.assertEqual(main_values.get("ShowCmd"), "1")
             self.assertIn("NormPos", main_values)
-            self.assertIn("NormPos", stored(desktop, "Playlist"), "the editor saved its place")
+            self.assertIn("NormPos", desktop.stored("Playlist"), "the editor saved its place")
 
     def test_sigterm_while_playing_on_libmpv(self):
         self.end_with(signal.SIGTERM, "ActiveMovie")

@@ -13,22 +13,12 @@ import unittest
 import dbus
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop  # noqa: E402
+from desktop import Desktop, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVICE = "org.mpris.MediaPlayer2.cinevan"
-
-
-def wait_for(condition, timeout=20, what="condition"):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError(f"{what} never came true")
 
 
 class BusTest(unittest.TestCase):

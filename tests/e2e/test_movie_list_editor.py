@@ -11,7 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop  # noqa: E402
+from desktop import Desktop, copy_movies  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
@@ -33,11 +33,7 @@ def client_origin(desktop, window):
 class MovieListEditorDragTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="cinevan-editor-")
-        self.movies = []
-        for name in ("a", "b", "c", "d"):
-            path = os.path.join(self.folder, name + ".mpg")
-            shutil.copy(os.path.join(MEDIA, "long-mpeg1.mpg"), path)
-            self.movies.append(path)
+        self.movies = copy_movies(self.folder, ("a", "b", "c", "d"), MEDIA)
 
     def tearDown(self):
         shutil.rmtree(self.folder, ignore_errors=True)

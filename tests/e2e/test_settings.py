@@ -3,35 +3,15 @@ writes its placement, the check boxes and the device into the user's configurati
 the next start puts the window back at the same place and size (the window frame must not
 make it grow from run to run)."""
 
-import configparser
 import os
-import subprocess
 import sys
 import time
 import unittest
-from urllib.parse import unquote
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import Desktop  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
-
-
-def frame_extents(desktop, window):
-    """The window manager's frame around the window: left, right, top, bottom."""
-    out = subprocess.run(["xprop", "-id", hex(int(window)), "_NET_FRAME_EXTENTS"],
-                         env=desktop.env, capture_output=True, text=True).stdout
-    return tuple(int(v) for v in out.split("=", 1)[1].replace(",", " ").split())
-
-
-def stored_main(desktop):
-    """The values of the main window's section, with Qt's escaping of key names undone."""
-    parser = configparser.RawConfigParser(strict=False)
-    parser.optionxform = str
-    parser.read(os.path.join(desktop.home, "config", "Vantrel", "Cinevan", "1.0.conf"))
-    if not parser.has_section("Main"):
-        return {}
-    return {unquote(key): value.strip('"') for key, value in parser.items("Main")}
 
 
 class StoredSettingsTest(unittest.TestCase):
@@ -59,7 +39,7 @@ class StoredSettingsTest(unittest.TestCase):
 
             first = self.run_player(desktop, rearrange)
             self.assertEqual(first[2:], (500, 520))
-            saved = stored_main(desktop)
+            saved = desktop.stored()
             self.assertEqual(saved.get("CurrentDevice"), "ActiveMovie")
             self.assertEqual(saved.get("CheckBoxLoop_Checked"), "True")
             self.assertEqual(saved.get("CheckBoxShuffle_Checked"), "False")
@@ -77,7 +57,7 @@ class StoredSettingsTest(unittest.TestCase):
             second = self.run_player(desktop, look_at_stacking)
             self.assertEqual(second, first, "the window comes back where it was")
             self.assertIn("_NET_WM_STATE_ABOVE", self.stacking, "On top was restored")
-            again = stored_main(desktop)
+            again = desktop.stored()
             self.assertEqual(again.get("NormPos"), saved.get("NormPos"))
             self.assertEqual(again.get("CheckBoxLoop_Checked"), "True", "Loop was restored")
 
@@ -97,7 +77,7 @@ class StoredSettingsTest(unittest.TestCase):
                 desktop.xdotool("windowsize", "--sync", editor, "60", "40")
                 time.sleep(0.3)
                 width, height = desktop.geometry(editor)[2:]
-                left, right, top, bottom = frame_extents(desktop, editor)
+                left, right, top, bottom = desktop.frame_extents(editor)
                 self.assertGreaterEqual(width + left + right, 180, "no narrower than 180")
                 self.assertGreaterEqual(height + top + bottom, 132, "no lower than 132")
                 desktop.xdotool("windowsize", "--sync", editor, "320", "260")
@@ -124,7 +104,7 @@ class StoredSettingsTest(unittest.TestCase):
                 f.write(b"[Main]\nCheckBoxLoop_Checked=True\nCurrentDevice=MPEGVideo\n"
                         b"[Playlist]\nCheckBoxLink_Checked=True\n\x01\xff\xfe\x7f\x80\nFlags=3\n")
             self.run_player(desktop)
-            saved = stored_main(desktop)
+            saved = desktop.stored()
             self.assertEqual(saved.get("CheckBoxLoop_Checked"), "True")
             self.assertEqual(saved.get("CurrentDevice"), "MPEGVideo")
             for name in ("Flags", "ShowCmd", "NormPos", "Visible", "CheckBoxShuffle_Checked"):

@@ -64,13 +64,6 @@ class VideoCDTest(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.folder, ignore_errors=True)
 
-    def use_device(self, desktop, device):
-        """Makes the player start on the device type `device`, as if chosen in an earlier run."""
-        folder = os.path.join(desktop.home, "config", "Vantrel", "Cinevan")
-        os.makedirs(folder, exist_ok=True)
-        with open(os.path.join(folder, "1.0.conf"), "w") as f:
-            f.write(f"[Main]\nCurrentDevice={device}\n")
-
     def test_alt_v_plays_the_tracks_of_the_disc(self):
         self.play_the_disc(None)
 
@@ -80,7 +73,7 @@ class VideoCDTest(unittest.TestCase):
     def play_the_disc(self, device):
         with Desktop() as desktop:
             if device:
-                self.use_device(desktop, device)
+                desktop.set_device(device)
             desktop.env["CINEVAN_MOUNTS"] = self.mounts
             desktop.env["CINEVAN_SYS_BLOCK"] = os.path.join(self.folder, "block")
             player = desktop.start(PLAYER)
@@ -94,11 +87,7 @@ class VideoCDTest(unittest.TestCase):
                              os.path.splitext(first_track)[0] + " - [1/2]")
             _, _, width, height = desktop.geometry(window)
             page = (4, 4, width - 8, height - BOTTOM_PANEL - 8)
-            time.sleep(1.0)
-            first = desktop.screenshot(os.path.join(self.folder, "first.png"), window)
-            time.sleep(0.8)
-            second = desktop.screenshot(os.path.join(self.folder, "second.png"), window)
-            self.assertGreater(desktop.differing_pixels(first, second, *page), 500,
+            self.assertGreater(desktop.wait_moving(window, page), 500,
                                "the track plays as moving video")
             self.assertIn(os.path.realpath(os.path.join(MEDIA, "vcd.bin")),
                           open_files(player.pid), "the tracks are read from the disc image")

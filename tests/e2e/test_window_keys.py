@@ -3,18 +3,15 @@ manager, worked with the keyboard alone: each window's keys act only while that 
 active, the window that opened a dialog gets the keyboard back when it closes, the transport
 keys work in full screen, and both video devices stretch the picture over its rectangle."""
 
-import configparser
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
 import unittest
-from urllib.parse import unquote
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop  # noqa: E402
+from desktop import Desktop, copy_movies, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
@@ -22,47 +19,10 @@ SCREEN = (1024, 768)
 BOTTOM_PANEL = 109
 
 
-def wait_for(condition, message, timeout=10):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if condition():
-            return
-        time.sleep(0.2)
-    raise AssertionError(message)
-
-
-def set_device(desktop, device):
-    folder = os.path.join(desktop.home, "config", "Vantrel", "Cinevan")
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "1.0.conf"), "w") as settings:
-        settings.write(f"[Main]\nCurrentDevice={device}\n")
-
-
-def stored_main(desktop):
-    """The main window's stored values, with Qt's escaping of key names undone."""
-    parser = configparser.RawConfigParser(strict=False)
-    parser.optionxform = str
-    parser.read(os.path.join(desktop.home, "config", "Vantrel", "Cinevan", "1.0.conf"))
-    if not parser.has_section("Main"):
-        return {}
-    return {unquote(key): value.strip('"') for key, value in parser.items("Main")}
-
-
-def frame_extents(desktop, window):
-    out = subprocess.run(["xprop", "-id", hex(int(window)), "_NET_FRAME_EXTENTS"],
-                         env=desktop.env, capture_output=True, text=True).stdout
-    values = out.split("=", 1)[1].replace(",", " ").split()
-    return tuple(int(v) for v in values)  # left, right, top, bottom
-
-
 class WindowKeysTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="cinevan-keys-")
-        self.movies = []
-        for name in ("a", "b"):
-            path = os.path.join(self.folder, name + ".mpg")
-            shutil.copy(os.path.join(MEDIA, "long-mpeg1.mpg"), path)
-            self.movies.append(path)
+        self.movies = copy_movies(self.folder, ("a", "b"), MEDIA)
 
     def tearDown(self):
         shutil.rmtree(self.folder, ignore_errors=True)
@@ -85,13 +45,7 @@ class WindowKeysTest(unittest.TestCase):
 
     def moving(self, desktop, window, area):
         """Whether the video in `area` (x, y, width, height of the window) moves."""
-        folder = tempfile.mkdtemp(prefix="cinevan-moving-")
-        first = desktop.screenshot(os.path.join(folder, "a.png"), window)
-        time.sleep(0.8)
-        second = desktop.screenshot(os.path.join(folder, "b.png"), window)
-        changed = desktop.differing_pixels(first, second, *area)
-        shutil.rmtree(folder, ignore_errors=True)
-        return changed > 300
+        return desktop.moving_pixels(window, area) > 300
 
     def video_area(self, desktop, main):
         _, _, width, height = desktop.geometry(main)
@@ -161,7 +115,7 @@ class WindowKeysTest(unittest.TestCase):
 
             log = self.close_player(desktop, process, main)
             self.assertNotIn("Ambiguous shortcut", log)
-            self.assertEqual(stored_main(desktop).get("CheckBoxShuffle_Checked"), "False",
+            self.assertEqual(desktop.stored().get("CheckBoxShuffle_Checked"), "False",
                              "Alt+S in the editor left Shuffle alone")
 
     def full_screen_shown(self, desktop):
@@ -219,7 +173,7 @@ class WindowKeysTest(unittest.TestCase):
         os.makedirs(shots, exist_ok=True)
         for device in ("ActiveMovie", "MPEGVideo"):
             with self.subTest(device=device), Desktop(*SCREEN) as desktop:
-                set_device(desktop, device)
+                desktop.set_device(device)
                 process = desktop.start(PLAYER, self.movies[:1])
                 main = desktop.find_window("^a - ")
                 desktop.wait_title(main, r"^a - \[1/1\]$")
@@ -265,7 +219,7 @@ class WindowKeysTest(unittest.TestCase):
             desktop.xdotool("windowsize", "--sync", editor, "40", "40", check=False)
             time.sleep(1.0)
             _, _, width, height = desktop.geometry(editor)
-            left, right, top, bottom = frame_extents(desktop, editor)
+            left, right, top, bottom = desktop.frame_extents(editor)
             self.assertGreater(top, 0, "the window manager frames the editor")
             self.assertEqual((width + left + right, height + top + bottom), (180, 132))
             self.close_player(desktop, process, main)

@@ -10,22 +10,15 @@
 
 #include "movielist/MovieListErrors.h"
 #include "movielist/MovieListFile.h"
+#include "tests/support/Files.h"
 
 namespace cinevan {
 namespace {
 
 using movielistfile::splitLines;
 
-QByteArray readAll(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using test::ReadFile;
+using test::WriteFile;
 
 TEST(MovieListFileSplit, LineBreakKinds) {
     EXPECT_EQ(splitLines("a\r\nb\rc\nd"), (QByteArrayList{"a", "b", "c", "d"}));
@@ -71,19 +64,19 @@ TEST_F(MovieListFileIo, BinaryJunkReadsUpToTheFirstNul) {
     for (int i = 255; i >= 0; --i) {
         junk += static_cast<char>(i);
     }
-    writeBytes(dir.filePath("junk.mls"), junk);
+    WriteFile(dir.filePath("junk.mls"), junk);
     const QByteArrayList lines = movielistfile::read(path("junk.mls"));
     EXPECT_EQ(lines.join(), junk.left(255).replace('\r', "").replace('\n', ""));
 }
 
 TEST_F(MovieListFileIo, WriteEndsEveryLineWithCrLf) {
     movielistfile::write(path("out.mls"), {"\"a b\",T", "", "\xe9\xff"});
-    EXPECT_EQ(readAll(dir.filePath("out.mls")), "\"a b\",T\r\n\r\n\xe9\xff\r\n");
+    EXPECT_EQ(ReadFile(dir.filePath("out.mls")), "\"a b\",T\r\n\r\n\xe9\xff\r\n");
     EXPECT_EQ(movielistfile::read(path("out.mls")), (QByteArrayList{"\"a b\",T", "", "\xe9\xff"}));
 }
 
 TEST_F(MovieListFileIo, EmptyListWritesZeroBytes) {
-    writeBytes(dir.filePath("out.mls"), "old\r\n");
+    WriteFile(dir.filePath("out.mls"), "old\r\n");
     movielistfile::write(path("out.mls"), {});
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("out.mls")));
     EXPECT_EQ(QFileInfo(dir.filePath("out.mls")).size(), 0);
@@ -108,13 +101,13 @@ TEST_F(MovieListFileIo, CreateFailureNamesTheFile) {
 }
 
 TEST_F(MovieListFileIo, WriteProtectedTargetStaysUntouched) {
-    writeBytes(dir.filePath("old.mls"), "old\r\n");
+    WriteFile(dir.filePath("old.mls"), "old\r\n");
     QFile::setPermissions(dir.filePath("old.mls"), QFileDevice::ReadOwner);
     // Replacing the file by a rename would succeed even so; the writer must refuse.
     EXPECT_THROW(movielistfile::write(path("old.mls"), {"new"}), EFCreateError);
     QFile::setPermissions(dir.filePath("old.mls"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(readAll(dir.filePath("old.mls")), "old\r\n");
+    EXPECT_EQ(ReadFile(dir.filePath("old.mls")), "old\r\n");
 }
 
 TEST_F(MovieListFileIo, ReadOnlyFolderLeavesNoFile) {
@@ -122,23 +115,23 @@ TEST_F(MovieListFileIo, ReadOnlyFolderLeavesNoFile) {
         GTEST_SKIP() << "folder permissions do not apply to root";
     }
     QDir(dir.path()).mkdir("ro");
-    writeBytes(dir.filePath("ro/old.mls"), "old\r\n");
+    WriteFile(dir.filePath("ro/old.mls"), "old\r\n");
     QFile::setPermissions(dir.filePath("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     EXPECT_THROW(movielistfile::write(path("ro/old.mls"), {"new"}), EFCreateError);
     QFile::setPermissions(dir.filePath("ro"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(readAll(dir.filePath("ro/old.mls")), "old\r\n");
+    EXPECT_EQ(ReadFile(dir.filePath("ro/old.mls")), "old\r\n");
 }
 
 TEST_F(MovieListFileIo, WritingThroughALinkKeepsLinkAndPermissions) {
-    writeBytes(dir.filePath("real.mls"), "old\r\n");
+    WriteFile(dir.filePath("real.mls"), "old\r\n");
     QFile::setPermissions(dir.filePath("real.mls"), QFileDevice::ReadOwner |
                                                         QFileDevice::WriteOwner |
                                                         QFileDevice::ReadOther);
     ASSERT_TRUE(QFile::link(dir.filePath("real.mls"), dir.filePath("link.mls")));
     movielistfile::write(path("link.mls"), {"new"});
     EXPECT_TRUE(QFileInfo(dir.filePath("link.mls")).isSymLink());
-    EXPECT_EQ(readAll(dir.filePath("real.mls")), "new\r\n");
+    EXPECT_EQ(ReadFile(dir.filePath("real.mls")), "new\r\n");
     struct stat info {};
     ASSERT_EQ(::stat(path("real.mls").constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0604u);
@@ -165,13 +158,13 @@ private:
 };
 
 TEST_F(MovieListFileIo, FailedDiskWriteKeepsOldFileAndLeavesNoTemporary) {
-    writeBytes(dir.filePath("old.mls"), "old\r\n");
+    WriteFile(dir.filePath("old.mls"), "old\r\n");
     const QByteArrayList lines(20000, QByteArray(60, 'x'));
     {
         FileSizeLimit limit(4096);
         EXPECT_THROW(movielistfile::write(path("old.mls"), lines), EFCreateError);
     }
-    EXPECT_EQ(readAll(dir.filePath("old.mls")), "old\r\n");
+    EXPECT_EQ(ReadFile(dir.filePath("old.mls")), "old\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.mls"});
 }
 

@@ -17,6 +17,7 @@
 
 #include "movielist/MovieList.h"
 #include "movielist/MovieListErrors.h"
+#include "tests/support/Files.h"
 
 namespace cinevan {
 namespace {
@@ -36,16 +37,8 @@ QByteArray MovieListText(int count, const QByteArray& tag) {
     return text;
 }
 
-QByteArray ReadAll(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteAll(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using test::ReadFile;
+using test::WriteFile;
 
 // Every file of `folder` but the two given.
 QStringList Others(const QString& folder, const QStringList& known) {
@@ -130,7 +123,7 @@ protected:
         ASSERT_TRUE(folder_.isValid());
         source_ = folder_.filePath("source.mls");
         target_ = folder_.filePath("target.mls");
-        WriteAll(source_, MovieListText(kEntries, "new"));
+        WriteFile(source_, MovieListText(kEntries, "new"));
     }
 
     QTemporaryDir folder_;
@@ -152,7 +145,7 @@ TEST_F(SaveInterruptionTest, KilledAtAnyPointLeavesTheOldFileOrTheNewOne) {
                    std::chrono::steady_clock::now() - start) *
                3 / 2;
     }();
-    const QByteArray newText = ReadAll(target_);
+    const QByteArray newText = ReadFile(target_);
     ASSERT_EQ(newText, MovieListText(kEntries, "new"));
     const QByteArray oldText = MovieListText(kEntries / 2, "old");
 
@@ -160,7 +153,7 @@ TEST_F(SaveInterruptionTest, KilledAtAnyPointLeavesTheOldFileOrTheNewOne) {
     int killedWhileWriting = 0;
     int finished = 0;
     for (int trial = 0; trial < kTrials; ++trial) {
-        WriteAll(target_, oldText);
+        WriteFile(target_, oldText);
         const WriteWatch watch(folder_.path());
         ASSERT_TRUE(watch.valid());
         const pid_t saver = child.StartSave();
@@ -172,7 +165,7 @@ TEST_F(SaveInterruptionTest, KilledAtAnyPointLeavesTheOldFileOrTheNewOne) {
         ::kill(saver, SIGKILL);
         child.Ended();
 
-        const QByteArray now = ReadAll(target_);
+        const QByteArray now = ReadFile(target_);
         ASSERT_TRUE(now == oldText || now == newText)
             << "trial " << trial << " after " << delay << " us: " << now.size() << " bytes";
         const QStringList left = Others(folder_.path(), {"source.mls", "target.mls"});
@@ -230,7 +223,7 @@ TEST_F(SaveInterruptionTest, FullDiskReportsCannotCreateAndKeepsTheOldList) {
     }
     const QString target = mountPoint + "/list.mls";
     const QByteArray oldText = MovieListText(1000, "old");
-    WriteAll(target, oldText);
+    WriteFile(target, oldText);
 
     MovieList list;
     list.AddMovies({QFile::encodeName(source_)}, false);
@@ -242,7 +235,7 @@ TEST_F(SaveInterruptionTest, FullDiskReportsCannotCreateAndKeepsTheOldList) {
     } catch (const EFCreateError& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot create file " + target.toStdString());
     }
-    EXPECT_TRUE(ReadAll(target) == oldText) << "the old list is kept";
+    EXPECT_TRUE(ReadFile(target) == oldText) << "the old list is kept";
     EXPECT_EQ(Others(mountPoint, {"list.mls"}), QStringList()) << "the partial copy is removed";
     EXPECT_EQ(list.Lines(), before);
 
@@ -252,7 +245,7 @@ TEST_F(SaveInterruptionTest, FullDiskReportsCannotCreateAndKeepsTheOldList) {
     small.Delete(0);
     small.SaveMovies(QFile::encodeName(target));
     EXPECT_EQ(small.MovieCount(), 999);
-    EXPECT_TRUE(ReadAll(target) == oldText.mid(oldText.indexOf("\r\n") + 2));
+    EXPECT_TRUE(ReadFile(target) == oldText.mid(oldText.indexOf("\r\n") + 2));
 }
 
 }  // namespace

@@ -28,14 +28,6 @@ using pictures::decodeByExtension;
 using pictures::Dib;
 using pictures::sampleDib;
 
-QImage render(const Graphic& graphic, QSize size) {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    graphic.draw(painter, QRect(QPoint(0, 0), size));
-    return image;
-}
-
 // The packed bitmap of a BMP file (without its 14-byte file header).
 Dib dibOfFile(const QByteArray& file) {
     const auto dib = pictures::splitPackedDib(QByteArrayView(file).sliced(14));
@@ -142,7 +134,7 @@ TEST(HostileMetafiles, HugeBitmapRecordsAreDecodedAtTheShownSize) {
         EXPECT_LT(bytes.size(), 200 * 1200) << extension;
         const auto graphic = decodeByExtension(extension, bytes);
         EXPECT_EQ(graphic->size(), QSize(1000, 1000)) << extension;
-        const QImage shown = render(*graphic, QSize(300, 200));
+        const QImage shown = test::renderStretched(*graphic, QSize(300, 200));
         EXPECT_TRUE(test::nearColor(shown.pixel(150, 100), qRgb(0, 0, 255))) << extension;
         EXPECT_TRUE(test::nearColor(shown.pixel(5, 5), qRgb(0, 0, 255))) << extension;
     }
@@ -179,11 +171,13 @@ TEST(HostileMetafiles, ManyCreateRecordsInAFullTableLoad) {
 // times over is left out.
 TEST(HostileMetafiles, OverdrawBeyondItsBoundIsLeftOut) {
     const auto few = decodeByExtension("wmf", test::hostile::wmfWithOverdraw(10));
-    EXPECT_TRUE(test::nearColor(render(*few, QSize(100, 100)).pixel(50, 50), qRgb(255, 0, 0)));
+    EXPECT_TRUE(test::nearColor(test::renderStretched(*few, QSize(100, 100)).pixel(50, 50),
+                                qRgb(255, 0, 0)));
     const QByteArray bytes = test::hostile::wmfWithOverdraw(60'000);
     EXPECT_LT(bytes.size(), 1'000'000);
     const auto many = decodeByExtension("wmf", bytes);
-    EXPECT_TRUE(test::nearColor(render(*many, QSize(600, 400)).pixel(300, 200), qRgb(0, 0, 255)));
+    EXPECT_TRUE(test::nearColor(test::renderStretched(*many, QSize(600, 400)).pixel(300, 200),
+                                qRgb(0, 0, 255)));
 }
 
 QByteArray pngOf(QSize size, QImage::Format format, QColor color) {
@@ -231,7 +225,7 @@ TEST(HostileIcons, TheLargestAndThenDeepestEntryIsChosenFromTheHeaders) {
     const QByteArray gray = pngOf({48, 40}, QImage::Format_Grayscale8, Qt::gray);
     const auto graphic = decodeByExtension("ico", iconOf({small, gray, large, small}));
     ASSERT_EQ(graphic->size(), QSize(48, 40));
-    const QImage chosen = render(*graphic, QSize(48, 40));
+    const QImage chosen = test::renderStretched(*graphic, QSize(48, 40));
     EXPECT_TRUE(test::nearColor(chosen.pixel(10, 10), qRgb(255, 0, 0)));
     // Found by the fuzzer: a PNG header claiming 4278255360 pixels on each side.
     QByteArray absurd = pngOf({4, 4}, QImage::Format_RGB32, Qt::blue);

@@ -44,16 +44,16 @@ class WmfBuilder {
 public:
     void record(int function, std::initializer_list<int> words, const QByteArray& extra = {}) {
         const int size = 3 + int(words.size()) + int(extra.size() + 1) / 2;
-        append32(m_records, size);
-        append16(m_records, function);
+        append32(records_, size);
+        append16(records_, function);
         for (int w : words) {
-            append16(m_records, w);
+            append16(records_, w);
         }
         QByteArray padded = extra;
         if (padded.size() % 2) {
             padded.append('\0');
         }
-        m_records.append(padded);
+        records_.append(padded);
     }
 
     QByteArray file(int left, int top, int right, int bottom, int inch, int objects) const {
@@ -68,27 +68,19 @@ public:
         append16(out, 1);
         append16(out, 9);
         append16(out, 0x300);
-        append32(out, 9 + m_records.size() / 2 + 3);
+        append32(out, 9 + records_.size() / 2 + 3);
         append16(out, objects);
         append32(out, 0);
         append16(out, 0);
-        out.append(m_records);
+        out.append(records_);
         append32(out, 3);
         append16(out, 0);
         return out;
     }
 
 private:
-    QByteArray m_records;
+    QByteArray records_;
 };
-
-QImage render(const Graphic& graphic, QSize size) {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    graphic.draw(painter, QRect(QPoint(0, 0), size));
-    return image;
-}
 
 // Left half red, right half a blue ellipse, a black line across the bottom, a 2x1 bitmap
 // stretched into the top-right corner, and a text.
@@ -125,7 +117,8 @@ TEST(Wmf, SizeComesFromThePlaceableHeader) {
 
 TEST(Wmf, DrawsShapesPensBrushesAndBitmaps) {
     const auto graphic = decodeByExtension("wmf", sampleWmf());
-    const QImage image = render(*graphic, QSize(200, 100));  // twice the natural size
+    const QImage image =
+        test::renderStretched(*graphic, QSize(200, 100));  // twice the natural size
     EXPECT_TRUE(test::nearColor(image.pixel(40, 40), qRgb(255, 0, 0)));
     EXPECT_TRUE(test::nearColor(image.pixel(150, 45), qRgb(0, 0, 255)));
     EXPECT_TRUE(test::nearColor(image.pixel(103, 3), qRgb(255, 255, 255)));  // outside the ellipse
@@ -149,7 +142,7 @@ TEST(Wmf, TextIsDrawnNearItsReference) {
     wmf.record(0x0102, {1});                              // transparent background
     wmf.record(0x0521, {4, 0x4d4d, 0x4d4d, 30, 10}, {});  // "MMMM" at (10, 30), top aligned
     const auto graphic = decodeByExtension("wmf", wmf.file(0, 0, 200, 100, 96, 1));
-    const QImage image = render(*graphic, QSize(200, 100));
+    const QImage image = test::renderStretched(*graphic, QSize(200, 100));
     int dark = 0, strayDark = 0;
     for (int y = 0; y < 100; ++y) {
         for (int x = 0; x < 200; ++x) {
@@ -203,10 +196,10 @@ public:
         while (body.size() % 4) {
             body.append('\0');
         }
-        append32(m_records, type);
-        append32(m_records, 8 + body.size());
-        m_records.append(body);
-        ++m_count;
+        append32(records_, type);
+        append32(records_, 8 + body.size());
+        records_.append(body);
+        ++count_;
     }
 
     QByteArray file(int frameRight, int frameBottom) const {
@@ -217,7 +210,7 @@ public:
         append32(header, 0x464D4520);
         append32(header, 0x10000);
         append32(header, 0);  // total size, patched below
-        append32(header, m_count + 2);
+        append32(header, count_ + 2);
         append16(header, 8);
         append16(header, 0);
         for (std::int64_t v : {0, 0, 0, 960, 480, 254, 127}) {
@@ -227,7 +220,7 @@ public:
         append32(out, 1);
         append32(out, 8 + header.size());
         out.append(header);
-        out.append(m_records);
+        out.append(records_);
         for (std::int64_t v : {14, 20, 0, 16, 20}) {
             append32(out, v);
         }
@@ -235,8 +228,8 @@ public:
     }
 
 private:
-    QByteArray m_records;
-    int m_count = 0;
+    QByteArray records_;
+    int count_ = 0;
 };
 
 QByteArray sampleEmf() {
@@ -268,7 +261,7 @@ TEST(Emf, SizeComesFromTheFrame) {
 
 TEST(Emf, DrawsMappedShapes) {
     const auto graphic = decodeByExtension("emf", sampleEmf());
-    const QImage image = render(*graphic, QSize(200, 100));
+    const QImage image = test::renderStretched(*graphic, QSize(200, 100));
     EXPECT_TRUE(test::nearColor(image.pixel(50, 50), qRgb(255, 0, 0)));
     EXPECT_TRUE(test::nearColor(image.pixel(190, 10), qRgb(0, 0, 0)));        // inside the triangle
     EXPECT_TRUE(test::nearColor(image.pixel(110, 90), qRgb(255, 255, 255)));  // below it
@@ -287,7 +280,7 @@ TEST(Emf, PathsAreFilled) {
     emf.record(60, {});            // EndPath
     emf.record(62, {0, 0, 0, 0});  // FillPath
     const auto graphic = decodeByExtension("emf", emf.file(25400, 12700));
-    const QImage image = render(*graphic, QSize(960, 480));
+    const QImage image = test::renderStretched(*graphic, QSize(960, 480));
     EXPECT_TRUE(test::nearColor(image.pixel(700, 150), qRgb(0, 0, 255)));
     EXPECT_TRUE(test::nearColor(image.pixel(150, 350), qRgb(255, 255, 255)));
 }

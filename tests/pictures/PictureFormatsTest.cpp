@@ -14,15 +14,7 @@ namespace {
 
 using test::nearColor;
 using test::pictureFixture;
-
-// Draws a graphic at its natural size over a grey background.
-QImage render(const Graphic& graphic) {
-    QImage image(graphic.size(), QImage::Format_ARGB32);
-    image.fill(qRgb(128, 128, 128));
-    QPainter painter(&image);
-    graphic.drawAt(painter, QPoint(0, 0));
-    return image;
-}
+using test::renderNatural;
 
 struct FormatCase {
     const char* file;
@@ -47,7 +39,7 @@ TEST_P(PictureFormats, LoadsSizeAndQuadrantColours) {
     EXPECT_EQ(picture.width(), c.size.width());
     EXPECT_FALSE(picture.graphic()->isEmpty());
 
-    const QImage image = render(*picture.graphic());
+    const QImage image = renderNatural(*picture.graphic());
     const int w = c.size.width(), h = c.size.height();
     const QRgb bottomRight = c.whiteSeeThrough ? qRgb(128, 128, 128) : qRgb(255, 255, 255);
     EXPECT_TRUE(nearColor(image.pixel(w / 4, h / 4), qRgb(255, 0, 0)))
@@ -76,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PictureFormatsExtra, GrayscaleJpegKeepsLuminance) {
     Picture picture;
     picture.loadFromFile(pictureFixture("quadgray.jpg"));
-    const QImage image = render(*picture.graphic());
+    const QImage image = renderNatural(*picture.graphic());
     // Red, lime, blue and white as ImageMagick's gray (Rec. 709 luma) stores them.
     EXPECT_NEAR(qGray(image.pixel(16, 12)), 54, 12);
     EXPECT_NEAR(qGray(image.pixel(48, 12)), 182, 12);
@@ -88,7 +80,7 @@ TEST(PictureFormatsExtra, GrayscaleJpegKeepsLuminance) {
 TEST(PictureFormatsExtra, OneBitBitmap) {
     Picture picture;
     picture.loadFromFile(pictureFixture("mono1.bmp"));
-    const QImage image = render(*picture.graphic());
+    const QImage image = renderNatural(*picture.graphic());
     EXPECT_EQ(image.pixel(10, 10), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(50, 10), qRgb(255, 255, 255));
 }
@@ -134,7 +126,7 @@ TEST(HandMadeBitmaps, Rle4DecodesRunsAndAbsoluteRuns) {
     const QByteArray file = bitmapFile(4, 2, 4, 2, palette, bits);
     Picture picture;
     picture.loadFromFile(test::writeTempFile("rle4.bmp", file));
-    const QImage image = render(*picture.graphic());
+    const QImage image = renderNatural(*picture.graphic());
     EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 255));
     EXPECT_EQ(image.pixel(3, 0), qRgb(0, 0, 255));
     EXPECT_EQ(image.pixel(0, 1), qRgb(255, 0, 0));
@@ -148,7 +140,7 @@ TEST(HandMadeBitmaps, TopDownRowsStayInOrder) {
     bits += QByteArray("\xff\x00\x00\xff\x00\x00\x00\x00", 8);  // second row blue
     Picture picture;
     picture.loadFromFile(test::writeTempFile("topdown.bmp", bitmapFile(2, -2, 24, 0, {}, bits)));
-    const QImage image = render(*picture.graphic());
+    const QImage image = renderNatural(*picture.graphic());
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 255));
 }
@@ -198,7 +190,7 @@ TEST(PictureHolder, AssignCopiesAnIndependentGraphic) {
     EXPECT_NE(copy.graphic(), source.graphic());
     source.clear();
     EXPECT_EQ(copy.width(), 64);
-    EXPECT_TRUE(nearColor(render(*copy.graphic()).pixel(5, 5), qRgb(255, 0, 0)));
+    EXPECT_TRUE(nearColor(renderNatural(*copy.graphic()).pixel(5, 5), qRgb(255, 0, 0)));
     copy.assign(nullptr);
     EXPECT_EQ(copy.graphic(), nullptr);
 }
@@ -210,7 +202,7 @@ TEST(PictureHolder, TransparentFlagKeysTheBottomLeftColour) {
     EXPECT_FALSE(graphic.transparent());
     graphic.setTransparent(true);
     EXPECT_TRUE(graphic.transparent());
-    const QImage image = render(graphic);
+    const QImage image = renderNatural(graphic);
     EXPECT_EQ(image.pixel(5, 40), qRgb(128, 128, 128));  // blue, the bottom-left colour
     EXPECT_TRUE(nearColor(image.pixel(5, 5), qRgb(255, 0, 0)));
 }
@@ -255,7 +247,7 @@ TEST(JpegProgress, ProgressiveReportsOnePassPerScan) {
     });
     picture.loadFromFile(pictureFixture("quadprog.jpg"));
     EXPECT_GE(passes, 2);
-    EXPECT_TRUE(nearColor(render(*picture.graphic()).pixel(16, 12), qRgb(255, 0, 0)));
+    EXPECT_TRUE(nearColor(renderNatural(*picture.graphic()).pixel(16, 12), qRgb(255, 0, 0)));
 }
 
 }  // namespace

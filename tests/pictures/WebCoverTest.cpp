@@ -31,14 +31,6 @@ QByteArray Encoded(const QImage& image, const char* format) {
     return bytes;
 }
 
-QImage Render(const Graphic& graphic) {
-    QImage image(graphic.size(), QImage::Format_ARGB32);
-    image.fill(qRgb(128, 128, 128));
-    QPainter painter(&image);
-    graphic.drawAt(painter, QPoint(0, 0));
-    return image;
-}
-
 bool Near(QRgb a, QRgb b) {
     return std::abs(qRed(a) - qRed(b)) < 12 && std::abs(qGreen(a) - qGreen(b)) < 12 &&
            std::abs(qBlue(a) - qBlue(b)) < 12;
@@ -60,7 +52,7 @@ TEST_P(WebCover, LoadsWithItsTransparency) {
     picture.loadFromFile(test::writeTempFile("cover." + format, Encoded(Quadrants(), format)));
     ASSERT_NE(picture.graphic(), nullptr);
     EXPECT_EQ(picture.graphic()->size(), QSize(64, 48));
-    const QImage image = Render(*picture.graphic());
+    const QImage image = test::renderNatural(*picture.graphic());
     EXPECT_TRUE(Near(image.pixel(10, 10), qRgb(255, 0, 0)));
     EXPECT_TRUE(Near(image.pixel(50, 10), qRgb(0, 255, 0)));
     EXPECT_TRUE(Near(image.pixel(10, 40), qRgb(0, 0, 255)));

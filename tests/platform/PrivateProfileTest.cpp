@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "platform/PrivateProfile.h"
+#include "tests/support/Files.h"
 
 namespace cinevan {
 namespace {
@@ -12,9 +13,7 @@ class PrivateProfileTest : public ::testing::Test {
 protected:
     PrivateProfile write(const QByteArray& text) {
         const QString name = dir.filePath("test.ini");
-        QFile file(name);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
+        test::WriteFile(name, text);
         return PrivateProfile(name);
     }
 

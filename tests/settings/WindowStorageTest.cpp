@@ -11,7 +11,7 @@
 
 #include "playback/mci/simulated/SimulatedDevice.h"
 #include "settings/FormStorage.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/SimulatedWindows.h"
 #include "tests/support/TestEnvironment.h"
 #include "ui/Main.h"
 #include "ui/MovieList.h"
@@ -46,48 +46,33 @@ void SetFrameRect(QWidget& window, const QRect& frame) {
 }
 
 // The main window and the Movie List Editor on simulated devices, as the program makes them.
-class WindowStorageTest : public ::testing::Test {
+class WindowStorageTest : public test::SimulatedWindowsTest {
 protected:
     void SetUp() override {
         QFile::remove(ConfigFile());
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
         TFormPlacement::SetErrorDisplay(
             [this](QWidget*, const QString& text) { errors_.append(text); });
     }
 
     void TearDown() override {
-        Destroy();
+        DestroyWindows();
         TFormPlacement::SetErrorDisplay(nullptr);
         QFile::remove(ConfigFile());
     }
 
-    // The editor first: it is a child of the main window.
-    void Destroy() {
-        editor_.reset();
-        main_.reset();
-    }
-
     TFormMain& Create() {
-        Destroy();
-        main_ = std::make_unique<TFormMain>(layer_);
-        main_->TimerOpen->stop();
-        editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        main_->SetCompanions({.editor = editor_.get()});
+        DestroyWindows();
+        CreateMain();
+        CreateEditor();
         return *main_;
     }
 
     TFormMain& CreateAndShow() {
         TFormMain& window = Create();
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(ShowActive(window));
         return window;
     }
 
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> main_;
-    std::unique_ptr<TFormMovieList> editor_;
     QStringList errors_;
 };
 
@@ -126,12 +111,12 @@ TEST_F(WindowStorageTest, RestoredCheckBoxesRunTheirHandlers) {
 
 TEST_F(WindowStorageTest, MainWindowDestroyedWithoutClosingStillSavesItsDevice) {
     Create();  // never shown: nothing to save
-    Destroy();
+    DestroyWindows();
     EXPECT_FALSE(QFile::exists(ConfigFile()));
 
     TFormMain& window = CreateAndShow();
     window.Player().SetDeviceName("MPEGVideo");
-    Destroy();
+    DestroyWindows();
     EXPECT_EQ(Raw("Main", "CurrentDevice").toString(), "MPEGVideo");
     EXPECT_EQ(Raw("Main", "Visible").toString(), "1");
 }

@@ -8,7 +8,7 @@
 #include "playback/mci/DeviceLayer.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
 
-namespace cinevan::test_support {
+namespace cinevan::test {
 
 // Registers a simulated "ActiveMovie" device type whose every movie lasts ten minutes: long
 // enough for the windows under test to open, play and seek any stand-in movie file.
@@ -27,4 +27,4 @@ inline QString WriteStandInMovie(const QString& path) {
     return path;
 }
 
-}  // namespace cinevan::test_support
+}  // namespace cinevan::test

@@ -18,7 +18,7 @@
 #include <QUrl>
 
 #include "playback/mci/simulated/SimulatedDevice.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/SimulatedWindows.h"
 #include "ui/DroppedFiles.h"
 #include "ui/Main.h"
 #include "ui/MovieList.h"
@@ -62,23 +62,16 @@ TEST(DroppedLocalFiles, TextAndWebLinksCarryNoFiles) {
 }
 
 // The main window and the editor side by side on simulated devices, a list playing.
-class DropOnWindowsTest : public ::testing::Test {
+class DropOnWindowsTest : public test::SimulatedWindowsTest {
 protected:
     void SetUp() override {
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
-        main_ = std::make_unique<TFormMain>(layer_);
-        main_->TimerOpen->stop();
-        editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        main_->SetCompanions({.editor = editor_.get()});
+        CreateMain();
+        CreateEditor();
         main_->show();
         editor_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(editor_.get()));
         main_->Player().ProcessCommandLine({Movie("a.mpg"), Movie("b.mpg")});
         ASSERT_EQ(main_->Player().State(), PlayState::Playing);
-    }
-
-    QString Movie(const QString& name) {
-        return test_support::WriteStandInMovie(folder_.filePath(name));
     }
 
     // Drags `data` over `target` and drops it; returns whether the drag was taken.
@@ -96,12 +89,6 @@ protected:
         EXPECT_EQ(main_->Player().State(), PlayState::Playing);
         EXPECT_EQ(editor_->ListBoxMovies->count(), lines.size());
     }
-
-    QTemporaryDir folder_;
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> main_;
-    std::unique_ptr<TFormMovieList> editor_;
 };
 
 TEST_F(DropOnWindowsTest, DropsWithoutLocalFilesChangeNothingAnywhere) {

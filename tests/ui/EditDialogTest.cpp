@@ -24,7 +24,9 @@
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/Files.h"
+#include "tests/support/ModalDialogs.h"
+#include "tests/support/SimulatedWindows.h"
 #include "ui/Main.h"
 #include "ui/MovieLink.h"
 #include "ui/MovieList.h"
@@ -32,42 +34,18 @@
 namespace cinevan {
 namespace {
 
-// Runs `action` on the first modal window that `wanted` accepts, polling while the code under
-// test runs its own event loops; gives up after a few seconds by rejecting whatever is open.
-void WhenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> action) {
-    auto* poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && wanted(modal)) {
-            poll->deleteLater();
-            poll->stop();
-            action(modal);
-        } else if (started->elapsed() > 5000) {
-            poll->deleteLater();
-            poll->stop();
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->reject();
-            }
-        }
-    });
-    poll->start(10);
-}
+using test::WhenModal;
 
 // The main window, the Movie List Editor and the dialog on simulated devices, wired to each
 // other as in the program.
-class EditDialogTest : public ::testing::Test {
+class EditDialogTest : public test::SimulatedWindowsTest {
 protected:
     void SetUp() override {
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
-        main_ = std::make_unique<TFormMain>(layer_);
-        main_->TimerOpen->stop();
-        editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
+        CreateMain();
+        CreateEditor();
         edit_ = std::make_unique<TFormEdit>(main_->Player(), *editor_, *main_->ImagePreview,
                                             editor_.get());
         editor_->SetEditDialog(*edit_);
-        main_->SetCompanions({.editor = editor_.get()});
         realShowError_ = edit_->EditStart->ShowError;
         for (TMaskEdit* box : {edit_->EditStart, edit_->EditStop}) {
             box->ShowError = [this](QWidget*, const QString& text) { errors_.append(text); };
@@ -76,12 +54,7 @@ protected:
 
     void TearDown() override {
         edit_.reset();
-        editor_.reset();
-        main_.reset();
-    }
-
-    QString Movie(const QString& name) {
-        return test_support::WriteStandInMovie(folder_.filePath(name));
+        DestroyWindows();
     }
 
     QString Cover(const QString& name, int width, int height) {
@@ -128,11 +101,6 @@ protected:
         return FormatLongTime(SecondsToTime(seconds), EditTimeLocale());
     }
 
-    QTemporaryDir folder_;
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> main_;
-    std::unique_ptr<TFormMovieList> editor_;
     std::unique_ptr<TFormEdit> edit_;
     QStringList errors_;
     std::function<void(QWidget*, const QString&)> realShowError_;
@@ -419,15 +387,11 @@ TEST_F(EditDialogTest, LayoutWithCoverAndSelection) {
 
 TEST_F(EditDialogTest, CatalogReplacesTextsFilterAndEditMask) {
     const QString catalog = folder_.filePath("cinevan.str");
-    {
-        QFile file(catalog);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            "[FormEdit]\r\nFormEdit.Caption=Link bearbeiten\r\n"
-            "OpenPictureDialog.Title=Titelbild\r\nOpenPictureDialog.Filter=Bilder|*.bmp\r\n"
-            "EditStart.EditMask=!90.00.00;1;*\r\nSpeedButtonStop.Hint=Jetzt\r\n"
-            "LabelTitle.Caption=\r\n");
-    }
+    test::WriteFile(catalog,
+                    "[FormEdit]\r\nFormEdit.Caption=Link bearbeiten\r\n"
+                    "OpenPictureDialog.Title=Titelbild\r\nOpenPictureDialog.Filter=Bilder|*.bmp\r\n"
+                    "EditStart.EditMask=!90.00.00;1;*\r\nSpeedButtonStop.Hint=Jetzt\r\n"
+                    "LabelTitle.Caption=\r\n");
     StringContainer().SetFileName(catalog);
     const TFormEdit localized(main_->Player(), *editor_, *main_->ImagePreview);
     StringContainer().SetFileName(QString());

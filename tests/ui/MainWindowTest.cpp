@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
@@ -18,7 +19,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/SimulatedWindows.h"
 #include "ui/FullScreen.h"
 #include "ui/Main.h"
 
@@ -26,33 +27,17 @@ namespace cinevan {
 namespace {
 
 // The main window on simulated devices: every button, label and title it shows.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::SimulatedWindowsTest {
 protected:
-    void SetUp() override {
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
-        window_ = std::make_unique<TFormMain>(layer_);
-        window_->show();
-        window_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-        window_->TimerOpen->stop();  // the tests read the command line themselves
-    }
+    void SetUp() override { ASSERT_TRUE(ShowActive(CreateMain())); }
 
-    QString Movie(const QString& name) {
-        return test_support::WriteStandInMovie(folder_.path() + "/" + name);
-    }
-
-    void Load(const QStringList& names) { window_->Player().ProcessCommandLine(names); }
-    PlayState State() { return window_->Player().State(); }
-
-    QTemporaryDir folder_;
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> window_;
+    void Load(const QStringList& names) { Player().ProcessCommandLine(names); }
+    PlayState State() { return Player().State(); }
 };
 
 TEST_F(MainWindowTest, EmptyListShowsOnlyADisabledPlayButton) {
     Load({});
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     EXPECT_TRUE(w.BitBtnPlay->isVisible());
     EXPECT_FALSE(w.BitBtnPlay->isEnabled());
     EXPECT_FALSE(w.BitBtnPause->isVisible());
@@ -66,7 +51,7 @@ TEST_F(MainWindowTest, EmptyListShowsOnlyADisabledPlayButton) {
 }
 
 TEST_F(MainWindowTest, ButtonsLabelsAndTitleFollowEveryState) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     Load({Movie("first.mpg"), Movie("Tom & Jerry.b.mpg")});
     ASSERT_EQ(State(), PlayState::Playing);
     EXPECT_FALSE(w.BitBtnPlay->isVisible());
@@ -101,7 +86,7 @@ TEST_F(MainWindowTest, ButtonsLabelsAndTitleFollowEveryState) {
 }
 
 TEST_F(MainWindowTest, PlayWithNothingToPlayMovesOnlyTheFocusToTheTrackBar) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     w.BitBtnOpen->setFocus();
     ASSERT_TRUE(w.BitBtnOpen->hasFocus());
     Load({});  // the start-up play action with an empty command line
@@ -116,7 +101,7 @@ TEST_F(MainWindowTest, PlayWithNothingToPlayMovesOnlyTheFocusToTheTrackBar) {
 }
 
 TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     Load({Movie("a.mpg")});
     QTest::mouseClick(w.BitBtnPause, Qt::LeftButton);
     ASSERT_EQ(State(), PlayState::Paused);
@@ -140,8 +125,25 @@ TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt) {
     EXPECT_EQ(State(), PlayState::Closed);
 }
 
+// Prior and Next, as buttons and as the C and V keys, step one entry through the list.
+TEST_F(MainWindowTest, PriorAndNextStepOneEntryByButtonAndKey) {
+    TFormMain& w = *main_;
+    Load({Movie("a.mpg"), Movie("b.mpg"), Movie("c.mpg")});
+    const MovieList& list = Player().List();
+    ASSERT_EQ(list.Current(), 0);
+    QTest::mouseClick(w.BitBtnNext, Qt::LeftButton);
+    EXPECT_EQ(list.Current(), 1);
+    QTest::keyClick(&w, Qt::Key_V);
+    EXPECT_EQ(list.Current(), 2);
+    QTest::mouseClick(w.BitBtnPrior, Qt::LeftButton);
+    EXPECT_EQ(list.Current(), 1);
+    QTest::keyClick(&w, Qt::Key_C);
+    EXPECT_EQ(list.Current(), 0);
+    EXPECT_EQ(State(), PlayState::Playing);
+}
+
 TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     Load({Movie("a.mpg")});
     sim_.clock->advance(3200);
     w.Player().ActiveMovieTimer();
@@ -161,7 +163,7 @@ TEST_F(MainWindowTest, TrackBarFollowsThePositionAndSeeksOnRelease) {
 }
 
 TEST_F(MainWindowTest, FilesDroppedOnTheWindowReplaceTheListAndPlay) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     Load({Movie("old.mpg")});
     QTest::mouseClick(w.BitBtnStop, Qt::LeftButton);
     ASSERT_EQ(State(), PlayState::Closed);
@@ -180,11 +182,11 @@ TEST_F(MainWindowTest, FilesDroppedOnTheWindowReplaceTheListAndPlay) {
 }
 
 TEST_F(MainWindowTest, AFolderDroppedOnTheWindowPlaysTheClipsInIt) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     const QString holiday = folder_.path() + "/holiday";
     ASSERT_TRUE(QDir().mkpath(holiday));
     for (const char* name : {"clip10.mpg", "clip2.mpg", "notes.txt"}) {
-        test_support::WriteStandInMovie(holiday + "/" + name);
+        test::WriteStandInMovie(holiday + "/" + name);
     }
 
     QMimeData data;
@@ -202,23 +204,23 @@ TEST_F(MainWindowTest, AFolderDroppedOnTheWindowPlaysTheClipsInIt) {
 // The window handed the full-screen window moves the playing video there with Full and back
 // with Esc, keeping the movie playing; the focus stays on the control in use.
 TEST_F(MainWindowTest, FullMovesThePlayingVideoToTheFullScreenWindowAndEscBringsItBack) {
-    TFormFullScreen fullScreen(*window_);
-    window_->SetCompanions({.fullScreen = &fullScreen});
+    TFormFullScreen fullScreen(*main_);
+    main_->SetCompanions({.fullScreen = &fullScreen});
     Load({Movie("a.mpg")});
     ASSERT_EQ(State(), PlayState::Playing);
     const auto actions = [this] { return sim_.log->commands(mci::SimulatedLog::Filter::Actions); };
 
     sim_.log->clear();
-    window_->CheckBoxFullScreen->setChecked(true);
+    main_->CheckBoxFullScreen->setChecked(true);
     EXPECT_TRUE(fullScreen.isVisible());
-    EXPECT_TRUE(window_->FullScreenVisible());
+    EXPECT_TRUE(main_->FullScreenVisible());
     EXPECT_EQ(actions().mid(0, 2), (QStringList{"pause", "window FormFullScreen"}));
     EXPECT_EQ(actions().last(), "resume");
     EXPECT_EQ(State(), PlayState::Playing);
 
     sim_.log->clear();
     QTest::keyClick(&fullScreen, Qt::Key_Escape);
-    EXPECT_FALSE(window_->CheckBoxFullScreen->isChecked());
+    EXPECT_FALSE(main_->CheckBoxFullScreen->isChecked());
     EXPECT_FALSE(fullScreen.isVisible());
     EXPECT_TRUE(actions().contains("window TabSheetMovie"));
     EXPECT_FALSE(actions().contains("window FormFullScreen"));
@@ -226,13 +228,13 @@ TEST_F(MainWindowTest, FullMovesThePlayingVideoToTheFullScreenWindowAndEscBrings
 }
 
 TEST_F(MainWindowTest, FullWithoutAPlayingMovieLeavesTheVideoInThePage) {
-    TFormFullScreen fullScreen(*window_);
-    window_->SetCompanions({.fullScreen = &fullScreen});
+    TFormFullScreen fullScreen(*main_);
+    main_->SetCompanions({.fullScreen = &fullScreen});
     Load({Movie("a.mpg")});
-    window_->BitBtnPause->click();
+    main_->BitBtnPause->click();
     ASSERT_EQ(State(), PlayState::Paused);
     sim_.log->clear();
-    window_->CheckBoxFullScreen->setChecked(true);
+    main_->CheckBoxFullScreen->setChecked(true);
     EXPECT_FALSE(fullScreen.isVisible());
     EXPECT_EQ(sim_.log->commands(mci::SimulatedLog::Filter::Actions).value(0),
               "window TabSheetMovie");
@@ -240,7 +242,7 @@ TEST_F(MainWindowTest, FullWithoutAPlayingMovieLeavesTheVideoInThePage) {
 }
 
 TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     w.resize(364, 411);
     QTest::qWait(20);
     ASSERT_EQ(w.PanelChecks->width(), 358);
@@ -259,7 +261,7 @@ TEST_F(MainWindowTest, CheckBoxesSpreadOverThePanelWidth) {
 }
 
 TEST_F(MainWindowTest, ScaleCommandsSizeTheMoviePage) {
-    TFormMain& w = *window_;
+    TFormMain& w = *main_;
     Load({Movie("a.mpg")});
     ASSERT_EQ(w.Player().VideoSize(), QSize(352, 288));
     for (const auto& [percent, size] :
@@ -269,6 +271,31 @@ TEST_F(MainWindowTest, ScaleCommandsSizeTheMoviePage) {
         QTest::qWait(20);
         EXPECT_EQ(w.TabSheetMovie->size(), size) << percent << " %";
     }
+}
+
+// Each item of the video's pop-up menu, found by its name as the catalog finds it, does what it
+// says: the scales size the movie page, Full switches full screen.
+TEST_F(MainWindowTest, PopupMenuItemsScaleAndSwitchFullScreen) {
+    TFormMain& w = *main_;
+    Load({Movie("a.mpg")});
+    ASSERT_EQ(w.Player().VideoSize(), QSize(352, 288));
+    for (const auto& [name, size] : {std::pair{"MenuItemScale50", QSize(176, 144)},
+                                     std::pair{"MenuItemScale75", QSize(264, 216)},
+                                     std::pair{"MenuItemScale100", QSize(352, 288)},
+                                     std::pair{"MenuItemScale150", QSize(528, 432)},
+                                     std::pair{"MenuItemScale200", QSize(704, 576)}}) {
+        auto* item = w.PopupMenu->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(item, nullptr) << name;
+        item->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.TabSheetMovie->size() == size; }))
+            << name << " gave " << w.TabSheetMovie->width() << "x" << w.TabSheetMovie->height();
+    }
+    auto* full = w.PopupMenu->findChild<QAction*>(QStringLiteral("MenuItemScale1"));
+    ASSERT_NE(full, nullptr);
+    full->trigger();
+    EXPECT_TRUE(w.CheckBoxFullScreen->isChecked());
+    full->trigger();
+    EXPECT_FALSE(w.CheckBoxFullScreen->isChecked());
 }
 
 TEST_F(MainWindowTest, ScaleRoundsHalvesToEven) {

@@ -22,11 +22,13 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+#include <functional>
 
 #include "app/FormLocalizer.h"
 #include "platform/PrivateProfile.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/Files.h"
+#include "tests/support/SimulatedWindows.h"
 #include "ui/FileDialogDescription.h"
 #include "ui/Main.h"
 #include "ui/MovieItemDelegate.h"
@@ -38,27 +40,18 @@ namespace {
 
 // The editor beside the main window on simulated devices; the main window's refreshes reach
 // the editor as in the program.
-class MovieListEditorTest : public ::testing::Test {
+class MovieListEditorTest : public test::SimulatedWindowsTest {
 protected:
     void SetUp() override {
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
-        main_ = std::make_unique<TFormMain>(layer_);
-        main_->TimerOpen->stop();
-        editor_ = std::make_unique<TFormMovieList>(main_->Player(), main_.get());
-        main_->SetCompanions({.editor = editor_.get()});
+        CreateMain();
+        CreateEditor();
         main_->show();
-        editor_->show();
-        editor_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(editor_.get()));
+        ASSERT_TRUE(ShowActive(*editor_));
         // Every test starts unlinked, whatever an earlier one left in the stored settings.
         editor_->CheckBoxLink->setChecked(false);
     }
 
     void TearDown() override { QDir::setCurrent(startFolder_); }
-
-    QString Movie(const QString& name) {
-        return test_support::WriteStandInMovie(folder_.filePath(name));
-    }
 
     // Loads movies named a.mpg, b.mpg ... (titles "a", "b" ...); the first one plays.
     void LoadMovies(int count) {
@@ -69,7 +62,6 @@ protected:
         Player().ProcessCommandLine(names);
     }
 
-    PlayerController& Player() { return main_->Player(); }
     QListWidget* List() { return editor_->ListBoxMovies; }
 
     QStringList Titles() {
@@ -98,12 +90,34 @@ protected:
                        .size());
     }
 
+    // Saves through the real file dialog into the test's folder under the name "chosen";
+    // `choose` works in the dialog first and answers false to cancel it. Returns how many looks
+    // at the open dialog it took.
+    int SaveAsChosen(const std::function<bool(QFileDialog&)>& choose) {
+        QDir::setCurrent(folder_.path());
+        QTimer poll;
+        int tries = 0;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                return;
+            }
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (++tries > 100 || !name || !choose(*dialog)) {
+                dialog->reject();
+                return;
+            }
+            // Typed into the file name box: selectFile() leaves the box alone once it has the
+            // keyboard focus, and accepting an empty name keeps the dialog open.
+            name->setText(QStringLiteral("chosen"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll.start(20);
+        editor_->ButtonSaveAsClick();
+        return tries;
+    }
+
     QString startFolder_ = QDir::currentPath();
-    QTemporaryDir folder_;
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> main_;
-    std::unique_ptr<TFormMovieList> editor_;
 };
 
 TEST_F(MovieListEditorTest, EmptyListEnablesOnlyAddCloseAndLinked) {
@@ -464,16 +478,13 @@ TEST_F(MovieListEditorTest, FileDialogsAreDescribedForTheCatalogAndConfigured) {
 
 TEST_F(MovieListEditorTest, CatalogReplacesDialogTextsAndShortcutCaptions) {
     const QString catalogFile = folder_.filePath("cinevan.str");
-    QFile file(catalogFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "[FormMovieList]\r\n"
-        "OpenDialog.Title=Filme laden\r\n"
-        "OpenDialog.Filter=Listen (*.mls)|*.mls\r\n"
-        "SaveDialog.DefaultExt=lst\r\n"
-        "ShortcutSkip.Caption=&Springen\r\n"
-        "ButtonAdd.Caption=&Laden...\r\n");
-    file.close();
+    test::WriteFile(catalogFile,
+                    "[FormMovieList]\r\n"
+                    "OpenDialog.Title=Filme laden\r\n"
+                    "OpenDialog.Filter=Listen (*.mls)|*.mls\r\n"
+                    "SaveDialog.DefaultExt=lst\r\n"
+                    "ShortcutSkip.Caption=&Springen\r\n"
+                    "ButtonAdd.Caption=&Laden...\r\n");
     const PrivateProfile catalog(catalogFile);
     FormLocalizer(catalog).Localize(editor_.get());
     EXPECT_EQ(editor_->OpenDialog->Title(), "Filme laden");
@@ -489,26 +500,7 @@ TEST_F(MovieListEditorTest, CatalogReplacesDialogTextsAndShortcutCaptions) {
 
 TEST_F(MovieListEditorTest, RealSaveDialogAppendsTheDefaultExtension) {
     Player().List().AddMovies({QFile::encodeName(Movie("a.mpg"))}, false);
-    QDir::setCurrent(folder_.path());
-    QTimer poll;
-    int tries = 0;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        // Typed into the file name box: selectFile() leaves the box alone once it has the
-        // keyboard focus, and accepting an empty name keeps the dialog open.
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            return;
-        }
-        if (++tries > 100) {
-            dialog->reject();
-        } else if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-            name->setText("chosen");
-            QMetaObject::invokeMethod(dialog, "accept");
-        }
-    });
-    poll.start(20);
-    editor_->ButtonSaveAsClick();
-    EXPECT_EQ(tries, 1) << "the first try is taken";
+    EXPECT_EQ(SaveAsChosen([](QFileDialog&) { return true; }), 1) << "the first try is taken";
     EXPECT_TRUE(QFile::exists(folder_.filePath("chosen.mls")));
 }
 
@@ -542,31 +534,17 @@ TEST_F(MovieListEditorTest, SaveAsM3u8WritesAPlaylistThatAddsBack) {
 
 TEST_F(MovieListEditorTest, RealSaveDialogTakesTheExtensionOfTheChosenType) {
     Player().List().AddMovies({QFile::encodeName(Movie("a.mpg"))}, false);
-    QDir::setCurrent(folder_.path());
-    QTimer poll;
-    int tries = 0;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            return;
-        }
-        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (++tries > 100 || !types || !name) {
-            dialog->reject();
-            return;
+    const int tries = SaveAsChosen([](QFileDialog& dialog) {
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (!types) {
+            return false;
         }
         // M3U8 playlists, picked as the user picks it from the list.
         types->setCurrentIndex(1);
         emit types->activated(1);
         emit types->textActivated(types->itemText(1));
-        // Typed into the file name box, as in the test above: selectFile() races the box
-        // taking the keyboard focus.
-        name->setText(QStringLiteral("chosen"));
-        QMetaObject::invokeMethod(dialog, "accept");
+        return true;
     });
-    poll.start(20);
-    editor_->ButtonSaveAsClick();
     EXPECT_EQ(tries, 1) << "the first try is taken";
     ASSERT_TRUE(QFile::exists(folder_.filePath("chosen.m3u8")))
         << QDir(folder_.path()).entryList(QDir::Files).join(' ').toStdString();

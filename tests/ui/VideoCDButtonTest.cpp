@@ -11,7 +11,7 @@
 
 #include "app/AlterEgo.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
-#include "tests/support/SimulatedMovies.h"
+#include "tests/support/SimulatedWindows.h"
 #include "ui/Main.h"
 
 namespace cinevan {
@@ -25,10 +25,9 @@ QByteArray MountField(const QString& path) {
 
 // The main window on simulated devices, with a fake mount table in which the drive of the
 // program and a disc folder are mounted.
-class VideoCDButtonTest : public ::testing::Test {
+class VideoCDButtonTest : public test::SimulatedWindowsTest {
 protected:
     void SetUp() override {
-        test_support::AddTenMinuteActiveMovie(sim_, layer_);
         for (const char* device : {"sda", "sr0", "sr1"}) {
             ASSERT_TRUE(QDir().mkpath(folder_.path() + "/block/" + device));
         }
@@ -36,15 +35,11 @@ protected:
         qputenv("CINEVAN_MOUNTS", QFile::encodeName(folder_.path() + "/mounts"));
         qputenv("CINEVAN_SYS_BLOCK", QFile::encodeName(folder_.path() + "/block"));
         Mount(false);
-        window_ = std::make_unique<TFormMain>(layer_);
-        window_->show();
-        window_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-        window_->TimerOpen->stop();
+        ASSERT_TRUE(ShowActive(CreateMain()));
     }
 
     void TearDown() override {
-        window_.reset();
+        DestroyWindows();
         qunsetenv("CINEVAN_MOUNTS");
         qunsetenv("CINEVAN_SYS_BLOCK");
     }
@@ -79,50 +74,45 @@ protected:
 
     QByteArrayList ListedFiles() {
         QByteArrayList files;
-        const MovieList& list = window_->Player().List();
+        const MovieList& list = Player().List();
         for (int i = 0; i < list.MovieCount(); ++i) {
             files.append(list.GetMovieField(i, 0));
         }
         return files;
     }
-
-    QTemporaryDir folder_;
-    mci::DeviceLayer layer_;
-    mci::SimulatedDevices sim_;
-    std::unique_ptr<TFormMain> window_;
 };
 
 TEST_F(VideoCDButtonTest, TheButtonLoadsTheDiscsTracksAndPlays) {
     const QByteArrayList tracks = InsertVideoCD();
     const QString movie = folder_.path() + "/other.mpg";
     QFile(movie).open(QIODevice::WriteOnly);
-    window_->Player().ProcessCommandLine({movie, "/play"});
-    ASSERT_TRUE(window_->Player().CloseAtEnd());
+    main_->Player().ProcessCommandLine({movie, "/play"});
+    ASSERT_TRUE(main_->Player().CloseAtEnd());
 
-    QTest::mouseClick(window_->BitBtnVideoCD, Qt::LeftButton);
+    QTest::mouseClick(main_->BitBtnVideoCD, Qt::LeftButton);
     EXPECT_EQ(ListedFiles(), tracks) << "the list is replaced";
-    EXPECT_EQ(window_->Player().List().Current(), 0);
-    EXPECT_EQ(window_->Player().State(), PlayState::Playing);
-    EXPECT_FALSE(window_->Player().CloseAtEnd());
-    EXPECT_TRUE(window_->BitBtnNext->isEnabled());
+    EXPECT_EQ(main_->Player().List().Current(), 0);
+    EXPECT_EQ(main_->Player().State(), PlayState::Playing);
+    EXPECT_FALSE(main_->Player().CloseAtEnd());
+    EXPECT_TRUE(main_->BitBtnNext->isEnabled());
 }
 
 TEST_F(VideoCDButtonTest, AltVLoadsTheDiscToo) {
     const QByteArrayList tracks = InsertVideoCD();
-    QTest::keyClick(window_.get(), Qt::Key_V, Qt::AltModifier);
+    QTest::keyClick(main_.get(), Qt::Key_V, Qt::AltModifier);
     EXPECT_EQ(ListedFiles(), tracks);
-    EXPECT_EQ(window_->Player().State(), PlayState::Playing);
+    EXPECT_EQ(main_->Player().State(), PlayState::Playing);
 }
 
 TEST_F(VideoCDButtonTest, WithoutADiscNothingChanges) {
     const QString movie = folder_.path() + "/other.mpg";
     QFile(movie).open(QIODevice::WriteOnly);
-    window_->Player().ProcessCommandLine({movie, "/play"});
-    ASSERT_EQ(window_->Player().State(), PlayState::Playing);
-    QTest::mouseClick(window_->BitBtnVideoCD, Qt::LeftButton);
+    main_->Player().ProcessCommandLine({movie, "/play"});
+    ASSERT_EQ(main_->Player().State(), PlayState::Playing);
+    QTest::mouseClick(main_->BitBtnVideoCD, Qt::LeftButton);
     EXPECT_EQ(ListedFiles(), QByteArrayList{QFile::encodeName(movie)});
-    EXPECT_EQ(window_->Player().State(), PlayState::Playing);
-    EXPECT_FALSE(window_->Player().CloseAtEnd());
+    EXPECT_EQ(main_->Player().State(), PlayState::Playing);
+    EXPECT_FALSE(main_->Player().CloseAtEnd());
 }
 
 // One test only writes the options file next to the test program, so that test processes
@@ -137,21 +127,21 @@ TEST_F(VideoCDButtonTest, AutoStartNeedsACdDriveAndAnEmptyList) {
     options.close();
 
     Mount(false);
-    window_->TimerOpenTimer();
+    main_->TimerOpenTimer();
     EXPECT_TRUE(ListedFiles().isEmpty()) << "the program runs from a hard disk";
 
     Mount(true);
     const QString movie = folder_.path() + "/other.mpg";
     QFile(movie).open(QIODevice::WriteOnly);
-    window_->SetCommandLine({movie});
-    window_->TimerOpenTimer();
+    main_->SetCommandLine({movie});
+    main_->TimerOpenTimer();
     EXPECT_EQ(ListedFiles(), QByteArrayList{QFile::encodeName(movie)}) << "the list is not empty";
 
-    window_->Player().ClearMovies();
-    window_->SetCommandLine({});
-    window_->TimerOpenTimer();
+    main_->Player().ClearMovies();
+    main_->SetCommandLine({});
+    main_->TimerOpenTimer();
     EXPECT_EQ(ListedFiles(), tracks);
-    EXPECT_EQ(window_->Player().State(), PlayState::Playing);
+    EXPECT_EQ(main_->Player().State(), PlayState::Playing);
 }
 
 }  // namespace
