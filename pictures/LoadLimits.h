@@ -11,6 +11,10 @@ inline constexpr std::int64_t kMaxPixels = 64LL * 1024 * 1024;
 // Largest picture file read into memory.
 inline constexpr std::int64_t kMaxFileBytes = 256LL * 1024 * 1024;
 
+// Longest wait for a picture file's bytes (a share whose server stopped answering never
+// gives them).
+inline constexpr int kReadTimeLimitMs = 3000;
+
 // Largest side of a picture; keeps products of sides and small factors within 32 bits.
 inline constexpr int kMaxSide = 65535;
 

@@ -13,6 +13,7 @@
 #include "pictures/LoadLimits.h"
 #include "pictures/PictureError.h"
 #include "pictures/PictureFormats.h"
+#include "platform/BoundedCall.h"
 
 namespace cinevan {
 
@@ -24,28 +25,49 @@ QString cannotOpen(const QString& path, const QString& reason) {
 }
 
 // Reads a regular file. The file is opened without waiting, so that a FIFO or a device named
-// like a picture is refused at once instead of blocking (or never ending).
-QByteArray readWholeFile(const QString& path) {
+// like a picture is refused at once instead of blocking (or never ending). Answers the bytes, or
+// the error text.
+struct FileRead {
+    QByteArray bytes;
+    QString error;
+};
+
+FileRead readRegularFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        throw PictureError(cannotOpen(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return {{}, cannotOpen(path, QString::fromLocal8Bit(std::strerror(errno)))};
     }
     QFile file;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throw PictureError(cannotOpen(path, QStringLiteral("Not a regular file.")));
+        return {{}, cannotOpen(path, QStringLiteral("Not a regular file."))};
     }
     if (file.size() > pictures::kMaxFileBytes) {
-        throw PictureError(QStringLiteral("Picture file is too large"));
+        return {{}, QStringLiteral("Picture file is too large")};
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        throw PictureError(QStringLiteral("Cannot read file \"%1\". %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return {{},
+                QStringLiteral("Cannot read file \"%1\". %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString())};
     }
-    return bytes;
+    return {std::move(bytes), {}};
+}
+
+// The read runs apart from the window's thread: a cover on a share whose server stopped
+// answering is refused once the time limit has passed instead of freezing the window.
+QByteArray readWholeFile(const QString& path) {
+    const std::optional<FileRead> read = callWithin(QDeadlineTimer(pictures::kReadTimeLimitMs),
+                                                    [path] { return readRegularFile(path); });
+    if (!read) {
+        throw PictureError(cannotOpen(path, QStringLiteral("The file did not answer in time.")));
+    }
+    if (!read->error.isEmpty()) {
+        throw PictureError(read->error);
+    }
+    return read->bytes;
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <exception>
 #include <utility>
 
+#include "platform/BoundedCall.h"
 #include "playback/Selection.h"
 #include "playback/TimeValues.h"
-#include "playback/mci/BoundedCall.h"
 
 namespace cinevan {
 
@@ -25,7 +25,7 @@ bool MovieFileExists(const QByteArray& name) {
         return false;
     }
     const QString path = QFile::decodeName(name);
-    const auto exists = mci::callWithin(QDeadlineTimer(mci::kOpenTimeLimitMs), [path] {
+    const auto exists = callWithin(QDeadlineTimer(mci::kOpenTimeLimitMs), [path] {
         const QFileInfo info(path);
         return info.exists() && !info.isDir();
     });

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageWriter>
 #include <QPainter>
@@ -12,14 +13,18 @@
 #include <chrono>
 #include <future>
 #include <initializer_list>
+#include <optional>
 
 #include "pictures/BitmapDecoder.h"
 #include "pictures/DibSampler.h"
+#include "pictures/LoadLimits.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureError.h"
 #include "pictures/PictureFormats.h"
+#include "platform/BoundedCall.h"
 #include "tests/pictures/HostilePictures.h"
 #include "tests/pictures/PictureFixtures.h"
+#include "tests/support/HangingShare.h"
 
 namespace cinevan {
 namespace {
@@ -286,6 +291,24 @@ TEST(CoverFiles, FifosAndDevicesAreRefusedWithoutBlocking) {
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
     EXPECT_TRUE(loadsOrFailsAtOnce(device, &raised));
     EXPECT_TRUE(raised);
+}
+
+TEST(CoverFiles, ACoverOnAShareThatStopsAnsweringIsRefusedInTime) {
+    std::optional<test::HangingShare> share(std::in_place);
+    if (!share->mounted()) {
+        GTEST_SKIP() << "FUSE cannot be mounted here";
+    }
+    Picture picture;
+    picture.loadFromFile(test::pictureFixture("quad24.bmp"));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(picture.loadFromFile(share->path(QStringLiteral("cover.bmp"))), PictureError);
+    EXPECT_LT(clock.elapsed(), pictures::kReadTimeLimitMs + 2000);
+    EXPECT_EQ(picture.width(), 64) << "the previous picture stays";
+
+    share.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))
+        << "the read left waiting ends with the share";
 }
 
 TEST(CoverFiles, AFailedLoadKeepsThePreviousPicture) {

@@ -9,52 +9,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/BoundedCall.h"
 #include "playback/PlayerController.h"
-#include "playback/mci/BoundedCall.h"
 #include "playback/mci/InstalledDevices.h"
 #include "tests/playback/FakeView.h"
 #include "tests/playback/mci/FakeVideoCd.h"
+#include "tests/support/HangingShare.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan {
 namespace {
-
-// A share mounted through FUSE whose every file lookup waits for two minutes, as a network share
-// does whose server went away. Not mounted where FUSE is not available.
-class HangingShare {
-public:
-    HangingShare() {
-        QDir().mkpath(mountPoint_);
-        server_.start(
-            QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral(CINEVAN_SOURCE_DIR "/tests/fixtures/hanging-fs.py"), mountPoint_});
-        mounted_ =
-            server_.waitForStarted() && QTest::qWaitFor([this] { return isMounted(); }, 10000);
-    }
-    // Killing the server ends the lookups still waiting with an error.
-    ~HangingShare() {
-        server_.kill();
-        server_.waitForFinished(5000);
-        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint_});
-    }
-    HangingShare(const HangingShare&) = delete;
-    HangingShare& operator=(const HangingShare&) = delete;
-
-    bool mounted() const { return mounted_; }
-    QString path(const QString& name) const { return mountPoint_ + '/' + name; }
-
-private:
-    bool isMounted() const {
-        QFile table(QStringLiteral("/proc/self/mountinfo"));
-        return table.open(QIODevice::ReadOnly) &&
-               table.readAll().contains(' ' + QFile::encodeName(mountPoint_) + ' ');
-    }
-
-    QTemporaryDir folder_;
-    QString mountPoint_ = folder_.path() + QStringLiteral("/share");
-    QProcess server_;
-    bool mounted_ = false;
-};
 
 // A movie list played by the installed engines in real time, with the 500 ms position timer
 // of the main window: the list runs through to its end by itself.
@@ -197,12 +161,12 @@ TEST_P(RealPlayer, AStalledDiscNeitherHoldsUpTheWindowNorTheOtherEntries) {
     }));
 
     stalled.reset();
-    EXPECT_TRUE(QTest::qWaitFor([] { return mci::boundedWorkRunning == 0; }, 20000))
+    EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))
         << "the work left on the stuck drive ends once the drive answers again";
 }
 
 TEST_P(RealPlayer, AMovieOnAShareThatStopsAnsweringIsSkippedLikeAMissingOne) {
-    std::optional<HangingShare> share(std::in_place);
+    std::optional<test::HangingShare> share(std::in_place);
     if (!share->mounted()) {
         GTEST_SKIP() << "FUSE cannot be mounted here";
     }
@@ -216,7 +180,7 @@ TEST_P(RealPlayer, AMovieOnAShareThatStopsAnsweringIsSkippedLikeAMissingOne) {
     player_->ItemButtonsClick(2);  // Stop
 
     share.reset();
-    EXPECT_TRUE(QTest::qWaitFor([] { return mci::boundedWorkRunning == 0; }, 20000))
+    EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))
         << "the lookup left waiting ends with the share";
 }
 

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <algorithm>
 
-#include "playback/mci/BoundedCall.h"
+#include "platform/BoundedCall.h"
 #include "playback/mci/ReadableFile.h"
 #include "playback/mci/gst/GstEndProbe.h"
 #include "playback/mci/gst/GstFrameSink.h"

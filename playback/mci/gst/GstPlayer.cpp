@@ -3,7 +3,7 @@
 #include <QThread>
 #include <algorithm>
 
-#include "playback/mci/BoundedCall.h"
+#include "platform/BoundedCall.h"
 #include "playback/mci/MediaDevice.h"
 #include "playback/mci/gst/GstBusWatch.h"
 #include "playback/mci/gst/GstFrameSink.h"

@@ -5,7 +5,7 @@
 #include <clocale>
 #include <cstring>
 
-#include "playback/mci/BoundedCall.h"
+#include "platform/BoundedCall.h"
 
 namespace cinevan::mci {
 

@@ -9,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "playback/mci/BoundedCall.h"
+#include "platform/BoundedCall.h"
 #include "playback/mci/ReadableFile.h"
 #include "playback/mci/mpv/MpvOptions.h"
 #include "playback/mci/mpv/MpvVideoCdStream.h"

@@ -12,7 +12,7 @@
 #include <thread>
 #include <utility>
 
-namespace cinevan::mci {
+namespace cinevan {
 
 // Work that may wait on a source for ever (reading a stalled disc or a hung network file,
 // stopping an engine whose reader is stuck) runs here on a thread of its own, and the calling
@@ -66,4 +66,4 @@ auto callWithin(QDeadlineTimer deadline, Work work) -> std::optional<decltype(wo
     return *result;
 }
 
-}  // namespace cinevan::mci
+}  // namespace cinevan
