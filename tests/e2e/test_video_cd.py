@@ -85,9 +85,12 @@ class VideoCDTest(unittest.TestCase):
             first_track = os.listdir(os.path.join(self.disc, "MPEGAV"))[0]
             self.assertEqual(desktop.wait_title(window, r"\[1/2\]"),
                              os.path.splitext(first_track)[0] + " - [1/2]")
-            _, _, width, height = desktop.geometry(window)
-            page = (4, 4, width - 8, height - BOTTOM_PANEL - 8)
-            self.assertGreater(desktop.wait_moving(window, page), 500,
+
+            def page():
+                _, _, width, height = desktop.geometry(window)
+                return (4, 4, width - 8, height - BOTTOM_PANEL - 8)
+
+            self.assertGreater(desktop.wait_moving(window, page, timeout=60), 500,
                                "the track plays as moving video")
             self.assertIn(os.path.realpath(os.path.join(MEDIA, "vcd.bin")),
                           open_files(player.pid), "the tracks are read from the disc image")
