@@ -40,11 +40,15 @@ def open_files(pid):
 
 
 def thread_names(pid):
-    """The names of a process's threads: the engines name theirs."""
+    """The names of a process's threads: the engines name theirs. A short-lived thread may
+    end between listing and reading."""
     names = set()
     for task in os.listdir(f"/proc/{pid}/task"):
-        with open(f"/proc/{pid}/task/{task}/comm") as f:
-            names.add(f.read().strip())
+        try:
+            with open(f"/proc/{pid}/task/{task}/comm") as f:
+                names.add(f.read().strip())
+        except OSError:
+            pass
     return names
 
 
