@@ -24,6 +24,18 @@ def wait_for(condition, what="condition", timeout=20):
     raise AssertionError(f"timed out waiting: {what}")
 
 
+def settle(look, holds, timeout=30, pause=0.3):
+    """Looks with `look` until `holds` accepts what it saw or `timeout` seconds pass, and
+    returns the last thing seen: the caller asserts on it, so a failure still shows the value
+    that was wrong rather than a bare time-out."""
+    deadline = time.time() + timeout
+    while True:
+        seen = look()
+        if holds(seen) or time.time() > deadline:
+            return seen
+        time.sleep(pause)
+
+
 def copy_movies(folder, names, media, clip="long-mpeg1.mpg"):
     """Copies of one media fixture named `name`.mpg in `folder`; returns their paths."""
     paths = []
@@ -266,14 +278,12 @@ class Desktop:
         finally:
             shutil.rmtree(folder, ignore_errors=True)
 
-    def wait_moving(self, window, area, at_least=500, timeout=15):
+    def wait_moving(self, window, area, at_least=500, timeout=45):
         """Looks at `area` until more than `at_least` pixels change between two screenshots
-        (a busy machine may show the first pictures late); returns the last count."""
-        deadline = time.time() + timeout
-        while True:
-            changed = self.moving_pixels(window, area)
-            if changed > at_least or time.time() > deadline:
-                return changed
+        (a busy machine may show the first pictures late); returns the last count. `area`
+        may be a function giving it anew for each look, for a window still changing size."""
+        return settle(lambda: self.moving_pixels(window, area() if callable(area) else area),
+                      lambda changed: changed > at_least, timeout, pause=0)
 
     def frame_extents(self, window):
         """The window manager's frame around the window: left, right, top, bottom."""

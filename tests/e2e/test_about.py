@@ -10,7 +10,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Accessible, Desktop  # noqa: E402
+from desktop import Accessible, Desktop, settle, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 SHOTS = os.environ.get("CINEVAN_SCREENSHOT_DIR") or tempfile.mkdtemp(prefix="cinevan-about-")
@@ -31,6 +31,12 @@ class AboutWindowTest(unittest.TestCase):
     def changed(self, desktop, first, second):
         return desktop.differing_pixels(first, second, *PANEL)
 
+    def two_shots(self, desktop, window, first_name, second_name):
+        """The panel twice, half a second apart."""
+        first = self.panel_shot(desktop, window, first_name)
+        time.sleep(0.5)
+        return first, self.panel_shot(desktop, window, second_name)
+
     def test_version_memory_and_credits(self):
         with Desktop(accessibility=True) as desktop:
             desktop.start(PLAYER)
@@ -50,22 +56,26 @@ class AboutWindowTest(unittest.TestCase):
             blank = self.panel_shot(desktop, about, "about-blank.png")
             x, y, _, _ = desktop.geometry(about)
             desktop.double_click(x + ICON_CENTRE[0], y + ICON_CENTRE[1])
-            time.sleep(2.5)
-            first = self.panel_shot(desktop, about, "about-credits.png")
-            time.sleep(0.5)
-            second = self.panel_shot(desktop, about, "about-credits-later.png")
+            first, second = settle(
+                lambda: self.two_shots(desktop, about, "about-credits.png",
+                                       "about-credits-later.png"),
+                lambda shots: (self.changed(desktop, blank, shots[0]) > 50 and
+                               self.changed(desktop, *shots) > 50))
             self.assertGreater(self.changed(desktop, blank, first), 50, "credits appear")
             self.assertGreater(self.changed(desktop, first, second), 50, "credits move")
 
             desktop.xdotool("windowactivate", "--sync", about, check=False)
             desktop.xdotool("key", "Escape")
-            time.sleep(0.5)
-            self.assertFalse(desktop.xdotool("search", "--onlyvisible", "--name",
-                                             "About this program", check=False).split())
+            wait_for(lambda: not desktop.search_visible("About this program"),
+                     "Esc closes the window")
             desktop.key(main, "F1")
             about = desktop.find_window("About this program")
-            time.sleep(0.8)
-            again = self.panel_shot(desktop, about, "about-reopened.png")
+            # Looked at until painted; scrolling credits would never hold still.
+            again, _ = settle(
+                lambda: self.two_shots(desktop, about, "about-reopened.png",
+                                       "about-reopened-later.png"),
+                lambda shots: (self.changed(desktop, *shots) == 0 and
+                               self.changed(desktop, blank, shots[0]) == 0))
             self.assertEqual(self.changed(desktop, blank, again), 0, "blank after reopening")
 
 

@@ -8,7 +8,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop  # noqa: E402
+from desktop import Desktop, settle  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
@@ -39,29 +39,40 @@ class MainWindowTest(unittest.TestCase):
             subprocess.run(["cp", path, os.path.join(DOCS, name)], check=True)
         return path
 
+    def page(self, desktop, window):
+        """The picture page inside its border, for the window's size now."""
+        _, _, width, height = desktop.geometry(window)
+        return (4, 4, width - 8, height - BOTTOM_PANEL - 8)
+
+    def cover_colour(self, desktop, window):
+        cover = self.shot(desktop, window, "main-window-cover.png")
+        return desktop.crop_mean(cover, *self.page(desktop, window))
+
+    def page_motion(self, desktop, window):
+        first = self.shot(desktop, window, "main-window-playing.png")
+        time.sleep(0.8)
+        second = self.shot(desktop, window, "main-window-playing-later.png")
+        return desktop.differing_pixels(first, second, *self.page(desktop, window))
+
     def test_cover_before_play_and_moving_video_while_playing(self):
         with Desktop() as desktop:
             desktop.start(PLAYER, [self.list])
             window = lambda: desktop.find_window("Clip - ")  # noqa: E731
             self.assertEqual(desktop.wait_title(window(), r"\[1/2\]"), "First Clip - [1/2]")
-            time.sleep(1.0)
-            _, _, width, height = desktop.geometry(window())
-            page = (4, 4, width - 8, height - BOTTOM_PANEL - 8)
+            self.assertGreater(settle(lambda: self.page_motion(desktop, window()),
+                                      lambda changed: changed > 500),
+                               500, "the movie plays before it is stopped")
 
             desktop.key(window(), "x")  # stop: the Preview page shows the cover
-            time.sleep(1.0)
-            cover = self.shot(desktop, window(), "main-window-cover.png")
-            red, green, blue = desktop.crop_mean(cover, *page)
+            red, green, blue = settle(lambda: self.cover_colour(desktop, window()),
+                                      lambda rgb: rgb[0] > 0.45 and rgb[2] < 0.3)
             self.assertGreater(red, 0.45, "the red cover fills the preview")
             self.assertLess(blue, 0.3)
 
             desktop.key(window(), "z")  # play again
-            time.sleep(1.5)
-            first = self.shot(desktop, window(), "main-window-playing.png")
-            time.sleep(0.8)
-            second = self.shot(desktop, window(), "main-window-playing-later.png")
-            self.assertGreater(desktop.differing_pixels(first, second, *page), 500,
-                               "the movie page shows moving video")
+            self.assertGreater(settle(lambda: self.page_motion(desktop, window()),
+                                      lambda changed: changed > 500),
+                               500, "the movie page shows moving video")
             self.assertEqual(desktop.title(window()), "First Clip - [1/2]")
 
             desktop.key(window(), "v")  # next entry

@@ -9,20 +9,22 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop  # noqa: E402
+from desktop import Desktop, settle, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 
 
 class StoredSettingsTest(unittest.TestCase):
-    def run_player(self, desktop, change=None):
+    def run_player(self, desktop, change=None, expected=None):
+        """One run of the player, closed with Alt+F4; returns the main window's geometry,
+        looked at until it is `expected` or for a generous while."""
         process = desktop.start(PLAYER)
         main = desktop.find_window("^Cinevan$")
         time.sleep(1.0)
         if change:
             change(main)
-            time.sleep(0.5)
-        geometry = desktop.geometry(main)
+        geometry = settle(lambda: desktop.geometry(main),
+                          lambda seen: expected is None or expected(seen))
         desktop.key(main, "alt+F4")
         process.wait(20)
         self.assertEqual(process.returncode, 0, process.stdout.read())
@@ -36,8 +38,9 @@ class StoredSettingsTest(unittest.TestCase):
                 desktop.xdotool("windowmove", "--sync", main, "120", "90")
                 desktop.key(main, "alt+l")  # Loop
                 desktop.key(main, "alt+o")  # On top
+                wait_for(lambda: "_NET_WM_STATE_ABOVE" in desktop.wm_state(main), "on top")
 
-            first = self.run_player(desktop, rearrange)
+            first = self.run_player(desktop, rearrange, lambda seen: seen[2:] == (500, 520))
             self.assertEqual(first[2:], (500, 520))
             saved = desktop.stored()
             self.assertEqual(saved.get("CurrentDevice"), "ActiveMovie")
@@ -52,9 +55,10 @@ class StoredSettingsTest(unittest.TestCase):
             self.assertGreaterEqual(bottom - top, 520)
 
             def look_at_stacking(main):
-                self.stacking = desktop.wm_state(main)
+                self.stacking = settle(lambda: desktop.wm_state(main),
+                                       lambda seen: "_NET_WM_STATE_ABOVE" in seen)
 
-            second = self.run_player(desktop, look_at_stacking)
+            second = self.run_player(desktop, look_at_stacking, lambda seen: seen == first)
             self.assertEqual(second, first, "the window comes back where it was")
             self.assertIn("_NET_WM_STATE_ABOVE", self.stacking, "On top was restored")
             again = desktop.stored()
@@ -82,12 +86,14 @@ class StoredSettingsTest(unittest.TestCase):
                 self.assertGreaterEqual(height + top + bottom, 132, "no lower than 132")
                 desktop.xdotool("windowsize", "--sync", editor, "320", "260")
                 desktop.xdotool("windowmove", "--sync", editor, "400", "200")
-                time.sleep(0.3)
-                self.placed = desktop.geometry(editor)
+                self.placed = settle(lambda: desktop.geometry(editor),
+                                     lambda seen: seen[2:] == (320, 260))
                 desktop.key(editor, "Escape")  # Close
 
             def reopen_editor(main):
-                self.reopened = desktop.geometry(open_editor(main))
+                editor = open_editor(main)
+                self.reopened = settle(lambda: desktop.geometry(editor),
+                                       lambda seen: seen == self.placed)
 
             self.run_player(desktop, arrange_editor)
             self.assertEqual(self.placed[2:], (320, 260))

@@ -11,7 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop, copy_movies, wait_for  # noqa: E402
+from desktop import Desktop, copy_movies, settle, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
@@ -76,7 +76,7 @@ class WindowKeysTest(unittest.TestCase):
             desktop.xdotool("windowmove", "--sync", editor, "10", "10")
 
             self.type_keys(desktop, "x", "z")
-            self.assertTrue(self.moving(desktop, main, area), "X and Z typed in the editor")
+            wait_for(lambda: self.moving(desktop, main, area), "X and Z typed in the editor")
 
             self.type_keys(desktop, "alt+s")
             self.wait_active(desktop, "^Save Movie List as$")
@@ -168,6 +168,14 @@ class WindowKeysTest(unittest.TestCase):
         return [sum(desktop.crop_mean(shot, left, top, 24, band))
                 for left in (4, width - 28)]
 
+    def band_ends_seen(self, desktop, shot_path, window, width, height):
+        """Both ends of the colour band, looked at until bright or for a generous while: the
+        picture may follow a new size late, and the looped movie blanks it for a moment
+        when it is opened again at its end."""
+        return settle(lambda: self.band_ends(desktop, desktop.screenshot(shot_path, window),
+                                             width, height),
+                      lambda edges: min(edges) > 0.3)
+
     def test_both_devices_stretch_the_picture_over_its_rectangle(self):
         shots = os.environ.get("CINEVAN_SCREENSHOT_DIR") or tempfile.mkdtemp()
         os.makedirs(shots, exist_ok=True)
@@ -183,27 +191,16 @@ class WindowKeysTest(unittest.TestCase):
                 # Far wider than the movie: kept in aspect, the picture would leave dark
                 # bars of about 270 pixels on both sides.
                 desktop.xdotool("windowsize", "--sync", main, "900", "400")
-                time.sleep(1.5)
-                page_height = 400 - BOTTOM_PANEL
-                for attempt in range(3):
-                    shot = desktop.screenshot(os.path.join(shots, f"stretch-{device}.png"), main)
-                    edges = self.band_ends(desktop, shot, 900, page_height)
-                    if min(edges) > 0.3:
-                        break
-                    time.sleep(1.0)
+                edges = self.band_ends_seen(desktop, os.path.join(shots, f"stretch-{device}.png"),
+                                            main, 900, 400 - BOTTOM_PANEL)
                 for edge in edges:
                     self.assertGreater(edge, 0.3, f"{device}: the picture reaches both sides")
 
                 x, y, width, height = desktop.geometry(main)
                 desktop.double_click(x + width // 2, y + (height - BOTTOM_PANEL) // 2)
                 wait_for(lambda: self.full_screen_shown(desktop), "full screen")
-                time.sleep(1.5)
-                for attempt in range(3):
-                    shot = desktop.screenshot(os.path.join(shots, f"full-{device}.png"))
-                    edges = self.band_ends(desktop, shot, *SCREEN)
-                    if min(edges) > 0.3:
-                        break
-                    time.sleep(1.0)
+                edges = self.band_ends_seen(desktop, os.path.join(shots, f"full-{device}.png"),
+                                            "root", *SCREEN)
                 for edge in edges:
                     self.assertGreater(edge, 0.3, f"{device}: full screen has no side bars")
                 self.type_keys(desktop, "Escape")
@@ -217,11 +214,15 @@ class WindowKeysTest(unittest.TestCase):
             self.type_keys(desktop, "alt+e")
             editor = self.wait_active(desktop, "^Movie List Editor$")
             desktop.xdotool("windowsize", "--sync", editor, "40", "40", check=False)
-            time.sleep(1.0)
-            _, _, width, height = desktop.geometry(editor)
-            left, right, top, bottom = desktop.frame_extents(editor)
+
+            def framed_size():
+                _, _, width, height = desktop.geometry(editor)
+                left, right, top, bottom = desktop.frame_extents(editor)
+                return top, (width + left + right, height + top + bottom)
+
+            top, size = settle(framed_size, lambda seen: seen[0] > 0 and seen[1] == (180, 132))
             self.assertGreater(top, 0, "the window manager frames the editor")
-            self.assertEqual((width + left + right, height + top + bottom), (180, 132))
+            self.assertEqual(size, (180, 132))
             self.close_player(desktop, process, main)
 
 
