@@ -43,6 +43,14 @@ void prepareLibrary() {
     });
 }
 
+// libcdio's opening and its file-system lookups split names with strtok(), whose state the
+// whole process shares: tracks opened on several threads at once take turns. (A drive that
+// stops answering while a track opens holds the others up; their callers' deadlines bound it.)
+std::mutex& openingLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 // Reads the test aid lets through before it holds them; negative: no stall.
 struct ReadStall {
     std::mutex mutex;
@@ -189,12 +197,18 @@ std::unique_ptr<VideoCdTrack> VideoCdTrack::open(const QString& path, const Driv
         return nullptr;
     }
     prepareLibrary();
-    DiscPtr disc(cdio_open(QFile::encodeName(drive->source).constData(), DRIVER_UNKNOWN));
-    if (!disc) {
-        return nullptr;
+    DiscPtr disc;
+    std::optional<Extent> extent;
+    lsn_t end = CDIO_INVALID_LSN;
+    {
+        const std::lock_guard lock(openingLock());
+        disc.reset(cdio_open(QFile::encodeName(drive->source).constData(), DRIVER_UNKNOWN));
+        if (!disc) {
+            return nullptr;
+        }
+        extent = findExtent(disc.get(), relative);
+        end = cdio_get_disc_last_lsn(disc.get());
     }
-    std::optional<Extent> extent = findExtent(disc.get(), relative);
-    const lsn_t end = cdio_get_disc_last_lsn(disc.get());
     if (!extent || end == CDIO_INVALID_LSN || extent->first >= end) {
         return nullptr;
     }

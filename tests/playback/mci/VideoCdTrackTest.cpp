@@ -1,5 +1,7 @@
 #include <cdio/cdio.h>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <vector>
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -102,6 +104,24 @@ TEST_F(VideoCdTrackTest, EachTrackIsFoundByItsNameInAnyCase) {
     const auto first = VideoCdTrack::open(disc_.file("MPEGAV/../MPEGAV/AvSeq01.Dat"));
     ASSERT_NE(first, nullptr);
     EXPECT_GT(first->size(), second->size()) << "6 s against 3 s";
+}
+
+TEST_F(VideoCdTrackTest, TracksOpenOnSeveralThreadsAtOnce) {
+    // Both engines open tracks on threads of their own, and a list may hold several.
+    const QString path = disc_.file("MPEGAV/AVSEQ01.DAT");
+    std::atomic<int> opened = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 15; ++i) {
+                opened += VideoCdTrack::open(path) != nullptr;
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(opened, 90);
 }
 
 TEST_F(VideoCdTrackTest, OnlyTrackFilesOfCdRomDrivesAreReadRaw) {
