@@ -49,13 +49,13 @@ TEST(GstWarmUp, LoadsThePluginsOfTheMpegPipeline) {
 }
 
 TEST(GstWarmUp, DeviceTypePreparesInTheBackgroundAndOpensMeanwhile) {
+    const QString movie = mediaFixture("clip-mpeg1.mpg");
     mci::GstDeviceType type;
     type.prepare();
     type.prepare();  // a second call neither blocks nor starts another thread
     const std::unique_ptr<mci::MediaDevice> device = type.create();
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->openElement(mediaFixture("clip-mpeg1.mpg"), QDeadlineTimer(30000)),
-              mci::Error::None);
+    EXPECT_EQ(device->openElement(movie, QDeadlineTimer(30000)), mci::Error::None);
     quint32 length = 0;
     EXPECT_EQ(device->statusLength(length), mci::Error::None);
     EXPECT_GT(length, 0u);
