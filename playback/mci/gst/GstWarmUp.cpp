@@ -39,11 +39,12 @@ int loadMpegPlugins() {
     if (!ensureInitialized()) {
         return 0;
     }
+    // Type finding is the first thing a pipeline does.
+    loadFeature(gst_registry_lookup_feature(gst_registry_get(), kMpegTypeFinder));
     int loaded = 0;
     for (const char* name : kMpegPipelineElements) {
         loaded += loadFeature(GST_PLUGIN_FEATURE_CAST(gst_element_factory_find(name))) ? 1 : 0;
     }
-    loadFeature(gst_registry_lookup_feature(gst_registry_get(), kMpegTypeFinder));
     return loaded;
 }
 

@@ -28,8 +28,9 @@ bool pluginLoaded(const char* name) {
     return loaded;
 }
 
-// The plug-ins an MPEG-1 program stream is played with: demuxer, decoders, playbin itself.
-constexpr const char* kMpegPlugins[] = {"libav", "mpegpsdemux", "playback"};
+// The plug-ins an MPEG-1 program stream is played with: its type finder, demuxer, decoders,
+// playbin itself.
+constexpr const char* kMpegPlugins[] = {"typefindfunctions", "libav", "mpegpsdemux", "playback"};
 
 }  // namespace
 
