@@ -622,9 +622,10 @@ METHOD = [
     "(inotify `IN_OPEN`) until the clip's colour covers the screen. For the player this "
     "includes what it reads of the file before the device opens it. Both programs start "
     "their video output after opening the file (libmpv's own output once the movie is open "
-    "and its window known), and the player loads libmpv, and GStreamer its plug-ins with "
-    "FFmpeg's libraries, only with the first movie the engine plays, so both figures hold "
-    "those starts.",
+    "and its window known), and the player loads libmpv only with the first movie that "
+    "engine plays, so that figure holds its start. With the GStreamer device chosen, the "
+    "player loads GStreamer's plug-ins and FFmpeg's libraries on a thread of its own once "
+    "its window shows; what of that is not done when the open comes is waited for there.",
     "- Transition gap: a list of clip A (4 s, red and green alternating every frame) and "
     "clip B (4 s, blue). The gap runs from the last change of A's picture (its last new "
     "frame) to the first blue screen; a seamless player shows 0.04 s (one frame at 25 fps).",

@@ -90,6 +90,8 @@ public:
     void ConfigureClick(QWidget* dialogParent);
     const QString& DeviceName() const { return FDeviceName; }
     void SetDeviceName(const QString& name) { FDeviceName = name; }
+    // Lets the chosen device type get ready for its first movie in the background.
+    void PrepareDevice() { FDeviceLayer.prepare(FDeviceName); }
     const QStringList& Devices() const { return FDevices; }
 
     // The video window. The windows pick the host and the rectangle; the player moves the

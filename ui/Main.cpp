@@ -248,6 +248,9 @@ void TFormMain::showEvent(QShowEvent* event) {
     if (!FShown) {
         FShown = true;
         PageControl->setCurrentWidget(TabSheetPreview);
+        // After the window is on the screen, so that getting the device ready never holds up
+        // its first paint.
+        QTimer::singleShot(0, this, [this] { FPlayer->PrepareDevice(); });
     }
 }
 

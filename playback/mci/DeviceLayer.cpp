@@ -37,6 +37,15 @@ DeviceId DeviceLayer::takeFreeId() {
     return nextId_++;
 }
 
+MciError DeviceLayer::prepare(const QString& type) {
+    DeviceType* deviceType = findType(type);
+    if (!deviceType) {
+        return Error::InvalidDeviceName;
+    }
+    deviceType->prepare();
+    return Error::None;
+}
+
 MciError DeviceLayer::open(const QString& type, const QString& element, DeviceId& id,
                            QDeadlineTimer deadline) {
     id = 0;

@@ -36,6 +36,8 @@ public:
     MciError open(const QString& type, const QString& element, DeviceId& id,
                   QDeadlineTimer deadline = QDeadlineTimer(kOpenTimeLimitMs));
     MciError close(DeviceId id);
+    // Lets the named type get ready for its first open in the background (DeviceType::prepare).
+    MciError prepare(const QString& type);
 
     // Number of installed types, and the name of type `number` (1-based).
     MciError sysinfoQuantity(quint32& count) const;

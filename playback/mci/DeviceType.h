@@ -19,6 +19,10 @@ public:
 
     // A new, not yet opened device; nullptr when the engine behind the type cannot be loaded.
     virtual std::unique_ptr<MediaDevice> create() = 0;
+
+    // Starts loading, in the background, what the first open of a device will need, so that
+    // it answers sooner. Returns at once; opening works whether or not it has finished.
+    virtual void prepare() {}
 };
 
 }  // namespace cinevan::mci

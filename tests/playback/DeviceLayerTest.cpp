@@ -222,6 +222,33 @@ TEST_F(DeviceLayerTest, DeviceClosedDuringItsOwnCommandLivesUntilTheCommandRetur
     EXPECT_EQ(layer_.configure(id, nullptr), Error::InvalidDeviceId);
 }
 
+// A type that counts how often it was asked to get ready.
+class PreparedType : public DeviceType {
+public:
+    PreparedType(QString name, int& prepared) : name_(std::move(name)), prepared_(prepared) {}
+    QString name() const override { return name_; }
+    std::unique_ptr<MediaDevice> create() override { return nullptr; }
+    void prepare() override { ++prepared_; }
+
+private:
+    QString name_;
+    int& prepared_;
+};
+
+TEST(DeviceLayerPrepare, ReachesOnlyTheNamedTypeWhateverItsCase) {
+    DeviceLayer layer;
+    int gst = 0;
+    int mpv = 0;
+    layer.registerType(std::make_unique<PreparedType>(QStringLiteral("ActiveMovie"), mpv));
+    layer.registerType(std::make_unique<PreparedType>(QStringLiteral("MPEGVideo"), gst));
+
+    EXPECT_EQ(layer.prepare(QStringLiteral("mpegvideo")), Error::None);
+    EXPECT_EQ(gst, 1);
+    EXPECT_EQ(mpv, 0);
+    EXPECT_EQ(layer.prepare(QStringLiteral("WaveAudio")), Error::InvalidDeviceName);
+    EXPECT_EQ(layer.openCount(), 0u);
+}
+
 TEST(InstalledDeviceLayer, ListsDistinctTypesAndNoSimulatedOnes) {
     const auto layer = makeInstalledDeviceLayer();
     ASSERT_NE(layer, nullptr);

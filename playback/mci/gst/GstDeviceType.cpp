@@ -16,4 +16,8 @@ std::unique_ptr<MediaDevice> GstDeviceType::create() {
     return std::make_unique<GstDevice>();
 }
 
+void GstDeviceType::prepare() {
+    warmUp_.start();
+}
+
 }  // namespace cinevan::mci

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/mci/DeviceType.h"
+#include "playback/mci/gst/GstWarmUp.h"
 
 namespace cinevan::mci {
 
@@ -10,6 +11,11 @@ public:
     QString name() const override;
     // nullptr when GStreamer cannot be initialised.
     std::unique_ptr<MediaDevice> create() override;
+    // Loads the MPEG pipeline's plug-ins on a thread of its own, once.
+    void prepare() override;
+
+private:
+    gst::GstWarmUp warmUp_;
 };
 
 }  // namespace cinevan::mci

@@ -1,0 +1,69 @@
+#include "playback/mci/gst/GstWarmUp.h"
+
+#include <gst/gst.h>
+
+#include "playback/mci/gst/GstRuntime.h"
+
+namespace cinevan::mci::gst {
+
+namespace {
+
+// One element of every plug-in a playbin pipeline for an MPEG program stream loads while it
+// prerolls: the type finder, demuxer, parsers, decoders (gst-libav brings FFmpeg along),
+// converters and sinks. Elements that are not installed are passed over.
+constexpr const char* kMpegPipelineElements[] = {
+    "playbin",          "typefind",       "mpegpsdemux",    "mpegvideoparse", "mpegaudioparse",
+    "avdec_mpeg2video", "avdec_mp2float", "mpg123audiodec", "videoconvert",   "deinterlace",
+    "audioconvert",     "audioresample",  "volume",         "appsink",        "autoaudiosink",
+};
+
+// The type finder that recognises MPEG program streams lives in a plug-in of its own.
+constexpr const char* kMpegTypeFinder = "video/mpeg-sys";
+
+bool loadFeature(GstPluginFeature* feature) {
+    if (feature == nullptr) {
+        return false;
+    }
+    GstPluginFeature* loaded = gst_plugin_feature_load(feature);
+    gst_object_unref(feature);
+    if (loaded == nullptr) {
+        return false;
+    }
+    gst_object_unref(loaded);
+    return true;
+}
+
+}  // namespace
+
+int loadMpegPlugins() {
+    if (!ensureInitialized()) {
+        return 0;
+    }
+    // Type finding is the first thing a pipeline does.
+    loadFeature(gst_registry_lookup_feature(gst_registry_get(), kMpegTypeFinder));
+    int loaded = 0;
+    for (const char* name : kMpegPipelineElements) {
+        loaded += loadFeature(GST_PLUGIN_FEATURE_CAST(gst_element_factory_find(name))) ? 1 : 0;
+    }
+    return loaded;
+}
+
+GstWarmUp::~GstWarmUp() {
+    wait();
+}
+
+void GstWarmUp::start() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    thread_ = std::thread([] { loadMpegPlugins(); });
+}
+
+void GstWarmUp::wait() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+}  // namespace cinevan::mci::gst

@@ -1,0 +1,79 @@
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include "playback/mci/gst/GstDeviceType.h"
+#include "playback/mci/gst/GstRuntime.h"
+#include "playback/mci/gst/GstWarmUp.h"
+#include "tests/support/MediaFixtures.h"
+
+namespace cinevan::test {
+
+namespace {
+
+// Test machines have no sound card.
+const bool kSilent = [] {
+    if (!qEnvironmentVariableIsSet("CINEVAN_AUDIO_OUTPUT")) {
+        qputenv("CINEVAN_AUDIO_OUTPUT", "null");
+    }
+    return true;
+}();
+
+bool pluginLoaded(const char* name) {
+    GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), name);
+    if (plugin == nullptr) {
+        return false;
+    }
+    const bool loaded = gst_plugin_is_loaded(plugin);
+    gst_object_unref(plugin);
+    return loaded;
+}
+
+// The plug-ins an MPEG-1 program stream is played with: its type finder, demuxer, decoders,
+// playbin itself.
+constexpr const char* kMpegPlugins[] = {"typefindfunctions", "libav", "mpegpsdemux", "playback"};
+
+}  // namespace
+
+// Every case runs in a process of its own (one test per process under ctest), so nothing has
+// been loaded before the case starts.
+TEST(GstWarmUp, LoadsThePluginsOfTheMpegPipeline) {
+    ASSERT_TRUE(mci::gst::ensureInitialized());
+    if (pluginLoaded("libav")) {
+        GTEST_SKIP() << "an earlier case in this process loaded the plug-ins already";
+    }
+    mci::gst::GstWarmUp warmUp;
+    warmUp.start();
+    warmUp.wait();
+    for (const char* name : kMpegPlugins) {
+        EXPECT_TRUE(pluginLoaded(name)) << name;
+    }
+}
+
+TEST(GstWarmUp, DeviceTypePreparesInTheBackgroundAndOpensMeanwhile) {
+    const QString movie = mediaFixture("clip-mpeg1.mpg");
+    mci::GstDeviceType type;
+    type.prepare();
+    type.prepare();  // a second call neither blocks nor starts another thread
+    const std::unique_ptr<mci::MediaDevice> device = type.create();
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->openElement(movie, QDeadlineTimer(30000)), mci::Error::None);
+    quint32 length = 0;
+    EXPECT_EQ(device->statusLength(length), mci::Error::None);
+    EXPECT_GT(length, 0u);
+    for (const char* name : kMpegPlugins) {
+        EXPECT_TRUE(pluginLoaded(name)) << name;
+    }
+}
+
+TEST(GstWarmUp, TypeDestroyedWhileLoadingWaitsForTheThread) {
+    {
+        mci::GstDeviceType type;
+        type.prepare();
+    }
+    // The loading ran to its end before the type was gone: nothing is left half loaded.
+    for (const char* name : kMpegPlugins) {
+        EXPECT_TRUE(pluginLoaded(name)) << name;
+    }
+}
+
+}  // namespace cinevan::test
