@@ -8,8 +8,8 @@
 #include <QString>
 #include <memory>
 
-#include "playback/mci/gst/GstHandles.h"
 #include "playback/mci/MciTypes.h"
+#include "playback/mci/gst/GstHandles.h"
 
 namespace cinevan::mci::gst {
 
