@@ -105,6 +105,17 @@ void checkGifFirstFrame(const ByteReader& in) {
     }
 }
 
+// A palette picture's pixels may name colours beyond its colour table; Qt's painter would read
+// past the table's end for them. They are black, as in a table of the full size.
+void giveEveryIndexAColour(QImage& image) {
+    if (image.format() != QImage::Format_Indexed8 || image.colorCount() >= 256) {
+        return;
+    }
+    QList<QRgb> table = image.colorTable();
+    table.resize(256, qRgb(0, 0, 0));
+    image.setColorTable(table);
+}
+
 }  // namespace
 
 void limitQtImageAllocation() {
@@ -131,6 +142,7 @@ QImage readWithQt(QByteArrayView data, const char* format, int imageIndex) {
     }
     // Detach from the caller's bytes, which the raw-data array only borrows.
     image.detach();
+    giveEveryIndexAColour(image);
     return image;
 }
 

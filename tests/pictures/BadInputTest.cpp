@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QImage>
+#include <QPainter>
 #include <random>
 
 #include "pictures/PictureError.h"
@@ -91,6 +93,43 @@ void putLe32(QByteArray& bytes, qsizetype at, int value) {
 void putBe16(QByteArray& bytes, qsizetype at, int value) {
     bytes[at] = char((value >> 8) & 0xff);
     bytes[at + 1] = char(value & 0xff);
+}
+
+// A palette picture whose pixels name colours beyond its colour table: the painter would read
+// past the table's end. Every index of a decoded palette picture has a colour (black).
+TEST(BadInput, PaletteIndexesBeyondTheColourTableAreBlack) {
+    auto u16 = [](QByteArray& out, int v) { out.append(char(v & 0xff)).append(char(v >> 8)); };
+    auto u32 = [&](QByteArray& out, int v) {
+        u16(out, v & 0xffff);
+        u16(out, int(unsigned(v) >> 16));
+    };
+    QByteArray file("BM");
+    u32(file, 14 + 40 + 8 + 4);  // file size
+    u32(file, 0);
+    u32(file, 14 + 40 + 8);  // pixel data offset
+    u32(file, 40);           // info header: 4 x 1, 8 bits, uncompressed, two colours
+    u32(file, 4);
+    u32(file, 1);
+    u16(file, 1);
+    u16(file, 8);
+    for (const int value : {0, 4, 0, 0, 2, 0}) {
+        u32(file, value);
+    }
+    file.append(
+        QByteArray::fromHex("0000ff00"
+                            "00ff0000"));          // blue, green
+    file.append(QByteArray::fromHex("0001c8ff"));  // 0, 1, 200, 255
+    const auto graphic = decodeByExtension(QStringLiteral("bmp"), file);
+    QImage canvas(4, 1, QImage::Format_ARGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        graphic->draw(painter, canvas.rect());
+    }
+    EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(1, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(canvas.pixel(2, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas.pixel(3, 0), qRgb(0, 0, 0));
 }
 
 TEST(OversizedHeaders, BitmapClaiming100000Squared) {
