@@ -18,17 +18,7 @@
 
 namespace cinevan::test {
 
-namespace {
-
-// Test machines have no sound card; keep the tests silent unless asked otherwise.
-const bool kSilent = [] {
-    if (!qEnvironmentVariableIsSet("CINEVAN_AUDIO_OUTPUT")) {
-        qputenv("CINEVAN_AUDIO_OUTPUT", "null");
-    }
-    return true;
-}();
-
-}  // namespace
+namespace {}  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Gst, DriverContract,
                          ::testing::Values(DriverParam{

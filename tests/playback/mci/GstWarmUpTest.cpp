@@ -10,14 +10,6 @@ namespace cinevan::test {
 
 namespace {
 
-// Test machines have no sound card.
-const bool kSilent = [] {
-    if (!qEnvironmentVariableIsSet("CINEVAN_AUDIO_OUTPUT")) {
-        qputenv("CINEVAN_AUDIO_OUTPUT", "null");
-    }
-    return true;
-}();
-
 bool pluginLoaded(const char* name) {
     GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), name);
     if (plugin == nullptr) {
