@@ -4,6 +4,7 @@ the next start puts the window back at the same place and size (the window frame
 make it grow from run to run)."""
 
 import os
+import subprocess
 import sys
 import time
 import unittest
@@ -26,7 +27,14 @@ class StoredSettingsTest(unittest.TestCase):
         geometry = settle(lambda: desktop.geometry(main),
                           lambda seen: expected is None or expected(seen))
         desktop.key(main, "alt+F4")
-        process.wait(20)
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            # Seen once under load: the key went nowhere. A second one tells a lost key from
+            # a program that does not close (which still fails below).
+            print("Alt+F4 not taken within 10 s; pressing it again", file=sys.stderr)
+            desktop.key(main, "alt+F4")
+            process.wait(20)
         self.assertEqual(process.returncode, 0, process.stdout.read())
         return geometry
 
