@@ -317,6 +317,47 @@ class Desktop:
         self.xdotool("windowactivate", "--sync", window, check=False)
         self.xdotool("key", "--window", window, "--clearmodifiers", *keys)
 
+    def activate(self, window, timeout=10):
+        """Makes `window` the active one and waits until the window manager says it is."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                self.xdotool("windowactivate", window)
+            except WindowGone:
+                raise
+            except RuntimeError:
+                pass  # not mapped yet; looked at again below
+            if _run(["xdotool", "getactivewindow"], self.env, check=False).strip() == str(window):
+                return
+            time.sleep(0.2)
+        raise AssertionError(f"{window} never became the active window")
+
+    def close_with_alt_f4(self, window, process, timeout=20):
+        """Closes the player as a user does: Alt+F4 on its active window, taken by the window
+        manager, which asks the program to close. The key goes through the X test extension:
+        sent to a window that lacks the focus, it would reach the program itself, past the
+        window manager, and close nothing. Returns the program's output."""
+        self.activate(window)
+        try:
+            _run(["xdotool", "key", "--clearmodifiers", "alt+F4"], self.env)
+        except WindowGone:
+            pass  # the window closed before the last key was released
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"the player did not close within {timeout} s of Alt+F4; "
+                                 f"windows shown: {self.shown_windows()}")
+        return process.stdout.read().decode(errors="replace")
+
+    def shown_windows(self):
+        """Title of every visible window, the active one marked: what a failure saw."""
+        active = _run(["xdotool", "getactivewindow"], self.env, check=False).strip()
+        titles = []
+        for handle in self.search_visible("."):
+            title = _run(["xdotool", "getwindowname", handle], self.env, check=False).strip()
+            titles.append(("*" if handle == active else "") + repr(title))
+        return ", ".join(titles)
+
     def double_click(self, x, y):
         self.xdotool("mousemove", "--sync", str(x), str(y))
         self.xdotool("click", "--repeat", "2", "--delay", "80", "1")

@@ -52,9 +52,7 @@ class WindowKeysTest(unittest.TestCase):
         return (10, 10, width - 20, height - BOTTOM_PANEL - 20)
 
     def close_player(self, desktop, process, main):
-        desktop.key(main, "alt+F4")
-        process.wait(30)
-        log = process.stdout.read().decode(errors="replace")
+        log = desktop.close_with_alt_f4(main, process, timeout=30)
         self.assertEqual(process.returncode, 0, log)
         return log
 
