@@ -178,6 +178,9 @@ class Desktop:
                     process.wait(10)
                 except subprocess.TimeoutExpired:
                     process.kill()
+                    process.wait()
+            if process.stdout:
+                process.stdout.close()
         shutil.rmtree(self.home, ignore_errors=True)
 
     # -- the player ------------------------------------------------------------------------
