@@ -13,8 +13,8 @@ namespace {
 // converters and sinks. Elements that are not installed are passed over.
 constexpr const char* kMpegPipelineElements[] = {
     "playbin",          "typefind",       "mpegpsdemux",    "mpegvideoparse", "mpegaudioparse",
-    "avdec_mpeg2video", "avdec_mp2float", "mpg123audiodec", "videoconvert",   "deinterlace",
-    "audioconvert",     "audioresample",  "volume",         "appsink",        "autoaudiosink",
+    "avdec_mpeg2video", "avdec_mp2float", "mpg123audiodec", "videoconvertscale", "ximagesink",
+    "audioconvert",     "audioresample",  "volume",         "fakesink",
 };
 
 // The type finder that recognises MPEG program streams lives in a plug-in of its own.
