@@ -60,9 +60,6 @@ MciError GstDevice::window(QWidget* host) {
         }
         return Error::None;
     }
-    if (!player_.canShowPictures()) {
-        return Error::None;
-    }
     if (!surface_) {
         surface_ = new gst::GstVideoWindow(player_, host);
     } else {

@@ -35,8 +35,7 @@ public:
     MciError infoProduct(QString& text) override;
     MciError configure(QWidget* parent) override;
 
-    // The widget the pictures are drawn into; null before the first window command and where
-    // pictures cannot be shown.
+    // The widget the pictures are drawn into; null before the first window command.
     gst::GstVideoWindow* surface() const { return surface_.data(); }
 
 private:

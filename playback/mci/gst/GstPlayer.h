@@ -53,7 +53,6 @@ public:
     // Where the pictures go: the native window the sink draws into (0: none), the size they
     // are stretched to (a paused movie shows its picture again in the new size), both also for
     // the movies opened later, and whether the stretch of this movie is filtered.
-    bool canShowPictures() const { return output_ != nullptr; }
     void setVideoWindow(quintptr window);
     void setPictureSize(QSize size);
     void setSmoothScaling(bool smooth);

@@ -75,11 +75,13 @@ TEST_F(GstDeviceTest, PlaybackKeepsRealTimeWithSilentOutput) {
 // commands still succeed.
 TEST_F(GstDeviceTest, WithoutNativeWindowsPlaysUnseen) {
     open("clip-mpeg1.mpg");
-    EXPECT_EQ(device_.surface(), nullptr);
+    ASSERT_NE(device_.surface(), nullptr);
+    EXPECT_EQ(device_.surface()->attachedWindow(), 0u);
     ASSERT_EQ(device_.play(0, 3000), mci::Error::None);
     QTest::qWait(500);
     EXPECT_GT(positionOf(device_), 200u);
     ASSERT_EQ(device_.putDestination(QRect(0, 0, 100, 80)), mci::Error::None);
+    EXPECT_EQ(device_.surface()->geometry(), QRect(0, 0, 100, 80));
     ASSERT_EQ(device_.window(nullptr), mci::Error::None);
     EXPECT_TRUE(host_.findChildren<QWidget*>().isEmpty());
 }
