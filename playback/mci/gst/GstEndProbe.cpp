@@ -36,12 +36,22 @@ public:
         }
         gst_object_ref_sink(playbin_.get());
         sink_ = gst_element_factory_make("appsink", nullptr);
-        if (sink_ == nullptr) {
+        // Without a sink of its own for the sound, playbin would try every sound output there
+        // is (PulseAudio, JACK, OSS, OpenAL) on the sound stream it does not play.
+        GstElement* unheard = gst_element_factory_make("fakesink", nullptr);
+        if (sink_ == nullptr || unheard == nullptr) {
+            for (GstElement* orphan : {sink_, unheard}) {
+                if (orphan != nullptr) {
+                    gst_object_unref(gst_object_ref_sink(orphan));
+                }
+            }
+            sink_ = nullptr;
             return;
         }
         g_object_set(sink_, "sync", FALSE, "max-buffers", 4u, "enable-last-sample", FALSE, nullptr);
-        g_object_set(playbin_.get(), "uri", uri.constData(), "video-sink", sink_, "flags",
-                     kPlayVideoOnly, nullptr);
+        g_object_set(unheard, "sync", FALSE, nullptr);
+        g_object_set(playbin_.get(), "uri", uri.constData(), "video-sink", sink_, "audio-sink",
+                     unheard, "flags", kPlayVideoOnly, nullptr);
     }
     ~ProbePipeline() {
         if (playbin_) {

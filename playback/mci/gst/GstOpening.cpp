@@ -136,8 +136,8 @@ MciError GstOpening::openUri(bool silent, QDeadlineTimer deadline) {
 
 MciError GstOpening::build(bool silent) {
     pipeline_.reset(gst_element_factory_make("playbin", nullptr));
-    videoSink_ = output_ ? output_->makeSink(GstOptions::current().smoothScaling)
-                         : makeHiddenVideoSink();
+    videoSink_ =
+        output_ ? output_->makeSink(GstOptions::current().smoothScaling) : makeHiddenVideoSink();
     audioSink_ = silent ? makeAudioSink(false) : makeAudioSink(GstOptions::current().sound);
     if (!pipeline_ || videoSink_ == nullptr || audioSink_ == nullptr) {
         for (GstElement* orphan : {videoSink_, audioSink_}) {

@@ -24,8 +24,8 @@ class GstVideoOutput;
 // Times given to and reported by the player count from the movie's first picture, which in
 // an MPEG program stream carries a time stamp of about half a second; the player keeps that
 // origin and translates. Pictures go through the video output (GstVideoOutput.h) into the
-// native window a widget hands over. Bus messages are handled on the GUI thread; the open and the stop of a
-// pipeline, which wait on the source, run on threads of their own and keep the GUI thread
+// native window a widget hands over. Bus messages are handled on the GUI thread; the open and the
+// stop of a pipeline, which wait on the source, run on threads of their own and keep the GUI thread
 // waiting for a bounded time only.
 class GstPlayer {
 public:

@@ -1,7 +1,7 @@
 #include "playback/mci/gst/GstVideoOutput.h"
 
-#include <gst/video/videooverlay.h>
 #include <QtGui/qguiapplication_platform.h>
+#include <gst/video/videooverlay.h>
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -118,10 +118,10 @@ void setPictureSize(GstElement* sink, QSize size) {
     if (!filter) {
         return;
     }
-    const CapsPtr caps(size.isEmpty() ? gst_caps_new_any()
-                                      : gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT,
-                                                            size.width(), "height", G_TYPE_INT,
-                                                            size.height(), nullptr));
+    const CapsPtr caps(size.isEmpty()
+                           ? gst_caps_new_any()
+                           : gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, size.width(),
+                                                 "height", G_TYPE_INT, size.height(), nullptr));
     g_object_set(filter.get(), "caps", caps.get(), nullptr);
 }
 

@@ -160,8 +160,8 @@ TEST_F(GstVideoWindowTest, PausedPictureFillsEachNewDestination) {
     for (const QRect& destination : {QRect(40, 30, 200, 150), QRect(0, 0, 352, 288)}) {
         SCOPED_TRACE(destination.width());
         ASSERT_EQ(device.putDestination(destination), mci::Error::None);
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return pictureBounds(shownOn(host_)) == destination; }, 5000))
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return pictureBounds(shownOn(host_)) == destination; }, 5000))
             << "the picture covers the destination and nothing else";
         QTest::qWait(300);
         const QImage now = shownOn(host_).copy(destination).scaled(352, 288);
