@@ -10,7 +10,9 @@ namespace cinevan::mci::gst {
 
 namespace {
 
-constexpr guint kPlayVideoOnly = 1;  // GST_PLAY_FLAG_VIDEO of playbin's "flags"
+// playbin's "flags": pictures only (GST_PLAY_FLAG_VIDEO), handed to the sink as decoded
+// (GST_PLAY_FLAG_NATIVE_VIDEO) without converters in between.
+constexpr guint kPlayVideoOnly = 0x1 | 0x40;
 
 gint64 frameEnd(GstSample* sample) {
     GstBuffer* buffer = gst_sample_get_buffer(sample);
