@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kMpegPipelineElements[] = {
     "playbin",          "typefind",       "mpegpsdemux",    "mpegvideoparse",    "mpegaudioparse",
     "avdec_mpeg2video", "avdec_mp2float", "mpg123audiodec", "videoconvertscale", "ximagesink",
-    "audioconvert",     "audioresample",  "volume",         "fakesink",
+    "audioconvert",     "audioresample",  "volume",         "fakesink",          "appsink",
 };
 
 // The type finder that recognises MPEG program streams lives in a plug-in of its own.
