@@ -269,7 +269,9 @@ void GstPlayer::setVideoWindow(quintptr window) {
 }
 
 void GstPlayer::setPictureSize(QSize size) {
-    const bool changed = size != pictureSize_;
+    if (size != pictureSize_) {
+        sizeShown_ = false;
+    }
     pictureSize_ = size;
     if (videoSink_ == nullptr) {
         return;
@@ -277,9 +279,6 @@ void GstPlayer::setPictureSize(QSize size) {
     gst::setPictureSize(videoSink_, size);
     // The sink reads the window's new size, and draws the old picture until the next one.
     exposeLastPicture(videoSink_);
-    if (changed) {
-        decodePictureAgain();
-    }
 }
 
 void GstPlayer::setSmoothScaling(bool smooth) {
@@ -294,12 +293,13 @@ void GstPlayer::redrawPicture() {
     }
 }
 
-// A playing movie takes a new picture size with its next picture; a paused one has no next
-// picture, so the one it rests on is decoded again by a seek to it. Where the movie is, where
-// it stops and whether it has reached the end stay as they were.
-void GstPlayer::decodePictureAgain() {
-    if (!hasMovie() || settling_ || streamError_ != Error::None ||
-        GST_STATE_TARGET(pipeline_.get()) != GST_STATE_PAUSED) {
+// Where the movie is, where it stops and whether it has reached the end stay as they were.
+void GstPlayer::showNewSizeWhilePaused() {
+    if (sizeShown_ || !hasMovie() || settling_ || streamError_ != Error::None) {
+        return;
+    }
+    sizeShown_ = true;
+    if (GST_STATE_TARGET(pipeline_.get()) != GST_STATE_PAUSED) {
         return;
     }
     const gint64 shown = shownPictureTime(videoSink_);

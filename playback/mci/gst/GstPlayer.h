@@ -50,12 +50,16 @@ public:
     MciError resume();
     MciError seek(quint32 toMs);
 
-    // Where the pictures go: the native window the sink draws into (0: none), the size they
-    // are stretched to (a paused movie shows its picture again in the new size), both also for
-    // the movies opened later, and whether the stretch of this movie is filtered.
+    // Where the pictures go: the native window the sink draws into (0: none) and the size they
+    // are stretched to, both also for the movies opened later, and whether the stretch of this
+    // movie is filtered.
     void setVideoWindow(quintptr window);
     void setPictureSize(QSize size);
     void setSmoothScaling(bool smooth);
+    // A playing movie shows a new picture size with its next picture; a paused one has no next
+    // picture, so this decodes the one it rests on again. Called once the caller's changes are
+    // done: a movie paused only for the time of a move plays on without it.
+    void showNewSizeWhilePaused();
     // Draws the picture the movie rests on again (the window was uncovered).
     void redrawPicture();
 
@@ -71,7 +75,6 @@ private:
     void checkSeekLanded();
     void handleMessage(GstMessage* message);
     void showPictures();
-    void decodePictureAgain();
     gint64 streamTime(qint64 ms) const { return originNs_ + fromMs(ms); }
 
     // Shared with the pipeline's threads, which may outlive the player (see BoundedCall.h).
@@ -79,6 +82,7 @@ private:
     std::shared_ptr<GstVideoOutput> output_;  // null where pictures cannot be shown
     quintptr window_ = 0;
     QSize pictureSize_;
+    bool sizeShown_ = true;  // the picture shown has the size asked for
     ElementPtr pipeline_;
     GstElement* videoSink_ = nullptr;  // owned by the pipeline
     std::unique_ptr<GstBusWatch> bus_;

@@ -84,6 +84,9 @@ void GstVideoWindow::resizeEvent(QResizeEvent* event) {
         waitForServer(qtConnection());
     }
     player_.setPictureSize(size());
+    // After whatever else the caller changes now: a move pauses the movie for a moment only.
+    QMetaObject::invokeMethod(
+        this, [this] { player_.showNewSizeWhilePaused(); }, Qt::QueuedConnection);
 }
 
 void GstVideoWindow::attach() {

@@ -176,6 +176,21 @@ TEST_F(GstVideoWindowTest, PausedPictureFillsEachNewDestination) {
     EXPECT_EQ(shownOn(host_), rested) << "the movie stays paused";
 }
 
+// A movie just opened rests on its first picture, prerolled before it had a window; shown in
+// a rectangle of another size it must fill that rectangle all the same.
+TEST_F(GstVideoWindowTest, OpenedMovieShowsItsFirstPictureStretched) {
+    mci::GstDevice device;
+    ASSERT_EQ(device.openElement(mediaFixture("long-mpeg1.mpg")), mci::Error::None);
+    const QRect destination(20, 20, 300, 200);
+    ASSERT_EQ(device.putDestination(destination), mci::Error::None);
+    ASSERT_EQ(device.window(&host_), mci::Error::None);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return pictureBounds(shownOn(host_)) == destination; }, 5000));
+    quint32 position = 1;
+    ASSERT_EQ(device.statusPosition(position), mci::Error::None);
+    EXPECT_EQ(position, 0u);
+}
+
 TEST_F(GstVideoWindowTest, ClicksOnThePictureReachTheWidgetBelow) {
     mci::GstDevice device;
     open(device, "long-mpeg1.mpg");
