@@ -176,6 +176,30 @@ TEST_F(GstVideoWindowTest, PausedPictureFillsEachNewDestination) {
     EXPECT_EQ(shownOn(host_), rested) << "the movie stays paused";
 }
 
+// At the end of a range the movie rests on its last picture; a new size shows that picture
+// again and the movie stays at the end.
+TEST_F(GstVideoWindowTest, PictureAtTheEndFillsANewDestination) {
+    mci::GstDevice device;
+    open(device, "clip-mpeg1.mpg");
+    quint32 length = 0;
+    ASSERT_EQ(device.statusLength(length), mci::Error::None);
+    ASSERT_EQ(device.play(length - 400, length), mci::Error::None);
+    quint32 position = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return device.statusPosition(position) == mci::Error::None && position == length; },
+        5000));
+    QTest::qWait(200);
+    const QImage last = shownOn(host_);
+    const QRect destination(30, 20, 240, 180);
+    ASSERT_EQ(device.putDestination(destination), mci::Error::None);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return pictureBounds(shownOn(host_)) == destination; }, 5000));
+    QTest::qWait(300);
+    EXPECT_LT(difference(shownOn(host_).copy(destination).scaled(352, 288), last), 25.0);
+    ASSERT_EQ(device.statusPosition(position), mci::Error::None);
+    EXPECT_EQ(position, length) << "the movie stays at its end";
+}
+
 // A movie just opened rests on its first picture, prerolled before it had a window; shown in
 // a rectangle of another size it must fill that rectangle all the same.
 TEST_F(GstVideoWindowTest, OpenedMovieShowsItsFirstPictureStretched) {
