@@ -208,8 +208,16 @@ TEST_F(GstVideoWindowTest, OpenedMovieShowsItsFirstPictureStretched) {
     const QRect destination(20, 20, 300, 200);
     ASSERT_EQ(device.putDestination(destination), mci::Error::None);
     ASSERT_EQ(device.window(&host_), mci::Error::None);
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return pictureBounds(shownOn(host_)) == destination; }, 5000));
+    const QImage first = referencePicture("long-mpeg1.mpg", 0);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QImage shown = shownOn(host_);
+            return pictureBounds(shown) == destination &&
+                   difference(shown.copy(destination).scaled(352, 288), first) < 25.0;
+        },
+        5000))
+        << "the first picture, stretched over the rectangle";
     quint32 position = 1;
     ASSERT_EQ(device.statusPosition(position), mci::Error::None);
     EXPECT_EQ(position, 0u);
