@@ -1,7 +1,7 @@
 // GStreamer driver ("MPEGVideo") beside the mpv command-line player on the same file:
 // open-to-first-frame time and the process CPU time spent on 10 s of playback.
 // With a display (DISPLAY set) the video is shown in a real window and mpv draws with x11;
-// without one the surface is painted off screen and mpv runs with --vo=null.
+// without one the movie plays unseen and mpv runs with --vo=null.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>

@@ -14,6 +14,8 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav
+  # the GStreamer video output into our native window (ximagesink, xvimagesink)
+  gstreamer1.0-x
   # Video CD tracks read from the disc's raw sectors
   libcdio-dev libiso9660-dev
   # picture formats

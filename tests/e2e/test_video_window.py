@@ -61,7 +61,14 @@ class VideoWindowTest(unittest.TestCase):
         return wait_for(lambda: self.time_label(ui) != before, "the position advances", 30)
 
     def test_scaling_full_screen_and_on_top(self):
+        self.check_scaling_full_screen_and_on_top("ActiveMovie")
+
+    def test_scaling_full_screen_and_on_top_with_gstreamer(self):
+        self.check_scaling_full_screen_and_on_top("MPEGVideo")
+
+    def check_scaling_full_screen_and_on_top(self, device):
         with Desktop(*SCREEN, accessibility=True) as desktop:
+            desktop.set_device(device)
             desktop.start(PLAYER, [os.path.join(MEDIA, "long-mpeg1.mpg")])
             window = desktop.find_window("long-mpeg1")
             desktop.wait_title(window, r"\[1/1\]")

@@ -5,14 +5,14 @@
 #include "playback/mci/gst/GstConfigDialog.h"
 #include "playback/mci/gst/GstOptions.h"
 #include "playback/mci/gst/GstRuntime.h"
-#include "playback/mci/gst/GstVideoSurface.h"
+#include "playback/mci/gst/GstVideoWindow.h"
 
 namespace cinevan::mci {
 
 GstDevice::~GstDevice() {
-    // No picture may reach the surface while it goes; the frame sink it draws from outlives it.
-    player_.close();
+    // The surface hands its window back to the player as it goes, so it goes first.
     delete surface_.data();
+    player_.close();
 }
 
 MciError GstDevice::openElement(const QString& element, QDeadlineTimer deadline) {
@@ -54,7 +54,6 @@ MciError GstDevice::seek(quint32 toMs) {
 MciError GstDevice::window(QWidget* host) {
     host_ = host;
     if (host == nullptr) {
-        player_.setPicturesWanted(false);
         if (surface_) {
             surface_->hide();
             surface_->setParent(nullptr);
@@ -62,14 +61,12 @@ MciError GstDevice::window(QWidget* host) {
         return Error::None;
     }
     if (!surface_) {
-        surface_ = new gst::GstVideoSurface(player_.frames(), host);
+        surface_ = new gst::GstVideoWindow(player_, host);
     } else {
         surface_->setParent(host);
     }
-    surface_->setSmoothScaling(gst::GstOptions::current().smoothScaling);
     surface_->setGeometry(destination_.isValid() ? destination_ : host->rect());
     surface_->show();
-    player_.setPicturesWanted(true);
     return Error::None;
 }
 
@@ -93,9 +90,7 @@ MciError GstDevice::infoProduct(QString& text) {
 MciError GstDevice::configure(QWidget* parent) {
     gst::GstConfigDialog dialog(gst::versionText(), parent);
     dialog.exec();
-    if (surface_) {
-        surface_->setSmoothScaling(gst::GstOptions::current().smoothScaling);
-    }
+    player_.setSmoothScaling(gst::GstOptions::current().smoothScaling);
     return Error::None;
 }
 

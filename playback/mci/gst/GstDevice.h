@@ -5,16 +5,13 @@
 
 #include "playback/mci/MediaDevice.h"
 #include "playback/mci/gst/GstPlayer.h"
+#include "playback/mci/gst/GstVideoWindow.h"
 
 namespace cinevan::mci {
 
-namespace gst {
-class GstVideoSurface;
-}  // namespace gst
-
-// A device of the type "MPEGVideo": a movie played by a GStreamer player and drawn into a
-// widget of ours, so that the video works without OpenGL and off screen. The window command
-// places that widget inside a host widget.
+// A device of the type "MPEGVideo": a movie played by a GStreamer player whose sink draws into
+// a native window of ours, without OpenGL. The window command places that window inside a host
+// widget; without X11 the movie plays unseen.
 class GstDevice : public MediaDevice {
 public:
     GstDevice() = default;
@@ -38,9 +35,12 @@ public:
     MciError infoProduct(QString& text) override;
     MciError configure(QWidget* parent) override;
 
+    // The widget the pictures are drawn into; null before the first window command.
+    gst::GstVideoWindow* surface() const { return surface_.data(); }
+
 private:
     gst::GstPlayer player_;
-    QPointer<gst::GstVideoSurface> surface_;
+    QPointer<gst::GstVideoWindow> surface_;
     QWidget* host_ = nullptr;
     QRect destination_;
 };

@@ -10,7 +10,9 @@ namespace cinevan::mci::gst {
 
 namespace {
 
-constexpr guint kPlayVideoOnly = 1;  // GST_PLAY_FLAG_VIDEO of playbin's "flags"
+// playbin's "flags": pictures only (GST_PLAY_FLAG_VIDEO), handed to the sink as decoded
+// (GST_PLAY_FLAG_NATIVE_VIDEO) without converters in between.
+constexpr guint kPlayVideoOnly = 0x1 | 0x40;
 
 gint64 frameEnd(GstSample* sample) {
     GstBuffer* buffer = gst_sample_get_buffer(sample);
@@ -36,12 +38,22 @@ public:
         }
         gst_object_ref_sink(playbin_.get());
         sink_ = gst_element_factory_make("appsink", nullptr);
-        if (sink_ == nullptr) {
+        // Without a sink of its own for the sound, playbin would try every sound output there
+        // is (PulseAudio, JACK, OSS, OpenAL) on the sound stream it does not play.
+        GstElement* unheard = gst_element_factory_make("fakesink", nullptr);
+        if (sink_ == nullptr || unheard == nullptr) {
+            for (GstElement* orphan : {sink_, unheard}) {
+                if (orphan != nullptr) {
+                    gst_object_unref(gst_object_ref_sink(orphan));
+                }
+            }
+            sink_ = nullptr;
             return;
         }
         g_object_set(sink_, "sync", FALSE, "max-buffers", 4u, "enable-last-sample", FALSE, nullptr);
-        g_object_set(playbin_.get(), "uri", uri.constData(), "video-sink", sink_, "flags",
-                     kPlayVideoOnly, nullptr);
+        g_object_set(unheard, "sync", FALSE, nullptr);
+        g_object_set(playbin_.get(), "uri", uri.constData(), "video-sink", sink_, "audio-sink",
+                     unheard, "flags", kPlayVideoOnly, nullptr);
     }
     ~ProbePipeline() {
         if (playbin_) {

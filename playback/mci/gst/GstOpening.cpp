@@ -1,17 +1,15 @@
 #include "playback/mci/gst/GstOpening.h"
 
-#include <gst/app/gstappsink.h>
-
 #include <QFile>
 #include <algorithm>
 
 #include "platform/BoundedCall.h"
 #include "playback/mci/ReadableFile.h"
 #include "playback/mci/gst/GstEndProbe.h"
-#include "playback/mci/gst/GstFrameSink.h"
 #include "playback/mci/gst/GstOptions.h"
 #include "playback/mci/gst/GstSegmentClipper.h"
 #include "playback/mci/gst/GstVideoCdSource.h"
+#include "playback/mci/gst/GstVideoOutput.h"
 #include "playback/mci/vcd/VideoCdTrack.h"
 
 namespace cinevan::mci::gst {
@@ -25,8 +23,9 @@ constexpr qint64 kHandOverMs = 50;
 // How long stopping a pipeline may keep its caller waiting.
 constexpr int kStopWaitMs = 500;
 
-// playbin "flags": pictures and sound with a software volume, no subtitles.
-constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10;
+// playbin "flags": pictures and sound with a software volume, no subtitles; the pictures go
+// to the video sink as decoded (it converts and scales them itself in one pass).
+constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10 | 0x40;
 
 // The URI playbin reads `path` from: a Video CD track on a disc is read from its raw sectors
 // by our own source element, anything else as a file. Empty when there is no such URI.
@@ -70,20 +69,20 @@ MciError errorFor(const GError* error) {
 }
 
 void stopPipeline(ElementPtr pipeline, std::shared_ptr<GstSegmentClipper> clipper,
-                  std::shared_ptr<GstFrameSink> frames) {
+                  std::shared_ptr<GstVideoOutput> output) {
     if (!pipeline) {
         return;
     }
     const std::shared_ptr<GstElement> shared(pipeline.release(), ObjectUnref{});
-    runWithin(QDeadlineTimer(kStopWaitMs), [shared, clipper, frames] {
-        // Stops every streaming thread; none calls into the clipper or the sink afterwards.
+    runWithin(QDeadlineTimer(kStopWaitMs), [shared, clipper, output] {
+        // Stops every streaming thread; none calls into the clipper or draws afterwards.
         gst_element_set_state(shared.get(), GST_STATE_NULL);
     });
 }
 
 GstOpening::GstOpening(QString element, std::shared_ptr<GstSegmentClipper> clipper,
-                       std::shared_ptr<GstFrameSink> frames)
-    : element_(std::move(element)), clipper_(std::move(clipper)), frames_(std::move(frames)) {}
+                       std::shared_ptr<GstVideoOutput> output)
+    : element_(std::move(element)), clipper_(std::move(clipper)), output_(std::move(output)) {}
 
 GstOpening::~GstOpening() {
     stop();
@@ -137,7 +136,8 @@ MciError GstOpening::openUri(bool silent, QDeadlineTimer deadline) {
 
 MciError GstOpening::build(bool silent) {
     pipeline_.reset(gst_element_factory_make("playbin", nullptr));
-    videoSink_ = gst_element_factory_make("appsink", "video-frames");
+    videoSink_ =
+        output_ ? output_->makeSink(GstOptions::current().smoothScaling) : makeHiddenVideoSink();
     audioSink_ = silent ? makeAudioSink(false) : makeAudioSink(GstOptions::current().sound);
     if (!pipeline_ || videoSink_ == nullptr || audioSink_ == nullptr) {
         for (GstElement* orphan : {videoSink_, audioSink_}) {
@@ -149,10 +149,6 @@ MciError GstOpening::build(bool silent) {
         return Error::CannotLoadDriver;
     }
     gst_object_ref_sink(pipeline_.get());
-    const CapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
-    g_object_set(videoSink_, "caps", caps.get(), "sync", TRUE, "max-buffers", 2u, "drop", TRUE,
-                 "enable-last-sample", TRUE, nullptr);
-    frames_->attach(GST_APP_SINK(videoSink_));
     g_object_set(pipeline_.get(), "uri", facts_.uri.constData(), "video-sink", videoSink_,
                  "audio-sink", audioSink_, "flags", kPlayFlags, nullptr);
     clipper_->attach(pipeline_.get());

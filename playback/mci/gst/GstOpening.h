@@ -13,8 +13,8 @@
 
 namespace cinevan::mci::gst {
 
-class GstFrameSink;
 class GstSegmentClipper;
+class GstVideoOutput;
 
 // What the open learned about the movie. Times are stream time in nanoseconds unless named.
 struct GstMovieFacts {
@@ -26,13 +26,13 @@ struct GstMovieFacts {
 };
 
 // Opens one movie into a playbin prerolled paused at its start. Runs on a thread of its own
-// (see BoundedCall.h): it touches no widget and shares the clipper and the frame sink that its
+// (see BoundedCall.h): it touches no widget and shares the clipper and the video output that its
 // pipeline calls into, so that it can outlive the device that started it. When nobody takes
 // the pipeline, destroying the opening stops it, on whatever thread lets it go last.
 class GstOpening {
 public:
     GstOpening(QString element, std::shared_ptr<GstSegmentClipper> clipper,
-               std::shared_ptr<GstFrameSink> frames);
+               std::shared_ptr<GstVideoOutput> output);
     ~GstOpening();
     GstOpening(const GstOpening&) = delete;
     GstOpening& operator=(const GstOpening&) = delete;
@@ -43,7 +43,6 @@ public:
     // After a successful run: the pipeline (given away once), its sinks and the facts.
     ElementPtr takePipeline() { return std::move(pipeline_); }
     GstElement* videoSink() const { return videoSink_; }
-    GstElement* audioSink() const { return audioSink_; }
     const GstMovieFacts& facts() const { return facts_; }
 
 private:
@@ -56,7 +55,7 @@ private:
 
     const QString element_;
     const std::shared_ptr<GstSegmentClipper> clipper_;
-    const std::shared_ptr<GstFrameSink> frames_;
+    const std::shared_ptr<GstVideoOutput> output_;
     ElementPtr pipeline_;
     GstElement* videoSink_ = nullptr;  // owned by the pipeline
     GstElement* audioSink_ = nullptr;  // owned by the pipeline
@@ -67,7 +66,7 @@ private:
 // Stops `pipeline` and lets it go, waiting a moment at most; a pipeline whose source is stuck
 // is finished on a thread of its own, keeping the objects its threads call into alive.
 void stopPipeline(ElementPtr pipeline, std::shared_ptr<GstSegmentClipper> clipper,
-                  std::shared_ptr<GstFrameSink> frames);
+                  std::shared_ptr<GstVideoOutput> output);
 
 // The result code for an error a pipeline posted.
 MciError errorFor(const GError* error);

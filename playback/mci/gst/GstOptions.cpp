@@ -25,11 +25,16 @@ GstElement* makeNamedSink(const QByteArray& name) {
 
 }  // namespace
 
-GstElement* makeAudioSink(bool sound) {
+bool silentAudioOutput(bool sound) {
     const QByteArray chosen = qgetenv("CINEVAN_AUDIO_OUTPUT").trimmed().toLower();
-    if (chosen == "null" || chosen == "none" || (chosen.isEmpty() && !sound)) {
+    return chosen == "null" || chosen == "none" || (chosen.isEmpty() && !sound);
+}
+
+GstElement* makeAudioSink(bool sound) {
+    if (silentAudioOutput(sound)) {
         return makeSilentSink();
     }
+    const QByteArray chosen = qgetenv("CINEVAN_AUDIO_OUTPUT").trimmed().toLower();
     GstElement* sink = nullptr;
     if (!chosen.isEmpty() && chosen != "auto") {
         sink = makeNamedSink(chosen);

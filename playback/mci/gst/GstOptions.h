@@ -20,4 +20,7 @@ struct GstOptions : SharedOptions<GstOptions> {
 // automatic output itself plays into a fake sink when the machine has no sound device.
 GstElement* makeAudioSink(bool sound);
 
+// Whether makeAudioSink(sound) plays into the silent fake sink without looking for an output.
+bool silentAudioOutput(bool sound);
+
 }  // namespace cinevan::mci::gst

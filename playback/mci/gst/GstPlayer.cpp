@@ -1,15 +1,14 @@
 #include "playback/mci/gst/GstPlayer.h"
 
-#include <QThread>
 #include <algorithm>
 
 #include "platform/BoundedCall.h"
 #include "playback/mci/MediaDevice.h"
 #include "playback/mci/gst/GstBusWatch.h"
-#include "playback/mci/gst/GstFrameSink.h"
 #include "playback/mci/gst/GstOpening.h"
 #include "playback/mci/gst/GstRuntime.h"
 #include "playback/mci/gst/GstSegmentClipper.h"
+#include "playback/mci/gst/GstVideoOutput.h"
 
 namespace cinevan::mci::gst {
 
@@ -20,22 +19,14 @@ constexpr gint64 kHalfFrameNs = 20 * GST_MSECOND;
 // How long a seek may keep the caller waiting (it normally takes a few milliseconds).
 constexpr int kSeekWaitMs = kOpenTimeLimitMs / 2;
 
-// The frame sink is shared with pipelines that may still stream on another thread after the
-// player has gone; it is deleted on its own thread.
-std::shared_ptr<GstFrameSink> makeFrameSink() {
-    return {new GstFrameSink, [](GstFrameSink* sink) {
-                if (QThread::currentThread() == sink->thread()) {
-                    delete sink;
-                } else {
-                    sink->deleteLater();
-                }
-            }};
+std::shared_ptr<GstVideoOutput> makeVideoOutput() {
+    return GstVideoOutput::available() ? std::make_shared<GstVideoOutput>() : nullptr;
 }
 
 // Stream time of the picture a sink shows now, -1 when unknown.
 gint64 shownPictureTime(GstElement* sink) {
     GstSample* last = nullptr;
-    g_object_get(sink, "last-sample", &last, nullptr);
+    g_object_get(renderingSink(sink), "last-sample", &last, nullptr);
     const SamplePtr sample(last);
     if (!sample || gst_sample_get_buffer(sample.get()) == nullptr) {
         return -1;
@@ -52,7 +43,7 @@ gint64 shownPictureTime(GstElement* sink) {
 }  // namespace
 
 GstPlayer::GstPlayer()
-    : clipper_(std::make_shared<GstSegmentClipper>()), frames_(makeFrameSink()) {}
+    : clipper_(std::make_shared<GstSegmentClipper>()), output_(makeVideoOutput()) {}
 
 GstPlayer::~GstPlayer() {
     close();
@@ -60,8 +51,12 @@ GstPlayer::~GstPlayer() {
 
 void GstPlayer::close() {
     bus_.reset();
+    if (videoSink_ != nullptr && output_) {
+        // A pipeline that takes long to stop must not draw into a window that may go away.
+        output_->showIn(videoSink_, 0);
+    }
     videoSink_ = nullptr;
-    stopPipeline(std::move(pipeline_), clipper_, frames_);
+    stopPipeline(std::move(pipeline_), clipper_, output_);
 }
 
 MciError GstPlayer::open(const QString& element, QDeadlineTimer deadline) {
@@ -77,14 +72,14 @@ MciError GstPlayer::open(const QString& element, QDeadlineTimer deadline) {
     }
     // The opening runs on a thread of its own; one that does not finish in time keeps its
     // pipeline and stops it whenever the source lets it.
-    const auto opening = std::make_shared<GstOpening>(element, clipper_, frames_);
+    const auto opening = std::make_shared<GstOpening>(element, clipper_, output_);
     const std::optional<MciError> result =
         callWithin(deadline, [opening, deadline] { return opening->run(deadline); });
     if (!result) {
         return Error::DeviceNotReady;
     }
     if (*result != Error::None) {
-        stopPipeline(opening->takePipeline(), clipper_, frames_);
+        stopPipeline(opening->takePipeline(), clipper_, output_);
         return *result;
     }
     adopt(*opening);
@@ -105,6 +100,7 @@ void GstPlayer::adopt(GstOpening& opening) {
     pipeline_ = opening.takePipeline();
     const BusPtr bus(gst_element_get_bus(pipeline_.get()));
     bus_ = std::make_unique<GstBusWatch>(bus.get(), [this](GstMessage* m) { handleMessage(m); });
+    showPictures();
 }
 
 MciError GstPlayer::movieState() const {
@@ -256,10 +252,65 @@ void GstPlayer::checkSeekLanded() {
     restingTargetMs_ = -1;
 }
 
-void GstPlayer::setPicturesWanted(bool wanted) {
-    frames_->setWanted(wanted);
-    if (wanted && videoSink_ != nullptr) {
-        frames_->takeLastSample(videoSink_);
+void GstPlayer::showPictures() {
+    if (videoSink_ == nullptr || !output_) {
+        return;
+    }
+    setPictureSize(pictureSize_);
+    output_->showIn(videoSink_, window_);
+}
+
+void GstPlayer::setVideoWindow(quintptr window) {
+    window_ = window;
+    if (videoSink_ != nullptr && output_) {
+        output_->showIn(videoSink_, window);
+        exposeLastPicture(videoSink_);
+    }
+}
+
+void GstPlayer::setPictureSize(QSize size) {
+    if (size != pictureSize_) {
+        sizeShown_ = false;
+    }
+    pictureSize_ = size;
+    if (videoSink_ == nullptr) {
+        return;
+    }
+    gst::setPictureSize(videoSink_, size);
+    // The sink reads the window's new size, and draws the old picture until the next one.
+    exposeLastPicture(videoSink_);
+}
+
+void GstPlayer::setSmoothScaling(bool smooth) {
+    if (videoSink_ != nullptr) {
+        gst::setSmoothScaling(videoSink_, smooth);
+    }
+}
+
+void GstPlayer::redrawPicture() {
+    if (videoSink_ != nullptr) {
+        exposeLastPicture(videoSink_);
+    }
+}
+
+// Where the movie is, where it stops and whether it has reached the end stay as they were.
+void GstPlayer::showNewSizeWhilePaused() {
+    if (sizeShown_ || !hasMovie() || settling_ || streamError_ != Error::None) {
+        return;
+    }
+    sizeShown_ = true;
+    if (GST_STATE_TARGET(pipeline_.get()) != GST_STATE_PAUSED) {
+        return;
+    }
+    const gint64 shown = shownPictureTime(videoSink_);
+    if (shown < originNs_) {
+        return;
+    }
+    const qint64 position = lastPositionMs_;
+    const bool atEnd = atEnd_;
+    if (seekTo(toMs(shown - originNs_), rangeStopMs_) == Error::None) {
+        lastPositionMs_ = position;
+        atEnd_ = atEnd;
     }
 }
 

@@ -13,9 +13,9 @@
 namespace cinevan::mci::gst {
 
 class GstBusWatch;
-class GstFrameSink;
 class GstOpening;
 class GstSegmentClipper;
+class GstVideoOutput;
 
 // One GStreamer playbin on one movie file, with the commands the "MPEGVideo" device needs:
 // open a file paused at its start, play a range and rest at its end, pause, resume and seeks
@@ -23,9 +23,9 @@ class GstSegmentClipper;
 //
 // Times given to and reported by the player count from the movie's first picture, which in
 // an MPEG program stream carries a time stamp of about half a second; the player keeps that
-// origin and translates. Pictures go to an appsink and from there to the frame sink, which a
-// widget draws from. Bus messages are handled on the GUI thread; the open and the stop of a
-// pipeline, which wait on the source, run on threads of their own and keep the GUI thread
+// origin and translates. Pictures go through the video output (GstVideoOutput.h) into the
+// native window a widget hands over. Bus messages are handled on the GUI thread; the open and the
+// stop of a pipeline, which wait on the source, run on threads of their own and keep the GUI thread
 // waiting for a bounded time only.
 class GstPlayer {
 public:
@@ -50,10 +50,18 @@ public:
     MciError resume();
     MciError seek(quint32 toMs);
 
-    // Where the pictures go: the frame sink a surface draws from, and whether one shows them
-    // (a surface that is shown gets the picture the movie rests on at once).
-    GstFrameSink* frames() const { return frames_.get(); }
-    void setPicturesWanted(bool wanted);
+    // Where the pictures go: the native window the sink draws into (0: none) and the size they
+    // are stretched to, both also for the movies opened later, and whether the stretch of this
+    // movie is filtered.
+    void setVideoWindow(quintptr window);
+    void setPictureSize(QSize size);
+    void setSmoothScaling(bool smooth);
+    // A playing movie shows a new picture size with its next picture; a paused one has no next
+    // picture, so this decodes the one it rests on again. Called once the caller's changes are
+    // done: a movie paused only for the time of a move plays on without it.
+    void showNewSizeWhilePaused();
+    // Draws the picture the movie rests on again (the window was uncovered).
+    void redrawPicture();
 
 private:
     // Takes over the pipeline and the facts of a successful opening.
@@ -66,11 +74,15 @@ private:
     MciError seekTo(qint64 fromMs, qint64 stopMs);
     void checkSeekLanded();
     void handleMessage(GstMessage* message);
+    void showPictures();
     gint64 streamTime(qint64 ms) const { return originNs_ + fromMs(ms); }
 
     // Shared with the pipeline's threads, which may outlive the player (see BoundedCall.h).
     std::shared_ptr<GstSegmentClipper> clipper_;
-    std::shared_ptr<GstFrameSink> frames_;
+    std::shared_ptr<GstVideoOutput> output_;  // null where pictures cannot be shown
+    quintptr window_ = 0;
+    QSize pictureSize_;
+    bool sizeShown_ = true;  // the picture shown has the size asked for
     ElementPtr pipeline_;
     GstElement* videoSink_ = nullptr;  // owned by the pipeline
     std::unique_ptr<GstBusWatch> bus_;

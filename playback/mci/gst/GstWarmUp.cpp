@@ -2,6 +2,7 @@
 
 #include <gst/gst.h>
 
+#include "playback/mci/gst/GstOptions.h"
 #include "playback/mci/gst/GstRuntime.h"
 
 namespace cinevan::mci::gst {
@@ -10,11 +11,12 @@ namespace {
 
 // One element of every plug-in a playbin pipeline for an MPEG program stream loads while it
 // prerolls: the type finder, demuxer, parsers, decoders (gst-libav brings FFmpeg along),
-// converters and sinks. Elements that are not installed are passed over.
+// converters and sinks. Elements that are not installed are passed over. The sound output is
+// loaded only when the sound goes somewhere.
 constexpr const char* kMpegPipelineElements[] = {
-    "playbin",          "typefind",       "mpegpsdemux",    "mpegvideoparse", "mpegaudioparse",
-    "avdec_mpeg2video", "avdec_mp2float", "mpg123audiodec", "videoconvert",   "deinterlace",
-    "audioconvert",     "audioresample",  "volume",         "appsink",        "autoaudiosink",
+    "playbin",          "typefind",       "mpegpsdemux",    "mpegvideoparse",    "mpegaudioparse",
+    "avdec_mpeg2video", "avdec_mp2float", "mpg123audiodec", "videoconvertscale", "ximagesink",
+    "audioconvert",     "audioresample",  "volume",         "fakesink",          "appsink",
 };
 
 // The type finder that recognises MPEG program streams lives in a plug-in of its own.
@@ -44,6 +46,10 @@ int loadMpegPlugins() {
     int loaded = 0;
     for (const char* name : kMpegPipelineElements) {
         loaded += loadFeature(GST_PLUGIN_FEATURE_CAST(gst_element_factory_find(name))) ? 1 : 0;
+    }
+    if (!silentAudioOutput(GstOptions::current().sound)) {
+        loaded +=
+            loadFeature(GST_PLUGIN_FEATURE_CAST(gst_element_factory_find("autoaudiosink"))) ? 1 : 0;
     }
     return loaded;
 }

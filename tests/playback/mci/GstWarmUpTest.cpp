@@ -1,6 +1,8 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "playback/mci/gst/GstDeviceType.h"
 #include "playback/mci/gst/GstRuntime.h"
 #include "playback/mci/gst/GstWarmUp.h"
@@ -65,6 +67,25 @@ TEST(GstWarmUp, TypeDestroyedWhileLoadingWaitsForTheThread) {
     // The loading ran to its end before the type was gone: nothing is left half loaded.
     for (const char* name : kMpegPlugins) {
         EXPECT_TRUE(pluginLoaded(name)) << name;
+    }
+}
+
+// With the sound going nowhere (CINEVAN_AUDIO_OUTPUT=null, as in every test) neither the
+// warm-up nor opening and playing a movie may load a sound system's plug-in: each costs start-up
+// time and memory, and some talk to sound servers.
+TEST(GstWarmUp, SilentOutputLoadsNoSoundSystem) {
+    ASSERT_EQ(qgetenv("CINEVAN_AUDIO_OUTPUT"), "null");
+    mci::GstDeviceType type;
+    type.prepare();
+    const std::unique_ptr<mci::MediaDevice> device = type.create();
+    ASSERT_NE(device, nullptr);
+    ASSERT_EQ(device->openElement(mediaFixture("clip-mpeg1.mpg"), QDeadlineTimer(30000)),
+              mci::Error::None);
+    ASSERT_EQ(device->play(0, 1000), mci::Error::None);
+    QTest::qWait(500);
+    for (const char* name :
+         {"pulseaudio", "jack", "oss4", "ossaudio", "openal", "alsa", "autodetect"}) {
+        EXPECT_FALSE(pluginLoaded(name)) << name;
     }
 }
 

@@ -10,61 +10,10 @@
 
 #include "playback/mci/mpv/MpvDevice.h"
 #include "playback/mci/mpv/MpvSurface.h"
+#include "tests/playback/mci/VideoOnScreen.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan::test {
-
-namespace {
-
-// Needs a real X display (Xvfb will do): the offscreen platform has no native windows.
-bool haveDisplay() {
-    return qEnvironmentVariableIsSet("CINEVAN_TEST_DISPLAY");
-}
-
-// What the screen shows of `widget`, as a user sees it (the engine's window included).
-QImage shownOn(const QWidget& widget) {
-    const QPoint origin = widget.mapToGlobal(QPoint(0, 0));
-    return widget.screen()
-        ->grabWindow(0, origin.x(), origin.y(), widget.width(), widget.height())
-        .toImage();
-}
-
-bool mostlyBlack(const QImage& image) {
-    int dark = 0;
-    int samples = 0;
-    for (int y = 0; y < image.height(); y += 8) {
-        for (int x = 0; x < image.width(); x += 8) {
-            ++samples;
-            dark += qGray(image.pixel(x, y)) < 24 ? 1 : 0;
-        }
-    }
-    return samples == 0 || dark * 10 > samples * 9;
-}
-
-// True once the widget's place on the screen shows a picture that changes: a playing movie.
-bool showsPlayingMovie(const QWidget& widget) {
-    QDeadlineTimer deadline(8000);
-    QImage previous;
-    while (!deadline.hasExpired()) {
-        QTest::qWait(120);
-        const QImage now = shownOn(widget);
-        if (!mostlyBlack(now) && !previous.isNull() && now != previous) {
-            return true;
-        }
-        previous = now;
-    }
-    return false;
-}
-
-class ClickCounter : public QWidget {
-public:
-    int presses = 0;
-
-protected:
-    void mousePressEvent(QMouseEvent* /*event*/) override { ++presses; }
-};
-
-}  // namespace
 
 TEST(MpvSurfaceOnDisplay, ShowsTheMovieInEachWindowItMovesTo) {
     if (!haveDisplay()) {
