@@ -8,6 +8,7 @@
 #include "app/ApplicationTitle.h"
 #include "app/StrCont.h"
 #include "app/TerminationSignals.h"
+#include "app/WindowSystem.h"
 #include "desktop/DesktopIntegration.h"
 #include "playback/mci/InstalledDevices.h"
 #include "ui/About.h"
@@ -70,6 +71,7 @@ ProgramWindows::~ProgramWindows() {
 }
 
 int RunProgram(int& argc, char** argv) {
+    PreferX11Windows();
     QApplication application(argc, argv);
     // A logout, a closed terminal or kill end the program as closing its window does; one
     // that comes while the windows are being made waits for the message loop.
