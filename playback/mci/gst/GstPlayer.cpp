@@ -1,5 +1,6 @@
 #include "playback/mci/gst/GstPlayer.h"
 
+#include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
 
@@ -49,15 +50,22 @@ gint64 shownPictureTime(GstElement* sink) {
     return GST_CLOCK_TIME_IS_VALID(time) ? static_cast<gint64>(time) : -1;
 }
 
-// An opening is shared by the thread that runs it and the player that waits for it. Whoever
-// lets it go last, its pipeline (stopped on failure, or one a stalled source holds) is let go
-// on a thread of its own, never on the GUI thread.
+// An opening is shared by the thread that runs it and the player that waits for it. When the
+// GUI thread lets it go last while it still holds a pipeline (one a stalled source keeps
+// busy), the pipeline is stopped on a thread of its own.
 std::shared_ptr<GstOpening> shareOpening(const QString& element,
                                          std::shared_ptr<GstSegmentClipper> clipper,
                                          std::shared_ptr<GstFrameSink> frames) {
-    return {
-        new GstOpening(element, std::move(clipper), std::move(frames)),
-        [](GstOpening* opening) { runWithin(QDeadlineTimer(0), [opening] { delete opening; }); }};
+    return {new GstOpening(element, std::move(clipper), std::move(frames)),
+            [](GstOpening* opening) {
+                const QCoreApplication* app = QCoreApplication::instance();
+                const bool guiThread = app && QThread::currentThread() == app->thread();
+                if (guiThread && opening->holdsPipeline()) {
+                    runWithin(QDeadlineTimer(0), [opening] { delete opening; });
+                } else {
+                    delete opening;
+                }
+            }};
 }
 
 }  // namespace
