@@ -12,8 +12,8 @@ class QWidget;
 
 namespace cinevan::mci {
 
-// Longest time opening a movie keeps the GUI thread waiting, along the whole fallback over the
-// device types: the window must come back whatever the source does. The limit is a few
+// Longest time opening a movie may take along the whole fallback over the device types before
+// the source counts as stalled; the GUI thread does not wait for it. The limit is a few
 // seconds, not less, because a busy machine or a disc that is still spinning up can take over
 // a second to open a sound movie, and an open that runs out counts as a failed one. A build
 // with the address sanitizer runs the engines several times slower and is given more.
