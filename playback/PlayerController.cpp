@@ -7,7 +7,7 @@
 #include <exception>
 #include <utility>
 
-#include "platform/BoundedCall.h"
+#include "platform/BackgroundCall.h"
 #include "playback/Selection.h"
 #include "playback/TimeValues.h"
 
@@ -18,18 +18,13 @@ namespace {
 constexpr char kActiveMovie[] = "ActiveMovie";
 constexpr char kMpegVideo[] = "MPEGVideo";
 
-// A file on a share whose server stopped answering counts as missing once the open's time
-// limit has passed: the window is held up once, and the list goes on.
-bool MovieFileExists(const QByteArray& name) {
-    if (name.isEmpty()) {
-        return false;
-    }
-    const QString path = QFile::decodeName(name);
-    const auto exists = callWithin(QDeadlineTimer(mci::kOpenTimeLimitMs), [path] {
-        const QFileInfo info(path);
-        return info.exists() && !info.isDir();
-    });
-    return exists.value_or(false);
+// How long the play action waits for the look for the movie's file before it lets the event
+// loop run: a local file answers well within it, so its open goes on at once.
+constexpr std::chrono::milliseconds kQuickAnswer(250);
+
+bool IsMovieFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
 }
 
 // Sets a flag for the life of the scope and restores it afterwards, also when an exception
@@ -66,6 +61,7 @@ PlayerController::PlayerController(PlayerView& view, mci::DeviceLayer& devices)
           std::chrono::system_clock::now().time_since_epoch().count())) {}
 
 PlayerController::~PlayerController() {
+    AbandonOpening();
     if (FDeviceId != 0) {
         FDeviceLayer.close(FDeviceId);
     }
@@ -154,14 +150,9 @@ void PlayerController::BitBtnPlayClick() {
     if (FPlayState == PlayState::Paused || FPlayState == PlayState::Stopped) {
         SetPlayState(PlayState::Playing);
         FView.CheckBoxFullScreenClick();
-    } else if (FMovies.Current() >= 0) {
+    } else if (FMovies.Current() >= 0 && !Opening()) {
         try {
-            const QByteArray name = FMovies.GetMovieField(FMovies.Current(), MovieList::kFileName);
-            if (MovieFileExists(name)) {
-                OpenCurrentMovie(QFile::decodeName(name));
-            } else {
-                SkipMissingFile(name);
-            }
+            StartOpening(FMovies.GetMovieField(FMovies.Current(), MovieList::kFileName));
         } catch (const std::exception&) {
             // A failing list operation while opening leaves the entry unplayed.
         }
@@ -171,51 +162,132 @@ void PlayerController::BitBtnPlayClick() {
     }
 }
 
-bool PlayerController::TryOpen(const QString& type, const QString& fileName,
-                               QDeadlineTimer deadline) {
-    FDeviceName = type;
-    if (deadline.hasExpired()) {
-        // The source kept an earlier attempt waiting for all the time there is.
-        FMciError = mci::Error::DeviceNotReady;
-        return false;
+// Looks for the file in the background: a file on a share whose server stopped answering
+// counts as missing once the open's time limit has passed, and the list goes on.
+void PlayerController::StartOpening(const QByteArray& name) {
+    if (name.isEmpty()) {
+        SkipMissingFile(name);
+        return;
     }
-    mci::DeviceId id = 0;
-    FMciError = FDeviceLayer.open(type, fileName, id, deadline);
-    if (FMciError == mci::Error::None) {
-        FDeviceId = id;
-    }
-    return FMciError == mci::Error::None;
+    const quint64 step = ++FOpenSteps;
+    FOpening.emplace();
+    FOpening->step = step;
+    FOpening->name = name;
+    FOpening->fileName = QFile::decodeName(name);
+    const QString path = FOpening->fileName;
+    callInBackground(
+        FAnswers.get(), QDeadlineTimer(mci::kOpenTimeLimitMs), [path] { return IsMovieFile(path); },
+        [this, step](std::optional<bool> exists) { FileChecked(step, exists.value_or(false)); },
+        kQuickAnswer);
+    ShowOpening(step);
 }
 
-void PlayerController::OpenCurrentMovie(const QString& fileName) {
-    if (FDeviceId != 0) {
-        BitBtnStopClick();
+// An open whose answer did not come at once shows in the windows (Stop is enabled) until it
+// ends.
+void PlayerController::ShowOpening(quint64 step) {
+    if (FOpening && FOpening->step == step && !FOpening->shown) {
+        FOpening->shown = true;
+        FView.RefreshDisplay();
     }
-    // One time limit for the whole fallback: a stalled source must not hold the window up
-    // once per device type.
-    const QDeadlineTimer deadline(mci::kOpenTimeLimitMs);
-    bool opened = TryOpen(FDeviceName, fileName, deadline) ||
-                  TryOpen(kActiveMovie, fileName, deadline) ||
-                  TryOpen(kMpegVideo, fileName, deadline);
-    if (!opened) {
+}
+
+void PlayerController::FileChecked(quint64 step, bool exists) {
+    if (!FOpening || FOpening->step != step) {
+        return;
+    }
+    if (!exists) {
+        const QByteArray name = FOpening->name;
+        const bool shown = FOpening->shown;
+        FOpening.reset();
+        if (shown) {
+            FView.RefreshDisplay();
+        }
+        SkipMissingFile(name);
+        return;
+    }
+    if (FDeviceId != 0) {
+        StopMovie();
+    }
+    // One time limit for the whole fallback: a stalled source must not hold the open up once
+    // per device type.
+    FOpening->deadline = QDeadlineTimer(mci::kOpenTimeLimitMs);
+    FOpening->types = QStringList{FDeviceName, QString::fromLatin1(kActiveMovie),
+                                  QString::fromLatin1(kMpegVideo)};
+    TryNextType();
+}
+
+// Opens the file on the next device type to try: the chosen one, "ActiveMovie", "MPEGVideo",
+// then every installed type.
+void PlayerController::TryNextType() {
+    if (FOpening->types.isEmpty() && !FOpening->installedListed) {
+        FOpening->installedListed = true;
         if (!FDevicesUpdated) {
             MenuItemUpdateDeviceClick();
         }
-        const QStringList candidates = FDevices;
-        for (const QString& name : candidates) {
-            if (TryOpen(name, fileName, deadline)) {
-                opened = true;
-                break;
-            }
-        }
+        FOpening->types = FDevices;
     }
-    if (!opened) {
-        if (!FDevices.contains(kActiveMovie, Qt::CaseInsensitive) &&
-            !FDevices.contains(kMpegVideo, Qt::CaseInsensitive)) {
-            ReportMissingDriver();
+    if (FOpening->types.isEmpty()) {
+        OpenFailed();
+        return;
+    }
+    FDeviceName = FOpening->types.takeFirst();
+    if (FOpening->deadline.hasExpired()) {
+        // The source kept an earlier attempt waiting for all the time there is.
+        FMciError = mci::Error::DeviceNotReady;
+        TryNextType();
+        return;
+    }
+    const quint64 step = ++FOpenSteps;
+    FOpening->step = step;
+    FOpening->ticket = 0;
+    const auto ticket = FDeviceLayer.beginOpen(
+        FDeviceName, FOpening->fileName, FOpening->deadline,
+        [this, step](mci::MciError error, mci::DeviceId id) { DeviceOpened(step, error, id); });
+    if (FOpening && FOpening->step == step) {
+        FOpening->ticket = ticket;
+    }
+    ShowOpening(step);
+}
+
+void PlayerController::DeviceOpened(quint64 step, mci::MciError error, mci::DeviceId id) {
+    if (!FOpening || FOpening->step != step) {
+        if (id != 0) {
+            FDeviceLayer.close(id);  // an answer nobody waits for any more
         }
         return;
     }
+    FMciError = error;
+    if (error != mci::Error::None) {
+        TryNextType();
+        return;
+    }
+    FOpening.reset();
+    FDeviceId = id;
+    MovieOpened();
+}
+
+void PlayerController::OpenFailed() {
+    if (std::exchange(FOpening, std::nullopt)->shown) {
+        FView.RefreshDisplay();
+    }
+    if (!FDevices.contains(kActiveMovie, Qt::CaseInsensitive) &&
+        !FDevices.contains(kMpegVideo, Qt::CaseInsensitive)) {
+        ReportMissingDriver();
+    }
+}
+
+void PlayerController::AbandonOpening() {
+    if (!FOpening) {
+        return;
+    }
+    const auto ticket = FOpening->ticket;
+    FOpening.reset();
+    if (ticket != 0) {
+        FDeviceLayer.cancelOpen(ticket);
+    }
+}
+
+void PlayerController::MovieOpened() {
     SetPlayState(PlayState::Playing);
     ActiveMovieOpenComplete();
     RefreshDisplay();
@@ -310,6 +382,11 @@ void PlayerController::BitBtnPauseClick() {
 }
 
 void PlayerController::BitBtnStopClick() {
+    AbandonOpening();
+    StopMovie();
+}
+
+void PlayerController::StopMovie() {
     SetCloseAtEnd(false);
     SetPlayState(PlayState::Closed);
     FView.ShowPage(MoviePage::Preview);
@@ -397,7 +474,8 @@ std::optional<quint32> PlayerController::MoviePositionMs() const {
 }
 
 bool PlayerController::StopEnabled() const {
-    return HasMovies() && (FPlayState == PlayState::Playing || FPlayState == PlayState::Paused);
+    return HasMovies() &&
+           (FPlayState == PlayState::Playing || FPlayState == PlayState::Paused || Opening());
 }
 
 bool PlayerController::PriorEnabled() const {
@@ -497,7 +575,8 @@ void PlayerController::GoToMovie(int target) {
     if (target == FMovies.Current() && FMovies.Current() != 0) {
         return;
     }
-    const bool wasPlaying = FPlayState == PlayState::Playing;
+    // An entry that was opening was about to play: the new one opens in its place.
+    const bool wasPlaying = FPlayState == PlayState::Playing || Opening();
     BitBtnStopClick();
     FMovies.SetCurrent(target);
     RefreshDisplay();
@@ -699,7 +778,7 @@ void PlayerController::MenuItemDeviceClick(int index) {
     }
     FView.CheckDeviceItem(index);
     FDeviceName = FDevices.at(index);
-    if (FPlayState == PlayState::Playing || FPlayState == PlayState::Paused) {
+    if (FPlayState == PlayState::Playing || FPlayState == PlayState::Paused || Opening()) {
         BitBtnStopClick();
         BitBtnPlayClick();
     }

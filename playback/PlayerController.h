@@ -2,11 +2,13 @@
 
 #include <QByteArrayList>
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 
@@ -28,6 +30,12 @@ enum class PlayState : quint8 { Closed = 0, Paused = 1, Playing = 2, Stopped = 3
 // playback engine and its device, position tracking with end detection and seeking, list
 // navigation and device selection. It runs on the GUI thread and reaches the windows only
 // through PlayerView. Operations carry the names of the window handlers that run them.
+//
+// Opening a movie never keeps the GUI thread waiting: the play action starts the open, which
+// looks for the file and walks the device types in the background, and the player is
+// "opening" (Opening()) until the answer comes back; the state stays Closed meanwhile. Stop,
+// another entry, another device type, clearing the list or destroying the player abandon the
+// open, and its late answers are ignored.
 class PlayerController : public MovieListListener {
 public:
     PlayerController(PlayerView& view, mci::DeviceLayer& devices);
@@ -109,6 +117,8 @@ public:
     // State read by the windows.
     PlayState State() const { return FPlayState; }
     bool MovieOpen() const { return FDeviceId != 0; }
+    // Whether the play action is waiting for the current entry's movie to open.
+    bool Opening() const { return FOpening.has_value(); }
     // Length and position of the open movie in milliseconds; none while no movie is open or
     // when the device cannot tell.
     std::optional<quint32> MovieLengthMs() const;
@@ -120,7 +130,9 @@ public:
 
     // Availability of the transport buttons, by the list and the playback state.
     bool HasMovies() const { return FMovies.MovieCount() > 0; }
-    bool PlayEnabled() const { return HasMovies() && FPlayState != PlayState::Playing; }
+    bool PlayEnabled() const {
+        return HasMovies() && FPlayState != PlayState::Playing && !Opening();
+    }
     bool PauseEnabled() const { return HasMovies() && FPlayState == PlayState::Playing; }
     bool StopEnabled() const;
     bool PriorEnabled() const;
@@ -135,8 +147,15 @@ public:
     void RefreshList(bool rebuild) override { FView.RefreshList(rebuild); }
 
 private:
-    void OpenCurrentMovie(const QString& fileName);
-    bool TryOpen(const QString& type, const QString& fileName, QDeadlineTimer deadline);
+    void StartOpening(const QByteArray& name);
+    void FileChecked(quint64 step, bool exists);
+    void ShowOpening(quint64 step);
+    void TryNextType();
+    void DeviceOpened(quint64 step, mci::MciError error, mci::DeviceId id);
+    void OpenFailed();
+    void MovieOpened();
+    void AbandonOpening();
+    void StopMovie();
     void ReportMissingDriver();
     void SkipMissingFile(const QByteArray& fileName);
     void ActiveMovieOpenComplete();
@@ -184,6 +203,23 @@ private:
     bool FNoCoverLoad = false;
     std::function<bool()> FRunSetup;
     std::mt19937 FRandom;
+
+    // The open under way. Each step that waits for an answer (the look for the file, one
+    // device type's open) gets a new number; an answer for any other number is late.
+    struct PendingOpen {
+        quint64 step = 0;
+        QByteArray name;
+        QString fileName;
+        QDeadlineTimer deadline;
+        QStringList types;  // still to try, in order
+        bool installedListed = false;
+        bool shown = false;  // the windows show the player opening
+        mci::DeviceLayer::OpenTicket ticket = 0;
+    };
+    std::optional<PendingOpen> FOpening;
+    quint64 FOpenSteps = 0;
+    // Receives the answers of the look for the file; answers still on their way go with it.
+    std::unique_ptr<QObject> FAnswers = std::make_unique<QObject>();
 };
 
 }  // namespace cinevan

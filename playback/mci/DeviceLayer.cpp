@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 
+#include <optional>
 #include <utility>
 
 namespace cinevan::mci {
@@ -10,6 +11,7 @@ DeviceLayer::DeviceLayer() = default;
 
 DeviceLayer::~DeviceLayer() {
     // Devices go first: a driver's device may still use the type that created it.
+    opening_.clear();
     devices_.clear();
 }
 
@@ -64,6 +66,70 @@ MciError DeviceLayer::open(const QString& type, const QString& element, DeviceId
     id = takeFreeId();
     devices_.emplace(id, std::move(device));
     return Error::None;
+}
+
+DeviceLayer::OpenTicket DeviceLayer::beginOpen(const QString& type, const QString& element,
+                                               QDeadlineTimer deadline, OpenDone done) {
+    DeviceType* deviceType = findType(type);
+    if (!deviceType) {
+        done(Error::InvalidDeviceName, 0);
+        return 0;
+    }
+    std::shared_ptr<MediaDevice> device = deviceType->create();
+    if (!device) {
+        done(Error::CannotLoadDriver, 0);
+        return 0;
+    }
+    const OpenTicket ticket = nextTicket_++;
+    opening_.emplace(ticket, Opening{device, std::move(done)});
+    // An answer given while the driver starts is handled once it has returned; a later one
+    // comes through the event loop, so that the device may be closed from `done` without
+    // the driver's code still running on it.
+    struct Start {
+        bool running = true;
+        std::optional<MciError> early;
+    };
+    const auto start = std::make_shared<Start>();
+    device->beginOpen(element, deadline, [this, ticket, start](MciError error) {
+        if (start->running) {
+            start->early = error;
+            return;
+        }
+        QMetaObject::invokeMethod(
+            &answers_, [this, ticket, error] { finishOpen(ticket, error); }, Qt::QueuedConnection);
+    });
+    start->running = false;
+    if (start->early) {
+        finishOpen(ticket, *start->early);
+    }
+    return ticket;
+}
+
+void DeviceLayer::finishOpen(OpenTicket ticket, MciError error) {
+    const auto it = opening_.find(ticket);
+    if (it == opening_.end()) {
+        return;
+    }
+    Opening opening = std::move(it->second);
+    opening_.erase(it);
+    if (error != Error::None) {
+        opening.device.reset();  // nothing stays open
+        opening.done(error, 0);
+        return;
+    }
+    const DeviceId id = takeFreeId();
+    devices_.emplace(id, std::move(opening.device));
+    opening.done(Error::None, id);
+}
+
+void DeviceLayer::cancelOpen(OpenTicket ticket) {
+    const auto it = opening_.find(ticket);
+    if (it == opening_.end()) {
+        return;
+    }
+    // The table forgets the open before its device goes.
+    const Opening abandoned = std::move(it->second);
+    opening_.erase(it);
 }
 
 MciError DeviceLayer::close(DeviceId id) {

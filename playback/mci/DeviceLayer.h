@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -36,6 +38,23 @@ public:
     MciError open(const QString& type, const QString& element, DeviceId& id,
                   QDeadlineTimer deadline = QDeadlineTimer(kOpenTimeLimitMs));
     MciError close(DeviceId id);
+
+    // Identifies an open under way; 0 is none.
+    using OpenTicket = quint64;
+    // How an open ended: the error code, and the new device's identifier on success.
+    using OpenDone = std::function<void(MciError, DeviceId)>;
+    // Starts opening a device of the named type with `element` and returns at once (see
+    // MediaDevice::beginOpen). `done` runs once on the GUI thread, either before beginOpen
+    // returns (an answer known at once, such as an unknown type) or later from the event
+    // loop, never from inside a driver; on success the device is open under the identifier
+    // it is given. The returned ticket names the open until then.
+    OpenTicket beginOpen(const QString& type, const QString& element, QDeadlineTimer deadline,
+                         OpenDone done);
+    // Abandons an open under way: its device is let go without waiting for the source, and
+    // `done` does not run. Tickets already answered are ignored.
+    void cancelOpen(OpenTicket ticket);
+    // Number of opens under way.
+    std::size_t openingCount() const { return opening_.size(); }
     // Lets the named type get ready for its first open in the background (DeviceType::prepare).
     MciError prepare(const QString& type);
 
@@ -63,6 +82,7 @@ public:
 private:
     DeviceType* findType(const QString& name) const;
     DeviceId takeFreeId();
+    void finishOpen(OpenTicket ticket, MciError error);
 
     // Runs `command` on the open device `id`, or answers Error::InvalidDeviceId. The device is
     // kept alive until the command returns, also when a nested event loop inside it (a modal
@@ -73,6 +93,15 @@ private:
     std::vector<std::unique_ptr<DeviceType>> types_;
     std::map<DeviceId, std::shared_ptr<MediaDevice>> devices_;
     DeviceId nextId_ = 1;
+
+    struct Opening {
+        std::shared_ptr<MediaDevice> device;
+        OpenDone done;
+    };
+    std::map<OpenTicket, Opening> opening_;
+    OpenTicket nextTicket_ = 1;
+    // Receives the drivers' answers from the event loop; dropping it drops those not yet given.
+    QObject answers_;
 };
 
 }  // namespace cinevan::mci

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <functional>
 
 #include "playback/mci/MciTypes.h"
 
@@ -11,8 +12,8 @@ class QWidget;
 
 namespace cinevan::mci {
 
-// Longest time opening a movie keeps the GUI thread waiting, along the whole fallback over the
-// device types: the window must come back whatever the source does. The limit is a few
+// Longest time opening a movie may take along the whole fallback over the device types before
+// the source counts as stalled; the GUI thread does not wait for it. The limit is a few
 // seconds, not less, because a busy machine or a disc that is still spinning up can take over
 // a second to open a sound movie, and an open that runs out counts as a failed one. A build
 // with the address sanitizer runs the engines several times slower and is given more.
@@ -33,21 +34,32 @@ constexpr int kOpenTimeLimitMs = 3000;
 // touches a widget. Destroying the device is the close command: it releases every thread,
 // file handle and engine instance it holds.
 //
-// Threading rule: every command returns to the GUI thread within a bounded time. Work that
-// may block on the source (opening it, stopping an engine that reads it) runs on a thread of
-// its own (BoundedCall.h); when it does not finish in time the command answers with an error
-// and leaves the engine instance to that thread, which releases it whenever it comes free.
+// Threading rule: every command returns to the GUI thread within a bounded time, and opening
+// does not keep it waiting at all: it reports its end later (beginOpen). Work that may block
+// on the source (opening it, stopping an engine that reads it) runs on a thread of its own
+// (BoundedCall.h, BackgroundCall.h); when it does not finish in time the command answers with
+// an error and leaves the engine instance to that thread, which releases it whenever it comes
+// free.
 //
 // Times are milliseconds. Every command returns Error::None on success.
 class MediaDevice {
 public:
     virtual ~MediaDevice() = default;
 
-    // Opens the movie file `element` (empty when the type is opened without a file) and
-    // returns by `deadline` also for missing, damaged or stalled sources: an open that could
-    // not finish in time answers Error::DeviceNotReady. Afterwards the device rests paused at
-    // position 0.
-    virtual MciError openElement(const QString& element, QDeadlineTimer deadline) = 0;
+    // Reports how an open ended: Error::None when the device is open.
+    using OpenDone = std::function<void(MciError)>;
+
+    // Starts opening the movie file `element` (empty when the type is opened without a file)
+    // and returns at once. `done` then runs exactly once, on the GUI thread, by `deadline` also
+    // for missing, damaged or stalled sources (an open that could not finish in time answers
+    // Error::DeviceNotReady): either as the last thing beginOpen does, when the answer is known
+    // at once, or later from the event loop. It never runs once the device is destroyed;
+    // destroying a device whose open is under way abandons that open without waiting for the
+    // source. Afterwards the device rests paused at position 0.
+    virtual void beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) = 0;
+
+    // The same open, returning its result: runs the event loop until the answer comes.
+    MciError openElement(const QString& element, QDeadlineTimer deadline);
     MciError openElement(const QString& element) {
         return openElement(element, QDeadlineTimer(kOpenTimeLimitMs));
     }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QWidget>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "playback/mci/DeviceLayer.h"
 #include "playback/mci/InstalledDevices.h"
@@ -44,6 +47,67 @@ protected:
     SimulatedDevices sim_;
     DeviceLayer layer_;
 };
+
+// The answers of opens started with beginOpen, in the order they came.
+struct OpenAnswers {
+    std::vector<std::pair<MciError, DeviceId>> given;
+    DeviceLayer::OpenDone record() {
+        return [this](MciError error, DeviceId id) { given.emplace_back(error, id); };
+    }
+};
+
+TEST_F(DeviceLayerTest, AnOpenThatAnswersLaterIsOpenOnlyOnceItsAnswerArrives) {
+    SimulatedTypeScript later = named("Later");
+    later.defaultElement.answersLater = true;
+    sim_.add(layer_, later);
+    OpenAnswers answers;
+
+    const auto unknown = layer_.beginOpen(QStringLiteral("Nothing"), QStringLiteral("/m/a.mpg"),
+                                          QDeadlineTimer(1000), answers.record());
+    EXPECT_EQ(unknown, 0u);
+    ASSERT_EQ(answers.given.size(), 1u) << "an unknown type is answered at once";
+    EXPECT_EQ(answers.given[0].first, Error::InvalidDeviceName);
+
+    const auto ticket = layer_.beginOpen(QStringLiteral("Later"), QStringLiteral("/m/a.mpg"),
+                                         QDeadlineTimer(1000), answers.record());
+    EXPECT_NE(ticket, 0u);
+    EXPECT_EQ(layer_.openingCount(), 1u);
+    EXPECT_EQ(layer_.openCount(), 0u);
+    sim_.log->answerHeldOpens();
+    EXPECT_EQ(answers.given.size(), 1u) << "the answer waits for the event loop";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(answers.given.size(), 2u);
+    EXPECT_EQ(answers.given[1].first, Error::None);
+    EXPECT_NE(answers.given[1].second, 0u);
+    EXPECT_EQ(layer_.openingCount(), 0u);
+    EXPECT_EQ(layer_.openCount(), 1u);
+    EXPECT_EQ(layer_.play(answers.given[1].second, 0, 1000), Error::None);
+
+    layer_.cancelOpen(ticket);  // already answered: nothing happens
+    EXPECT_EQ(layer_.openCount(), 1u);
+}
+
+TEST_F(DeviceLayerTest, ACancelledOpenLetsItsDeviceGoAndNeverAnswers) {
+    SimulatedTypeScript later = named("Later");
+    later.defaultElement.answersLater = true;
+    sim_.add(layer_, later);
+    OpenAnswers answers;
+    const auto first = layer_.beginOpen(QStringLiteral("Later"), QStringLiteral("/m/a.mpg"),
+                                        QDeadlineTimer(1000), answers.record());
+    const auto second = layer_.beginOpen(QStringLiteral("Later"), QStringLiteral("/m/b.mpg"),
+                                         QDeadlineTimer(1000), answers.record());
+    EXPECT_EQ(sim_.log->heldOpenCount(), 2u);
+
+    layer_.cancelOpen(first);
+    EXPECT_EQ(sim_.log->heldOpenCount(), 1u) << "the first device is gone";
+    sim_.log->answerHeldOpens();
+    layer_.cancelOpen(second);  // its answer is on the way
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(answers.given.empty());
+    EXPECT_EQ(layer_.openCount(), 0u);
+    EXPECT_EQ(sim_.log->commands(), QStringList({"open /m/a.mpg", "open /m/b.mpg", "close"}))
+        << "the device that had opened is closed";
+}
 
 TEST_F(DeviceLayerTest, SysinfoListsTheTypesInRegistrationOrder) {
     quint32 count = 0;

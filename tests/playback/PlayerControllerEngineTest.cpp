@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "tests/playback/PlayerControllerFixture.h"
 
 namespace cinevan::test {
@@ -423,6 +425,9 @@ TEST_F(PlayerTest, AStalledSourceHasOneTimeLimitForTheWholeFallback) {
     AddMovies({movie, other});
 
     player->BitBtnPlayClick();
+    EXPECT_TRUE(player->Opening()) << "the window does not wait for the source";
+    EXPECT_TRUE(player->StopEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->Opening(); }, mci::kOpenTimeLimitMs * 3));
 
     // The first type used up the time: the others are not sent the file, but the search for
     // the installed types still tells that a driver is there.

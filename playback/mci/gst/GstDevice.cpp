@@ -15,8 +15,8 @@ GstDevice::~GstDevice() {
     player_.close();
 }
 
-MciError GstDevice::openElement(const QString& element, QDeadlineTimer deadline) {
-    return player_.open(element, deadline);
+void GstDevice::beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) {
+    player_.beginOpen(element, deadline, std::move(done));
 }
 
 MciError GstDevice::whereSource(QSize& size) {

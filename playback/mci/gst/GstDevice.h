@@ -19,8 +19,7 @@ public:
     GstDevice(const GstDevice&) = delete;
     GstDevice& operator=(const GstDevice&) = delete;
 
-    using MediaDevice::openElement;
-    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
+    void beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) override;
     MciError whereSource(QSize& size) override;
     MciError setTimeFormatMilliseconds() override;
     MciError statusLength(quint32& ms) override;

@@ -42,6 +42,8 @@ public:
 
     // After a successful run: the pipeline (given away once), its sinks and the facts.
     ElementPtr takePipeline() { return std::move(pipeline_); }
+    // Whether a pipeline is still held, whose stop may wait on the source.
+    bool holdsPipeline() const { return pipeline_ != nullptr; }
     GstElement* videoSink() const { return videoSink_; }
     const GstMovieFacts& facts() const { return facts_; }
 

@@ -1,8 +1,10 @@
 #include "playback/mci/gst/GstPlayer.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
 
-#include "platform/BoundedCall.h"
+#include "platform/BackgroundCall.h"
 #include "playback/mci/MediaDevice.h"
 #include "playback/mci/gst/GstBusWatch.h"
 #include "playback/mci/gst/GstOpening.h"
@@ -40,12 +42,31 @@ gint64 shownPictureTime(GstElement* sink) {
     return GST_CLOCK_TIME_IS_VALID(time) ? static_cast<gint64>(time) : -1;
 }
 
+// An opening is shared by the thread that runs it and the player that waits for it. When the
+// GUI thread lets it go last while it still holds a pipeline (one a stalled source keeps
+// busy), the pipeline is stopped on a thread of its own.
+std::shared_ptr<GstOpening> shareOpening(const QString& element,
+                                         std::shared_ptr<GstSegmentClipper> clipper,
+                                         std::shared_ptr<GstVideoOutput> output) {
+    return {new GstOpening(element, std::move(clipper), std::move(output)),
+            [](GstOpening* opening) {
+                const QCoreApplication* app = QCoreApplication::instance();
+                const bool guiThread = app && QThread::currentThread() == app->thread();
+                if (guiThread && opening->holdsPipeline()) {
+                    runWithin(QDeadlineTimer(0), [opening] { delete opening; });
+                } else {
+                    delete opening;
+                }
+            }};
+}
+
 }  // namespace
 
 GstPlayer::GstPlayer()
     : clipper_(std::make_shared<GstSegmentClipper>()), output_(makeVideoOutput()) {}
 
 GstPlayer::~GstPlayer() {
+    openAnswers_.reset();
     close();
 }
 
@@ -59,32 +80,45 @@ void GstPlayer::close() {
     stopPipeline(std::move(pipeline_), clipper_, output_);
 }
 
-MciError GstPlayer::open(const QString& element, QDeadlineTimer deadline) {
-    if (opened_) {
-        return Error::Internal;
+void GstPlayer::beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) {
+    if (opened_ || opening_) {
+        done(Error::Internal);
+        return;
     }
     if (element.isEmpty()) {
         opened_ = true;
-        return Error::None;
+        done(Error::None);
+        return;
     }
     if (!ensureInitialized()) {
-        return Error::CannotLoadDriver;
+        done(Error::CannotLoadDriver);
+        return;
     }
     // The opening runs on a thread of its own; one that does not finish in time keeps its
     // pipeline and stops it whenever the source lets it.
-    const auto opening = std::make_shared<GstOpening>(element, clipper_, output_);
-    const std::optional<MciError> result =
-        callWithin(deadline, [opening, deadline] { return opening->run(deadline); });
+    const std::shared_ptr<GstOpening> opening = shareOpening(element, clipper_, output_);
+    opening_ = true;
+    callInBackground(
+        openAnswers_.get(), deadline, [opening, deadline] { return opening->run(deadline); },
+        [this, opening, done = std::move(done)](std::optional<MciError> result) {
+            finishOpen(opening, result, done);
+        });
+}
+
+void GstPlayer::finishOpen(const std::shared_ptr<GstOpening>& opening,
+                           std::optional<MciError> result, const OpenDone& done) {
+    opening_ = false;
     if (!result) {
-        return Error::DeviceNotReady;
+        done(Error::DeviceNotReady);
+        return;
     }
     if (*result != Error::None) {
-        stopPipeline(opening->takePipeline(), clipper_, output_);
-        return *result;
+        done(*result);
+        return;
     }
     adopt(*opening);
     opened_ = true;
-    return Error::None;
+    done(Error::None);
 }
 
 void GstPlayer::adopt(GstOpening& opening) {

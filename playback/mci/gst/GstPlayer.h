@@ -3,9 +3,12 @@
 #include <gst/gst.h>
 
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "playback/mci/MciTypes.h"
 #include "playback/mci/gst/GstHandles.h"
@@ -34,9 +37,13 @@ public:
     GstPlayer(const GstPlayer&) = delete;
     GstPlayer& operator=(const GstPlayer&) = delete;
 
-    // Opens `element` paused at its start; an empty element opens the player without a movie.
-    // Answers by `deadline`, also when the source stalls (Error::DeviceNotReady).
-    MciError open(const QString& element, QDeadlineTimer deadline);
+    using OpenDone = std::function<void(MciError)>;
+
+    // Starts opening `element` paused at its start; an empty element opens the player without
+    // a movie. `done` gets the result (see MediaDevice::beginOpen), by `deadline` also when
+    // the source stalls (Error::DeviceNotReady). An opening still under way when the player
+    // goes is left to stop its pipeline by itself.
+    void beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done);
     bool isOpen() const { return opened_; }
     // Stops the pipeline and lets it go (see stopPipeline()); movie commands fail afterwards.
     void close();
@@ -66,6 +73,8 @@ public:
 private:
     // Takes over the pipeline and the facts of a successful opening.
     void adopt(GstOpening& opening);
+    void finishOpen(const std::shared_ptr<GstOpening>& opening, std::optional<MciError> result,
+                    const OpenDone& done);
     bool hasMovie() const { return opened_ && pipeline_; }
     // Shared precondition of the commands that play or move the movie.
     MciError movieState() const;
@@ -88,6 +97,9 @@ private:
     std::unique_ptr<GstBusWatch> bus_;
 
     bool opened_ = false;
+    bool opening_ = false;
+    // Receives the answer of an opening under way; it goes first when the player does.
+    std::unique_ptr<QObject> openAnswers_ = std::make_unique<QObject>();
     QSize source_;
     gint64 originNs_ = 0;
     qint64 lengthMs_ = 0;

@@ -14,8 +14,8 @@ MpvDevice::~MpvDevice() {
     delete surface_.data();
 }
 
-MciError MpvDevice::openElement(const QString& element, QDeadlineTimer deadline) {
-    return player_->open(element, deadline);
+void MpvDevice::beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) {
+    player_->beginOpen(element, deadline, std::move(done));
 }
 
 MciError MpvDevice::whereSource(QSize& size) {

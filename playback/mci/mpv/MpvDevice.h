@@ -17,8 +17,7 @@ public:
     explicit MpvDevice(MpvPlayer::Media media = MpvPlayer::Media::Video);
     ~MpvDevice() override;
 
-    using MediaDevice::openElement;
-    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
+    void beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) override;
     MciError whereSource(QSize& size) override;
     MciError setTimeFormatMilliseconds() override;
     MciError statusLength(quint32& ms) override;

@@ -9,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/BoundedCall.h"
+#include "platform/BackgroundCall.h"
 #include "playback/mci/ReadableFile.h"
 #include "playback/mci/mpv/MpvOptions.h"
 #include "playback/mci/mpv/MpvVideoCdStream.h"
@@ -55,10 +55,6 @@ MciError endFileError(const mpv_event_end_file& end) {
     }
 }
 
-double secondsLeft(const QDeadlineTimer& deadline) {
-    return qMax<qint64>(deadline.remainingTime(), 0) / 1000.0;
-}
-
 // Milliseconds of a time the engine reports in seconds, held within the device layer's 32-bit
 // times; a time that is not a positive number reads as 0.
 quint32 toMilliseconds(double seconds) {
@@ -71,55 +67,112 @@ quint32 toMilliseconds(double seconds) {
 
 }  // namespace
 
-MpvPlayer::MpvPlayer(Media media) : media_(media) {}
+MpvPlayer::MpvPlayer(Media media) : media_(media) {
+    loadTimer_.setSingleShot(true);
+    loadTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&loadTimer_, &QTimer::timeout, this, &MpvPlayer::loadTimedOut);
+}
 
 MpvPlayer::~MpvPlayer() {
     if (handle_) {
         mpv_set_wakeup_callback(handle_.get(), nullptr, nullptr);
+        if (loading_) {
+            // Gone before its file was read: the source may be stuck, so nobody waits for it.
+            handle_.abandon();
+        }
     }
 }
 
-MciError MpvPlayer::open(const QString& path, QDeadlineTimer deadline) {
+void MpvPlayer::beginOpen(const QString& path, QDeadlineTimer deadline, OpenDone done) {
     if (const MciError error = startEngine()) {
-        return error;
+        done(error);
+        return;
     }
     if (path.isEmpty()) {
-        return Error::None;
+        done(Error::None);
+        return;
     }
+    loading_ = Loading{std::move(done), deadline};
     // Telling a disc track from a file reads the disc, which may stall.
-    const auto named = callWithin(deadline, [path] {
-        QByteArray name;
-        const MciError error = mediaName(path, name);
-        return std::make_pair(error, name);
-    });
-    if (!named) {
-        return Error::DeviceNotReady;
-    }
-    const auto& [nameError, file] = *named;
-    if (nameError) {
-        return nameError;
-    }
+    callInBackground(
+        this, deadline,
+        [path] {
+            QByteArray name;
+            const MciError error = mediaName(path, name);
+            return std::make_pair(error, name);
+        },
+        [this](std::optional<std::pair<MciError, QByteArray>> named) {
+            if (!named) {
+                finishOpen(Error::DeviceNotReady);
+            } else if (named->first) {
+                finishOpen(named->first);
+            } else {
+                loadFile(named->second);
+            }
+        });
+}
+
+void MpvPlayer::loadFile(const QByteArray& file) {
+    mpv_set_wakeup_callback(handle_.get(), &MpvPlayer::wakeup, this);
     if (command({"loadfile", file.constData()}) < 0) {
-        return Error::Driver;
+        finishOpen(Error::Driver);
+        return;
     }
-    const MciError loadError = waitForLoad(deadline);
-    if (loadError == Error::DeviceNotReady) {
+    loadTimer_.start(std::max<qint64>(loading_->deadline.remainingTime(), 0));
+    drainEvents();
+}
+
+void MpvPlayer::handleLoadEvent(const mpv_event& event) {
+    switch (event.event_id) {
+        case MPV_EVENT_FILE_LOADED:
+            loading_->fileLoaded = true;
+            loadTimer_.start(
+                std::clamp<qint64>(loading_->deadline.remainingTime(), 0, kFirstFrameWaitMs));
+            break;
+        case MPV_EVENT_PLAYBACK_RESTART:
+            if (loading_->fileLoaded) {
+                completeLoad();
+            }
+            break;
+        case MPV_EVENT_END_FILE:
+            finishOpen(endFileError(*static_cast<const mpv_event_end_file*>(event.data)));
+            break;
+        default:
+            handleEvent(event);
+            break;
+    }
+}
+
+void MpvPlayer::loadTimedOut() {
+    // Loaded but slow to show its first picture: usable. Never loaded: a stalled source.
+    if (loading_->fileLoaded) {
+        completeLoad();
+    } else {
+        finishOpen(Error::DeviceNotReady);
+    }
+}
+
+void MpvPlayer::completeLoad() {
+    if (const MciError error = checkLoadedMedia()) {
+        command({"stop"});
+        finishOpen(error);
+        return;
+    }
+    loaded_ = true;
+    mpv_get_property(handle_.get(), "duration", MPV_FORMAT_DOUBLE, &durationSec_);
+    finishOpen(Error::None);
+}
+
+void MpvPlayer::finishOpen(MciError error) {
+    loadTimer_.stop();
+    if (error == Error::DeviceNotReady && handle_) {
         // The engine is stuck reading the file; it must not hold up closing the device.
         mpv_set_wakeup_callback(handle_.get(), nullptr, nullptr);
         handle_.abandon();
     }
-    if (loadError) {
-        return loadError;
-    }
-    if (const MciError error = checkLoadedMedia()) {
-        command({"stop"});
-        return error;
-    }
-    loaded_ = true;
-    mpv_get_property(handle_.get(), "duration", MPV_FORMAT_DOUBLE, &durationSec_);
-    mpv_set_wakeup_callback(handle_.get(), &MpvPlayer::wakeup, this);
-    drainEvents();
-    return Error::None;
+    const OpenDone done = std::move(loading_->done);
+    loading_.reset();
+    done(error);
 }
 
 MciError MpvPlayer::startEngine() {
@@ -181,32 +234,6 @@ MciError MpvPlayer::startEngine() {
     mpv_observe_property(handle_.get(), 0, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
     return Error::None;
-}
-
-MciError MpvPlayer::waitForLoad(const QDeadlineTimer& deadline) {
-    bool fileLoaded = false;
-    QDeadlineTimer firstFrame = deadline;
-    while (!firstFrame.hasExpired()) {
-        const mpv_event* event = mpv_wait_event(handle_.get(), secondsLeft(firstFrame));
-        switch (event->event_id) {
-            case MPV_EVENT_FILE_LOADED:
-                fileLoaded = true;
-                firstFrame = qMin(deadline, QDeadlineTimer(kFirstFrameWaitMs));
-                break;
-            case MPV_EVENT_PLAYBACK_RESTART:
-                if (fileLoaded) {
-                    return Error::None;
-                }
-                break;
-            case MPV_EVENT_END_FILE:
-                return endFileError(*static_cast<const mpv_event_end_file*>(event->data));
-            default:
-                handleEvent(*event);
-                break;
-        }
-    }
-    // Loaded but slow to show its first picture: usable. Never loaded: a stalled source.
-    return fileLoaded ? Error::None : Error::DeviceNotReady;
 }
 
 MciError MpvPlayer::checkLoadedMedia() const {
@@ -412,7 +439,11 @@ void MpvPlayer::drainEvents() {
         if (event->event_id == MPV_EVENT_NONE) {
             break;
         }
-        handleEvent(*event);
+        if (loading_) {
+            handleLoadEvent(*event);
+        } else {
+            handleEvent(*event);
+        }
     }
 }
 

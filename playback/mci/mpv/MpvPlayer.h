@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 #include <atomic>
+#include <functional>
 #include <optional>
 
 #include "playback/mci/MciTypes.h"
@@ -28,10 +30,13 @@ public:
     explicit MpvPlayer(Media media);
     ~MpvPlayer() override;
 
-    // Starts the engine and, unless `path` is empty, loads that file paused at its start.
-    // Answers by `deadline`, also when the file cannot be read; an engine still stuck on the
-    // source then is abandoned to a thread of its own (Error::DeviceNotReady).
-    MciError open(const QString& path, QDeadlineTimer deadline);
+    using OpenDone = std::function<void(MciError)>;
+
+    // Starts the engine and, unless `path` is empty, starts loading that file paused at its
+    // start; `done` gets the result (see MediaDevice::beginOpen), by `deadline` also when the
+    // file cannot be read. An engine still stuck on the source then, or when the player is
+    // destroyed before the load has ended, is abandoned to a thread of its own.
+    void beginOpen(const QString& path, QDeadlineTimer deadline, OpenDone done);
     bool hasFile() const { return loaded_; }
 
     MciError sourceSize(QSize& size) const;
@@ -55,7 +60,11 @@ private:
     QByteArray videoTrack() const;
     void restoreVideoTrack(const QByteArray& track);
     MciError startEngine();
-    MciError waitForLoad(const QDeadlineTimer& deadline);
+    void loadFile(const QByteArray& file);
+    void handleLoadEvent(const mpv_event& event);
+    void loadTimedOut();
+    void completeLoad();
+    void finishOpen(MciError error);
     MciError checkLoadedMedia() const;
     void applyOptions();
     void applyOptionsIfChanged();
@@ -80,6 +89,16 @@ private:
     std::optional<quint32> restingMs_;
     quint64 optionsGeneration_ = 0;
     std::atomic<bool> wakeupPending_{false};
+
+    // A load under way: its answer, and whether the engine has read the file yet. The timer
+    // ends the wait for the file, then for its first picture.
+    struct Loading {
+        OpenDone done;
+        QDeadlineTimer deadline;
+        bool fileLoaded = false;
+    };
+    std::optional<Loading> loading_;
+    QTimer loadTimer_;
 };
 
 }  // namespace cinevan::mci

@@ -1,7 +1,7 @@
 #include "playback/mci/simulated/SimulatedDevice.h"
 
 #include <QRect>
-#include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -29,6 +29,15 @@ void SimulatedLog::record(const QString& type, int device, const QString& text) 
     entries_.push_back({type, device, text});
 }
 
+void SimulatedLog::answerHeldOpens() {
+    // An answer may start another open that is held in turn: only those held now are answered.
+    std::map<int, std::function<void()>> answering;
+    answering.swap(heldOpens_);
+    for (auto& [device, answer] : answering) {
+        answer();
+    }
+}
+
 QStringList SimulatedLog::commands(Filter filter) const {
     QStringList texts;
     for (const auto& entry : entries_) {
@@ -45,6 +54,7 @@ SimulatedDevice::SimulatedDevice(const SimulatedTypeScript& script,
     : script_(script), clock_(std::move(clock)), log_(std::move(log)), serial_(log_->newDevice()) {}
 
 SimulatedDevice::~SimulatedDevice() {
+    log_->dropHeldOpen(serial_);
     // A device whose open failed was never open, so destroying it sends no close.
     if (opened_) {
         record(QStringLiteral("close"));
@@ -55,15 +65,26 @@ void SimulatedDevice::record(const QString& text) const {
     log_->record(script_.name, serial_, text);
 }
 
-MciError SimulatedDevice::openElement(const QString& element, QDeadlineTimer deadline) {
+void SimulatedDevice::beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) {
     record(element.isEmpty() ? QStringLiteral("open") : QStringLiteral("open ") + element);
+    const SimulatedElement scripted = script_.elements.value(element, script_.defaultElement);
+    if (script_.openError == Error::None && scripted.openStalls) {
+        // A source that never answers: the open gives up at its deadline, in real time.
+        // A precise timer, a millisecond late: the deadline has passed when the answer comes.
+        QTimer::singleShot(std::max<qint64>(deadline.remainingTime(), 0) + 1, Qt::PreciseTimer,
+                           &answers_, [done] { done(Error::DeviceNotReady); });
+        return;
+    }
+    if (script_.openError == Error::None && scripted.answersLater) {
+        log_->holdOpen(serial_, [this, element, done] { done(openScripted(element)); });
+        return;
+    }
+    done(openScripted(element));
+}
+
+MciError SimulatedDevice::openScripted(const QString& element) {
     if (script_.openError != Error::None) {
         return script_.openError;
-    }
-    if (script_.elements.value(element, script_.defaultElement).openStalls) {
-        // A source that never answers: the open gives up at its deadline, in real time.
-        QThread::msleep(static_cast<unsigned long>(std::max<qint64>(deadline.remainingTime(), 0)));
-        return Error::DeviceNotReady;
     }
     if (!element.isEmpty()) {
         if ((script_.usesFiles & 0xFF) == 0) {

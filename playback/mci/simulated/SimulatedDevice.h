@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QHash>
+#include <QObject>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -19,6 +22,9 @@ namespace cinevan::mci {
 struct SimulatedElement {
     MciError openError = Error::None;  // non-zero: opening the file fails with this code
     bool openStalls = false;           // the source never answers: the open times out
+    // The open waits until the test answers it (SimulatedLog::answerHeldOpens), then goes on
+    // as scripted.
+    bool answersLater = false;
     quint32 lengthMs = 60000;
     QSize sourceSize{352, 288};
     MciError whereSourceError = Error::None;
@@ -63,12 +69,23 @@ public:
     void record(const QString& type, int device, const QString& text);
     void clear() { entries_.clear(); }
 
+    // Opens held back until the test answers them, by device serial number.
+    void holdOpen(int device, std::function<void()> answer) {
+        heldOpens_.emplace(device, std::move(answer));
+    }
+    void dropHeldOpen(int device) { heldOpens_.erase(device); }
+    std::size_t heldOpenCount() const { return heldOpens_.size(); }
+    // Answers every held open, oldest first; the answers reach the device layer through the
+    // event loop.
+    void answerHeldOpens();
+
     const std::vector<SimulatedCommand>& entries() const { return entries_; }
     QStringList commands(Filter filter = Filter::All) const;
 
 private:
     std::vector<SimulatedCommand> entries_;
     int devices_ = 0;
+    std::map<int, std::function<void()>> heldOpens_;
 };
 
 // A device whose position runs on a virtual clock. play(from, to) runs from `from` and rests
@@ -82,8 +99,7 @@ public:
     SimulatedDevice(const SimulatedDevice&) = delete;
     SimulatedDevice& operator=(const SimulatedDevice&) = delete;
 
-    using MediaDevice::openElement;
-    MciError openElement(const QString& element, QDeadlineTimer deadline) override;
+    void beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) override;
     MciError whereSource(QSize& size) override;
     MciError setTimeFormatMilliseconds() override;
     MciError statusLength(quint32& ms) override;
@@ -100,6 +116,7 @@ public:
 
 private:
     void record(const QString& text) const;
+    MciError openScripted(const QString& element);
     quint32 positionNow() const;
     void runFrom(quint32 ms);
     void restAt(quint32 ms);
@@ -115,6 +132,8 @@ private:
     quint32 anchorMs_ = 0;      // position when the device last started or came to rest
     qint64 anchorClockMs_ = 0;  // clock time of that moment
     quint32 toMs_ = 0;          // where a run ends
+    // Receives the answer of a stalled open; it goes with the device.
+    QObject answers_;
 };
 
 // Device type of simulated devices; registered by tests, never by the installed program.

@@ -3,8 +3,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
+#include <optional>
 
+#include "tests/support/HangingShare.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan::test {
@@ -245,6 +249,86 @@ TEST_P(DriverContract, CloseReleasesThreadsAndFiles) {
     QTest::qWait(500);
     EXPECT_EQ(openFileCount(), files);
     EXPECT_LE(threadCount(), threads);
+}
+
+// The answer of an open, as the device gives it.
+struct OpenAnswer {
+    std::optional<mci::MciError> error;
+    int count = 0;
+};
+
+// Starts opening `element` on `device`; the answer lands in the returned record.
+std::shared_ptr<OpenAnswer> beginOpen(mci::MediaDevice& device, const QString& element) {
+    auto answer = std::make_shared<OpenAnswer>();
+    device.beginOpen(element, QDeadlineTimer(mci::kOpenTimeLimitMs), [answer](mci::MciError e) {
+        answer->error = e;
+        ++answer->count;
+    });
+    return answer;
+}
+
+// Runs the event loop until `answer` has come, counting the ticks of a 100 ms timer meanwhile.
+int ticksUntilAnswered(const OpenAnswer& answer) {
+    int ticks = 0;
+    QTimer ticker;
+    // Only ticks that come before the answer count: an event loop held up by the open would
+    // deliver them afterwards.
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticks += answer.error.has_value() ? 0 : 1; });
+    ticker.start(100);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return answer.error.has_value(); }, 3 * mci::kOpenTimeLimitMs));
+    return ticks;
+}
+
+TEST_P(DriverContract, AMovieOpensWhileTheEventLoopRunsAndAnswersOnce) {
+    device_ = type_->create();
+    ASSERT_NE(device_, nullptr);
+    const auto answer = beginOpen(*device_, mediaFixture("clip-mpeg1.mpg"));
+    EXPECT_FALSE(answer->error) << "the engine's work does not keep the caller waiting";
+    ticksUntilAnswered(*answer);
+    ASSERT_EQ(answer->error, mci::Error::None);
+    QTest::qWait(200);
+    EXPECT_EQ(answer->count, 1);
+    EXPECT_GT(length(), 4000u) << "the device is open on the six-second movie";
+    expectRangePlaysAndRests(1000, 2000);
+}
+
+TEST_P(DriverContract, AFileOnAShareThatStopsAnsweringTimesOutWhileTheEventLoopRuns) {
+    const HangingShare share;
+    if (!share.mounted()) {
+        GTEST_SKIP() << "FUSE cannot be mounted here";
+    }
+    auto device = type_->create();
+    ASSERT_NE(device, nullptr);
+    const auto answer = beginOpen(*device, share.path(QStringLiteral("gone.mpg")));
+    EXPECT_GT(ticksUntilAnswered(*answer), 2) << "the event loop ran while the share hung";
+    EXPECT_EQ(answer->error, mci::Error::DeviceNotReady);
+
+    // A device destroyed while it waits goes at once and never answers.
+    auto waiting = type_->create();
+    const auto abandoned = beginOpen(*waiting, share.path(QStringLiteral("other.mpg")));
+    QElapsedTimer timer;
+    timer.start();
+    waiting.reset();
+    EXPECT_LT(timer.elapsed(), mci::kOpenTimeLimitMs) << "nobody waits for the share";
+    QTest::qWait(mci::kOpenTimeLimitMs + 500);
+    EXPECT_EQ(abandoned->count, 0);
+}
+
+TEST_P(DriverContract, ADeviceDestroyedWhileItsEngineLoadsNeverAnswers) {
+    for (const int delayMs : {0, 20, 60}) {
+        SCOPED_TRACE(delayMs);
+        auto device = type_->create();
+        ASSERT_NE(device, nullptr);
+        const auto answer = beginOpen(*device, mediaFixture("clip-mpeg1.mpg"));
+        QTest::qWait(delayMs);
+        if (answer->error) {
+            continue;  // this machine was quicker than the delay
+        }
+        device.reset();
+        QTest::qWait(500);
+        EXPECT_EQ(answer->count, 0);
+    }
 }
 
 }  // namespace cinevan::test
