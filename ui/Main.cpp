@@ -507,10 +507,11 @@ void TFormMain::SetCommandLine(const QStringList& arguments) {
 
 void TFormMain::TimerOpenTimer() {
     TimerOpen->stop();
-    FPlayer->ProcessArguments(FArguments);
-    if (!FPlayer->HasMovies() && VideoCDSearch::ForProgram().IsVideoCDAutoStart()) {
-        BitBtnVideoCDClick();
-    }
+    FPlayer->ProcessArguments(FArguments, [this] {
+        if (!FPlayer->HasMovies() && VideoCDSearch::ForProgram().IsVideoCDAutoStart()) {
+            BitBtnVideoCDClick();
+        }
+    });
 }
 
 void TFormMain::BitBtnOpenClick() {

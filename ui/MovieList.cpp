@@ -239,7 +239,7 @@ void TFormMovieList::ButtonCloseClick() {
 
 void TFormMovieList::ButtonAddClick() {
     if (OpenDialog->Execute(this)) {
-        FPlayer.List().AddMovies(EncodedNames(OpenDialog->Files()), false);
+        FPlayer.AddNames(EncodedNames(OpenDialog->Files()), false);
     }
 }
 
