@@ -1,0 +1,200 @@
+// Names given to the movie list on storage that stops answering: what becomes of them, and that
+// the thread asking is never held up for long while the healthy names still come in.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <optional>
+#include <thread>
+
+#include "movielist/MovieAdder.h"
+#include "movielist/MovieList.h"
+#include "movielist/NameGathering.h"
+#include "platform/BoundedCall.h"
+#include "tests/support/CurrentFolder.h"
+#include "tests/support/Files.h"
+#include "tests/support/HangingShare.h"
+
+namespace cinevan {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Leaves the share and waits until every lookup left hanging on it has ended.
+void Unmount(std::optional<test::HangingShare>& share) {
+    share.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))
+        << "the lookups left waiting end with the share";
+}
+
+TEST(BoundedWork, WorkThatGoesOnIsWaitedForAndWorkThatStallsIsGivenUp) {
+    // Forty steps of 25 ms take far longer than the 500 ms allowed without a step.
+    EXPECT_TRUE(runWhileProgressing(500ms, [](std::atomic<int>& steps) {
+        for (int i = 0; i < 40; ++i) {
+            std::this_thread::sleep_for(25ms);
+            ++steps;
+        }
+    }));
+    const auto release = std::make_shared<std::atomic<bool>>(false);
+    EXPECT_FALSE(runWhileProgressing(100ms, [release](std::atomic<int>& steps) {
+        ++steps;
+        while (!*release) {
+            std::this_thread::sleep_for(5ms);
+        }
+    }));
+    *release = true;
+    EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 5000));
+}
+
+// Healthy files in a temporary folder beside a share that never answers.
+class DeadShareTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        share_.emplace();
+        if (!share_->mounted()) {
+            GTEST_SKIP() << "FUSE cannot be mounted here";
+        }
+        ASSERT_TRUE(QDir().mkpath(dir_.filePath(QStringLiteral("clips"))));
+        for (const char* name : {"a.mpg", "clips/c2.mpg", "clips/c1.mpg"}) {
+            test::WriteFile(dir_.filePath(QString::fromLatin1(name)), "movie");
+        }
+        test::WriteFile(dir_.filePath(QStringLiteral("list.mls")), "b.mpg,B\r\n");
+    }
+    void TearDown() override {
+        if (share_ && share_->mounted()) {
+            Unmount(share_);
+        }
+    }
+
+    QByteArray local(const char* name) const {
+        return QFile::encodeName(dir_.filePath(QString::fromLatin1(name)));
+    }
+    QByteArray dead(const char* name) const {
+        return QFile::encodeName(share_->path(QString::fromLatin1(name)));
+    }
+    QByteArray quoted(const QByteArray& name) const { return '"' + name + '"'; }
+    QByteArray folder() const { return QFile::encodeName(dir_.path()) + '/'; }
+
+    test::CurrentFolderGuard folderGuard_;
+    QTemporaryDir dir_;
+    std::optional<test::HangingShare> share_;
+};
+
+TEST_F(DeadShareTest, AStalledNameIsTakenAsMissingAndItsFolderIsNotWaitedForAgain) {
+    NameGatherer gatherer(folder(), 300ms);
+    // A movie list or playlist that cannot be read adds nothing.
+    for (const char* name : {"list.mls", "list.m3u", "list.xspf"}) {
+        const GatheredEntries entries = gatherer.Gather(dead(name));
+        EXPECT_TRUE(entries.lines.isEmpty()) << name;
+        EXPECT_EQ(entries.baseFolder, QFile::encodeName(share_->path({})));
+    }
+    // Any other name, a folder too, is an entry of its own that plays as a missing file.
+    EXPECT_EQ(gatherer.Gather(dead("movies")).lines, QByteArrayList{quoted(dead("movies"))});
+    EXPECT_EQ(gatherer.Gather(dead("x.mpg")).lines, QByteArrayList{quoted(dead("x.mpg"))});
+    // Only the first lookup on the share was started: it is still hanging.
+    EXPECT_EQ(boundedWorkRunning, 1);
+
+    EXPECT_EQ(gatherer.Gather(local("clips")).lines,
+              (QByteArrayList{quoted(local("clips/c1.mpg")), quoted(local("clips/c2.mpg"))}));
+    const GatheredEntries list = gatherer.Gather(local("list.mls"));
+    EXPECT_EQ(list.lines, QByteArrayList{"b.mpg,B"});
+    EXPECT_EQ(list.baseFolder, folder());
+    EXPECT_FALSE(gatherer.EnterFolderOf(dead("x.mpg"))) << "the share's folder is not entered";
+    EXPECT_TRUE(gatherer.EnterFolderOf(local("a.mpg")));
+}
+
+// A movie list filled through the adder, recording each time entries arrive.
+class AdderTest : public DeadShareTest {
+protected:
+    MovieAdder::Apply Apply() {
+        return [this](const GatheredNames& names) {
+            ++applied_;
+            list_.AppendGathered(names);
+        };
+    }
+    QByteArrayList FileNames() const {
+        QByteArrayList names;
+        for (int i = 0; i < list_.MovieCount(); ++i) {
+            names.append(list_.GetMovieField(i, MovieList::kFileName));
+        }
+        return names;
+    }
+
+    MovieList list_;
+    int applied_ = 0;
+    bool done_ = false;
+};
+
+TEST_F(AdderTest, HealthyNamesComeInWholeAndInOrder) {
+    MovieAdder adder;
+    adder.Add({local("a.mpg"), local("list.mls"), local("clips")}, true, Apply(),
+              [this] { done_ = true; });
+    ASSERT_TRUE(QTest::qWaitFor([this] { return done_; }, 30000));
+    EXPECT_FALSE(adder.Busy());
+    EXPECT_EQ(FileNames(), (QByteArrayList{local("a.mpg"), local("b.mpg"), local("clips/c1.mpg"),
+                                           local("clips/c2.mpg")}));
+    EXPECT_EQ(list_.Current(), 0);
+    EXPECT_EQ(moviepath::currentFolder(), folder().chopped(1));
+}
+
+TEST_F(AdderTest, NamesOnADeadShareLetTheEventLoopRunAndTheHealthyOnesComeInOrder) {
+    MovieAdder adder;
+    std::optional<bool> doneWhenTimerFired;
+    QTimer::singleShot(0, [&] { doneWhenTimerFired = done_; });
+    adder.Add({local("a.mpg"), dead("list.mls"), dead("list.m3u"), dead("movies"),
+               local("clips"), dead("x.mpg"), local("list.mls")},
+              false, Apply(), [this] { done_ = true; });
+    EXPECT_FALSE(done_);
+    EXPECT_TRUE(adder.Busy());
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return done_; }, 30000));
+    EXPECT_EQ(doneWhenTimerFired, false) << "the event loop ran while the share was waited for";
+    EXPECT_GT(applied_, 1) << "the names came in as they were ready";
+    EXPECT_EQ(FileNames(),
+              (QByteArrayList{local("a.mpg"), dead("movies"), local("clips/c1.mpg"),
+                              local("clips/c2.mpg"), dead("x.mpg"), local("b.mpg")}));
+    EXPECT_FALSE(adder.Busy());
+}
+
+TEST_F(AdderTest, RequestsKeepTheirOrderAndCancellingDropsWhatIsStillToCome) {
+    MovieAdder adder;
+    int secondDone = 0;
+    adder.Add({dead("x.mpg"), local("a.mpg")}, false, Apply(), [this] { done_ = true; });
+    adder.Add({local("list.mls")}, false, Apply(), [&] { ++secondDone; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return secondDone == 1; }, 30000));
+    EXPECT_TRUE(done_);
+    EXPECT_EQ(FileNames(), (QByteArrayList{dead("x.mpg"), local("a.mpg"), local("b.mpg")}));
+
+    // The share's folder is looked at afresh by a new request, which stalls again.
+    list_.Clear();
+    done_ = false;
+    adder.Add({dead("y.mpg"), local("a.mpg")}, false, Apply(), [this] { done_ = true; });
+    adder.Add({local("list.mls")}, false, Apply(), [&] { ++secondDone; });
+    ASSERT_TRUE(adder.Busy());
+    adder.CancelAll();
+    EXPECT_FALSE(adder.Busy());
+    // Long enough for the stalled lookup to be given up and the rest to be gathered.
+    QTest::qWait(static_cast<int>(kNameLookupStall.count()) + 1000);
+    EXPECT_FALSE(done_);
+    EXPECT_EQ(secondDone, 1);
+    EXPECT_EQ(list_.MovieCount(), 0);
+}
+
+TEST_F(AdderTest, AnAdderMayGoWhileItsNamesAreStillBeingLookedAt) {
+    {
+        MovieAdder adder;
+        adder.Add({dead("x.mpg"), local("a.mpg")}, true, Apply(), [this] { done_ = true; });
+        EXPECT_TRUE(adder.Busy());
+    }
+    QTest::qWait(static_cast<int>(kNameLookupStall.count()) + 1000);
+    EXPECT_FALSE(done_);
+    EXPECT_EQ(list_.MovieCount(), 0);
+}
+
+}  // namespace
+}  // namespace cinevan
