@@ -146,8 +146,8 @@ TEST_F(AdderTest, NamesOnADeadShareLetTheEventLoopRunAndTheHealthyOnesComeInOrde
     MovieAdder adder;
     std::optional<bool> doneWhenTimerFired;
     QTimer::singleShot(0, [&] { doneWhenTimerFired = done_; });
-    adder.Add({local("a.mpg"), dead("list.mls"), dead("list.m3u"), dead("movies"),
-               local("clips"), dead("x.mpg"), local("list.mls")},
+    adder.Add({local("a.mpg"), dead("list.mls"), dead("list.m3u"), dead("movies"), local("clips"),
+               dead("x.mpg"), local("list.mls")},
               false, Apply(), [this] { done_ = true; });
     EXPECT_FALSE(done_);
     EXPECT_TRUE(adder.Busy());
@@ -155,9 +155,8 @@ TEST_F(AdderTest, NamesOnADeadShareLetTheEventLoopRunAndTheHealthyOnesComeInOrde
     ASSERT_TRUE(QTest::qWaitFor([this] { return done_; }, 30000));
     EXPECT_EQ(doneWhenTimerFired, false) << "the event loop ran while the share was waited for";
     EXPECT_GT(applied_, 1) << "the names came in as they were ready";
-    EXPECT_EQ(FileNames(),
-              (QByteArrayList{local("a.mpg"), dead("movies"), local("clips/c1.mpg"),
-                              local("clips/c2.mpg"), dead("x.mpg"), local("b.mpg")}));
+    EXPECT_EQ(FileNames(), (QByteArrayList{local("a.mpg"), dead("movies"), local("clips/c1.mpg"),
+                                           local("clips/c2.mpg"), dead("x.mpg"), local("b.mpg")}));
     EXPECT_FALSE(adder.Busy());
 }
 
