@@ -95,7 +95,8 @@ private:
     std::weak_ptr<Write> FSelf;
 };
 
-ListSaver::ListSaver(QObject* parent) : QObject(parent) {}
+ListSaver::ListSaver(QObject* parent, std::chrono::milliseconds giveUp)
+    : QObject(parent), FGiveUp(giveUp) {}
 
 ListSaver::~ListSaver() {
     for (const std::shared_ptr<Write>& write : FPending) {
@@ -121,7 +122,7 @@ void ListSaver::Save(const QByteArray& fileName, const QByteArray& text, Failed 
         return;
     }
     FPending.push_back(write);
-    QTimer::singleShot(kGiveUp, this, [this, weak = std::weak_ptr<Write>(write)] {
+    QTimer::singleShot(FGiveUp, this, [this, weak = std::weak_ptr<Write>(write)] {
         if (const auto pending = weak.lock()) {
             GiveUp(pending);
         }

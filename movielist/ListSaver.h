@@ -25,7 +25,7 @@ public:
     // Receives the failure's text ("Cannot create file ...").
     using Failed = std::function<void(const QString& message)>;
 
-    explicit ListSaver(QObject* parent = nullptr);
+    explicit ListSaver(QObject* parent = nullptr, std::chrono::milliseconds giveUp = kGiveUp);
     ~ListSaver() override;
     ListSaver(const ListSaver&) = delete;
     ListSaver& operator=(const ListSaver&) = delete;
@@ -43,6 +43,7 @@ private:
     void GiveUp(const std::shared_ptr<Write>& write);
     void Forget(const std::shared_ptr<Write>& write);
 
+    const std::chrono::milliseconds FGiveUp;
     std::vector<std::shared_ptr<Write>> FPending;
 };
 

@@ -1,5 +1,6 @@
-// Names given to the movie list on storage that stops answering: what becomes of them, and that
-// the thread asking is never held up for long while the healthy names still come in.
+// Names given to the movie list, and lists saved, on storage that stops answering: what becomes
+// of them, and that the thread asking is never held up for long while the healthy names still
+// come in.
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,10 @@
 #include <optional>
 #include <thread>
 
+#include "movielist/ListSaver.h"
 #include "movielist/MovieAdder.h"
 #include "movielist/MovieList.h"
+#include "movielist/MovieListErrors.h"
 #include "movielist/NameGathering.h"
 #include "platform/BoundedCall.h"
 #include "tests/support/CurrentFolder.h"
@@ -193,6 +196,43 @@ TEST_F(AdderTest, AnAdderMayGoWhileItsNamesAreStillBeingLookedAt) {
     QTest::qWait(static_cast<int>(kNameLookupStall.count()) + 1000);
     EXPECT_FALSE(done_);
     EXPECT_EQ(list_.MovieCount(), 0);
+}
+
+TEST(ListSaving, SavesEndingAtOnceAreReportedAsPlainWritesAre) {
+    QTemporaryDir dir;
+    ListSaver saver;
+    const QByteArray target = QFile::encodeName(dir.filePath(QStringLiteral("saved.mls")));
+    int failures = 0;
+    saver.Save(target, "a\r\n", [&](const QString&) { ++failures; });
+    EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("saved.mls"))), "a\r\n");
+    const QByteArray nowhere = QFile::encodeName(dir.filePath(QStringLiteral("no/saved.mls")));
+    try {
+        saver.Save(nowhere, "a\r\n", [&](const QString&) { ++failures; });
+        ADD_FAILURE() << "no exception";
+    } catch (const EFCreateError& error) {
+        EXPECT_EQ(QByteArray(error.what()), "Cannot create file " + nowhere);
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(failures, 0) << "reported once, by the exception";
+    EXPECT_EQ(saver.Pending(), 0);
+}
+
+TEST_F(DeadShareTest, ASaveToTheShareIsReportedFailedWhileTheEventLoopRuns) {
+    ListSaver saver(nullptr, 1000ms);
+    const QByteArray target = dead("saved.mls");
+    std::optional<QString> failure;
+    std::optional<bool> failedWhenTimerFired;
+    QTimer::singleShot(0, [&] { failedWhenTimerFired = failure.has_value(); });
+    saver.Save(target, "a\r\n", [&](const QString& message) { failure = message; });
+    EXPECT_EQ(saver.Pending(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failure.has_value(); }, 20000));
+    EXPECT_EQ(failedWhenTimerFired, false);
+    EXPECT_EQ(*failure, QFile::decodeName("Cannot create file " + target));
+    EXPECT_EQ(saver.Pending(), 0);
+    // The write left behind ends with the share, and reports nothing more.
+    Unmount(share_);
+    QTest::qWait(100);
+    EXPECT_EQ(*failure, QFile::decodeName("Cannot create file " + target));
 }
 
 }  // namespace
