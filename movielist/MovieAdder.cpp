@@ -62,7 +62,7 @@ private:
                 receiver,
                 [receiver] {
                     try {
-                        receiver->Drain();
+                        receiver->Drain(true);
                     } catch (...) {
                         // Nothing waits for this request any more; what was applied stays.
                     }
@@ -141,11 +141,11 @@ void MovieAdder::StartNext(bool waitQuickly) {
         .detach();
     if (waitQuickly) {
         work->WaitUntilFinished(kQuickWait);
-        Drain();
+        Drain(false);
     }
 }
 
-void MovieAdder::Drain() {
+void MovieAdder::Drain(bool late) {
     if (!FRunning) {
         return;
     }
@@ -170,7 +170,7 @@ void MovieAdder::Drain() {
     const Done done = std::move(FRunning->done);
     FRunning.reset();
     if (done) {
-        done();
+        done(late);
     }
     if (!FRunning) {
         StartNext(false);

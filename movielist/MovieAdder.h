@@ -27,8 +27,9 @@ public:
 
     // Applies entries on the GUI thread.
     using Apply = std::function<void(const GatheredNames&)>;
-    // Runs on the GUI thread once every name of a request has been applied.
-    using Done = std::function<void()>;
+    // Runs on the GUI thread once every name of a request has been applied; `late` when that
+    // is after Add returned, from the event loop, the user having had the window meanwhile.
+    using Done = std::function<void(bool late)>;
 
     explicit MovieAdder(QObject* parent = nullptr);
     ~MovieAdder() override;
@@ -66,7 +67,7 @@ private:
 
     void StartNext(bool waitQuickly);
     // Applies what the running request has gathered so far; finishes it when it is complete.
-    void Drain();
+    void Drain(bool late);
     void Abandon();
 
     std::deque<Request> FPending;

@@ -101,17 +101,19 @@ void PlayerController::ProcessArguments(QByteArrayList names, std::function<void
     if (FCloseAtEnd) {
         names.erase(playSwitch);
     }
-    AddNames(names, true, true, [this, then = std::move(then)] {
-        {
-            FlagScope noCover(FNoCoverLoad);
-            if (FView.ShuffleChecked()) {
-                const int i = RandomMovie();
-                if (i >= 0) {
-                    GoToMovie(i);
+    AddNames(names, true, true, [this, then = std::move(then)](bool late) {
+        if (!late || !MovieOpen()) {
+            {
+                FlagScope noCover(FNoCoverLoad);
+                if (FView.ShuffleChecked()) {
+                    const int i = RandomMovie();
+                    if (i >= 0) {
+                        GoToMovie(i);
+                    }
                 }
             }
+            BitBtnPlayClick();
         }
-        BitBtnPlayClick();
         if (then) {
             then();
         }
@@ -615,7 +617,7 @@ int PlayerController::CopyMovie(int index) {
 }
 
 void PlayerController::AddNames(const QByteArrayList& names, bool setFolder, bool noCover,
-                                std::function<void()> done) {
+                                MovieAdder::Done done) {
     auto apply = [this, noCover](const GatheredNames& gathered) {
         std::optional<FlagScope> noCoverScope;
         if (noCover) {
@@ -624,6 +626,13 @@ void PlayerController::AddNames(const QByteArrayList& names, bool setFolder, boo
         FMovies.AppendGathered(gathered);
     };
     FAdder.Add(names, setFolder, std::move(apply), std::move(done));
+}
+
+void PlayerController::PlayUnlessStarted(bool late) {
+    // Names that came in late play unless the user has opened a movie meanwhile.
+    if (!late || !MovieOpen()) {
+        BitBtnPlayClick();
+    }
 }
 
 void PlayerController::AddDroppedFiles(const QByteArrayList& names) {
@@ -636,12 +645,12 @@ void PlayerController::DropFilesOnMainWindow(const QByteArrayList& names) {
         return;
     }
     ClearMovies();
-    AddNames(NonEmpty(names), true, true, [this] { BitBtnPlayClick(); });
+    AddNames(NonEmpty(names), true, true, [this](bool late) { PlayUnlessStarted(late); });
 }
 
 void PlayerController::LoadVideoCD(const QByteArrayList& names) {
     ClearMovies();
-    AddNames(names, false, true, [this] { BitBtnPlayClick(); });
+    AddNames(names, false, true, [this](bool late) { PlayUnlessStarted(late); });
 }
 
 // ---------------------------------------------------------------------------------------------

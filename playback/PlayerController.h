@@ -84,7 +84,7 @@ public:
     // MovieAdder); `noCover` keeps the cover preview from loading while they come in, `done`
     // runs once they are all in. Clearing the list drops names still to come.
     void AddNames(const QByteArrayList& names, bool setFolder, bool noCover = false,
-                  std::function<void()> done = {});
+                  MovieAdder::Done done = {});
     // Whether names given are still being looked at.
     bool AddingNames() const { return FAdder.Busy(); }
     // Files dropped on the main window replace the list and play.
@@ -151,6 +151,9 @@ private:
     void ActiveMovieOpenComplete();
     void EndOfSelection();
     void ApplyDeviceChoice();
+    // The play action for names just added: at once, or when they came in late, only if no
+    // movie was opened meanwhile.
+    void PlayUnlessStarted(bool late);
     void HandFocusOn();
 
     PlayerView& FView;

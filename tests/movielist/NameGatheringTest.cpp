@@ -136,7 +136,7 @@ protected:
 TEST_F(AdderTest, HealthyNamesComeInWholeAndInOrder) {
     MovieAdder adder;
     adder.Add({local("a.mpg"), local("list.mls"), local("clips")}, true, Apply(),
-              [this] { done_ = true; });
+              [this](bool) { done_ = true; });
     ASSERT_TRUE(QTest::qWaitFor([this] { return done_; }, 30000));
     EXPECT_FALSE(adder.Busy());
     EXPECT_EQ(FileNames(), (QByteArrayList{local("a.mpg"), local("b.mpg"), local("clips/c1.mpg"),
@@ -151,11 +151,11 @@ TEST_F(AdderTest, NamesOnADeadShareLetTheEventLoopRunAndTheHealthyOnesComeInOrde
     QTimer::singleShot(0, [&] { doneWhenTimerFired = done_; });
     adder.Add({local("a.mpg"), dead("list.mls"), dead("list.m3u"), dead("movies"), local("clips"),
                dead("x.mpg"), local("list.mls")},
-              false, Apply(), [this] { done_ = true; });
+              false, Apply(), [this](bool late) { done_ = late; });
     EXPECT_FALSE(done_);
     EXPECT_TRUE(adder.Busy());
 
-    ASSERT_TRUE(QTest::qWaitFor([this] { return done_; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return done_; }, 30000)) << "done, and late";
     EXPECT_EQ(doneWhenTimerFired, false) << "the event loop ran while the share was waited for";
     EXPECT_GT(applied_, 1) << "the names came in as they were ready";
     EXPECT_EQ(FileNames(), (QByteArrayList{local("a.mpg"), dead("movies"), local("clips/c1.mpg"),
@@ -166,8 +166,8 @@ TEST_F(AdderTest, NamesOnADeadShareLetTheEventLoopRunAndTheHealthyOnesComeInOrde
 TEST_F(AdderTest, RequestsKeepTheirOrderAndCancellingDropsWhatIsStillToCome) {
     MovieAdder adder;
     int secondDone = 0;
-    adder.Add({dead("x.mpg"), local("a.mpg")}, false, Apply(), [this] { done_ = true; });
-    adder.Add({local("list.mls")}, false, Apply(), [&] { ++secondDone; });
+    adder.Add({dead("x.mpg"), local("a.mpg")}, false, Apply(), [this](bool) { done_ = true; });
+    adder.Add({local("list.mls")}, false, Apply(), [&](bool) { ++secondDone; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return secondDone == 1; }, 30000));
     EXPECT_TRUE(done_);
     EXPECT_EQ(FileNames(), (QByteArrayList{dead("x.mpg"), local("a.mpg"), local("b.mpg")}));
@@ -175,8 +175,8 @@ TEST_F(AdderTest, RequestsKeepTheirOrderAndCancellingDropsWhatIsStillToCome) {
     // The share's folder is looked at afresh by a new request, which stalls again.
     list_.Clear();
     done_ = false;
-    adder.Add({dead("y.mpg"), local("a.mpg")}, false, Apply(), [this] { done_ = true; });
-    adder.Add({local("list.mls")}, false, Apply(), [&] { ++secondDone; });
+    adder.Add({dead("y.mpg"), local("a.mpg")}, false, Apply(), [this](bool) { done_ = true; });
+    adder.Add({local("list.mls")}, false, Apply(), [&](bool) { ++secondDone; });
     ASSERT_TRUE(adder.Busy());
     adder.CancelAll();
     EXPECT_FALSE(adder.Busy());
@@ -190,7 +190,7 @@ TEST_F(AdderTest, RequestsKeepTheirOrderAndCancellingDropsWhatIsStillToCome) {
 TEST_F(AdderTest, AnAdderMayGoWhileItsNamesAreStillBeingLookedAt) {
     {
         MovieAdder adder;
-        adder.Add({dead("x.mpg"), local("a.mpg")}, true, Apply(), [this] { done_ = true; });
+        adder.Add({dead("x.mpg"), local("a.mpg")}, true, Apply(), [this](bool) { done_ = true; });
         EXPECT_TRUE(adder.Busy());
     }
     QTest::qWait(static_cast<int>(kNameLookupStall.count()) + 1000);

@@ -123,6 +123,20 @@ TEST_F(DeadShareWindowsTest, AFolderDroppedFromTheShareOnTheMainWindowReplacesTh
     EXPECT_EQ(Player().State(), PlayState::Playing);
 }
 
+TEST_F(DeadShareWindowsTest, AMovieTheUserPausedMeanwhileStaysPausedWhenTheNamesAreIn) {
+    Drop(main_.get(), {local("a.mpg"), dead("x.mpg")});
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Player().List().MovieCount() == 1; }, 10000));
+    ASSERT_TRUE(Player().AddingNames());
+    QTest::mouseClick(main_->BitBtnPlay, Qt::LeftButton);
+    ASSERT_EQ(Player().State(), PlayState::Playing);
+    QTest::mouseClick(main_->BitBtnPause, Qt::LeftButton);
+    ASSERT_EQ(Player().State(), PlayState::Paused);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Player().AddingNames(); }, 30000));
+    EXPECT_EQ(FileNames(), (QStringList{local("a.mpg"), dead("x.mpg")}));
+    EXPECT_EQ(Player().State(), PlayState::Paused);
+    EXPECT_EQ(Player().List().Current(), 0);
+}
+
 TEST_F(DeadShareWindowsTest, TheEditorAppendsDropsAndChosenFilesInTheirOrderWhilePlaying) {
     Player().ProcessCommandLine({local("a.mpg")});
     ASSERT_EQ(Player().State(), PlayState::Playing);
