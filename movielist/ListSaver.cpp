@@ -99,8 +99,8 @@ ListSaver::ListSaver(QObject* parent, std::chrono::milliseconds giveUp)
     : QObject(parent), FGiveUp(giveUp) {}
 
 ListSaver::~ListSaver() {
+    // A save still going on may yet complete; only its report has nobody to go to.
     for (const std::shared_ptr<Write>& write : FPending) {
-        write->Abandon();
         write->Detach();
     }
 }

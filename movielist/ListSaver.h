@@ -16,7 +16,8 @@ namespace cinevan {
 // A save that ends within kQuickWait is reported as a plain write is: Save throws the
 // EFCreateError. A longer one is reported when it ends, through `failed` on the GUI thread;
 // one still not ended after kGiveUp is reported as failed then, and is kept from replacing the
-// file should it ever get that far. The list itself is never touched.
+// file should it ever get that far. The list itself is never touched. A save still going on
+// when the saver goes may yet complete, unreported.
 class ListSaver : public QObject {
 public:
     static constexpr std::chrono::milliseconds kQuickWait{500};

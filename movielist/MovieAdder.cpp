@@ -137,8 +137,14 @@ void MovieAdder::StartNext(bool waitQuickly) {
     FPending.pop_front();
     auto work = std::make_shared<Work>(this);
     FRunning = Running{work, request.here, std::move(request.apply), std::move(request.done)};
-    std::thread(gather, work, std::move(request.names), std::move(request.here), request.setFolder)
-        .detach();
+    try {
+        std::thread(gather, work, std::move(request.names), std::move(request.here),
+                    request.setFolder)
+            .detach();
+    } catch (...) {
+        FRunning.reset();
+        throw;
+    }
     if (waitQuickly) {
         work->WaitUntilFinished(kQuickWait);
         Drain(false);
@@ -155,8 +161,10 @@ void MovieAdder::Drain(bool late) {
     // A request applies at least once, as AddMovies refreshes even when nothing is added.
     if (!ready.entries.empty() || (finished && !FRunning->applied)) {
         FRunning->applied = true;
+        // A copy: applying may end this request and drop what it holds.
+        const Apply apply = FRunning->apply;
         try {
-            FRunning->apply(ready);
+            apply(ready);
         } catch (...) {
             Abandon();
             StartNext(false);
