@@ -6,7 +6,6 @@
 #include "movielist/MovieListFile.h"
 #include "movielist/MoviePath.h"
 #include "movielist/PlaylistFormats.h"
-#include "platform/BoundedCall.h"
 
 namespace cinevan {
 namespace {
@@ -57,7 +56,7 @@ GatheredEntries gatherEntries(const QByteArray& name, const QByteArray& here,
 }
 
 NameGatherer::NameGatherer(QByteArray here, std::chrono::milliseconds stall)
-    : FHere(std::move(here)), FStall(stall) {}
+    : FHere(std::move(here)), FWorker(stall) {}
 
 GatheredEntries NameGatherer::Gather(const QByteArray& name) {
     const QByteArray full = moviepath::localFullPath(name, FHere);
@@ -67,10 +66,9 @@ GatheredEntries NameGatherer::Gather(const QByteArray& name) {
     }
     // The work shares what it fills with this thread, which may stop waiting for it.
     const auto result = std::make_shared<GatheredEntries>();
-    const bool done =
-        runWhileProgressing(FStall, [result, name, here = FHere](std::atomic<int>& steps) {
-            *result = gatherEntries(name, here, [&steps] { ++steps; });
-        });
+    const bool done = FWorker.Run([result, name, here = FHere](std::atomic<int>& steps) {
+        *result = gatherEntries(name, here, [&steps] { ++steps; });
+    });
     if (!done) {
         FStalledFolders.insert(folder);
         return GivenUp(full);
@@ -92,9 +90,10 @@ bool NameGatherer::EnterFolderOf(const QByteArray& name) {
     if (folder.isEmpty() || FStalledFolders.contains(folder)) {
         return false;
     }
-    return callWithin(QDeadlineTimer(FStall.count()),
-                      [folder] { return moviepath::setCurrentFolder(folder); })
-        .value_or(false);
+    const auto entered = std::make_shared<bool>(false);
+    return FWorker.Run([entered, folder](std::atomic<int>&) {
+        *entered = moviepath::setCurrentFolder(folder);
+    }) && *entered;
 }
 
 }  // namespace cinevan

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "movielist/MovieFolder.h"
+#include "platform/StallingWorker.h"
 
 namespace cinevan {
 
@@ -59,7 +60,7 @@ private:
     GatheredEntries GivenUp(const QByteArray& full) const;
 
     QByteArray FHere;
-    std::chrono::milliseconds FStall;
+    StallingWorker FWorker;
     QSet<QByteArray> FStalledFolders;
 };
 

@@ -66,37 +66,4 @@ auto callWithin(QDeadlineTimer deadline, Work work) -> std::optional<decltype(wo
     return *result;
 }
 
-// Runs `work`, which counts its steps on the counter it is given (a folder listing counts each
-// name), and waits as long as it goes on: it is given up only when `stall` passes with no step
-// made. True when it finished. Meant for threads other than the GUI thread, since a steady
-// source is waited for however long it takes.
-inline bool runWhileProgressing(std::chrono::milliseconds stall,
-                                std::function<void(std::atomic<int>& steps)> work) {
-    struct State {
-        std::mutex mutex;
-        std::condition_variable finished;
-        std::atomic<int> steps = 0;
-        bool done = false;
-    };
-    const auto state = std::make_shared<State>();
-    ++boundedWorkRunning;
-    std::thread([state, work = std::move(work)]() mutable {
-        work(state->steps);
-        work = nullptr;
-        --boundedWorkRunning;
-        const std::lock_guard lock(state->mutex);
-        state->done = true;
-        state->finished.notify_all();
-    }).detach();
-    std::unique_lock lock(state->mutex);
-    int seen = -1;
-    while (seen != state->steps.load()) {
-        seen = state->steps.load();
-        if (state->finished.wait_for(lock, stall, [&] { return state->done; })) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace cinevan

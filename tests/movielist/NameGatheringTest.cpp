@@ -19,6 +19,7 @@
 #include "movielist/MovieListErrors.h"
 #include "movielist/NameGathering.h"
 #include "platform/BoundedCall.h"
+#include "platform/StallingWorker.h"
 #include "tests/support/CurrentFolder.h"
 #include "tests/support/Files.h"
 #include "tests/support/HangingShare.h"
@@ -35,21 +36,27 @@ void Unmount(std::optional<test::HangingShare>& share) {
         << "the lookups left waiting end with the share";
 }
 
-TEST(BoundedWork, WorkThatGoesOnIsWaitedForAndWorkThatStallsIsGivenUp) {
+TEST(StallingWork, WorkThatGoesOnIsWaitedForAndWorkThatStallsIsGivenUpForTheNext) {
+    StallingWorker worker(500ms);
     // Forty steps of 25 ms take far longer than the 500 ms allowed without a step.
-    EXPECT_TRUE(runWhileProgressing(500ms, [](std::atomic<int>& steps) {
+    EXPECT_TRUE(worker.Run([](std::atomic<int>& steps) {
         for (int i = 0; i < 40; ++i) {
             std::this_thread::sleep_for(25ms);
             ++steps;
         }
     }));
     const auto release = std::make_shared<std::atomic<bool>>(false);
-    EXPECT_FALSE(runWhileProgressing(100ms, [release](std::atomic<int>& steps) {
+    EXPECT_FALSE(worker.Run([release](std::atomic<int>& steps) {
         ++steps;
         while (!*release) {
             std::this_thread::sleep_for(5ms);
         }
     }));
+    EXPECT_EQ(boundedWorkRunning, 1) << "the stalled piece is still running";
+    // The next piece does not wait behind the stalled one.
+    int answer = 0;
+    EXPECT_TRUE(worker.Run([&answer](std::atomic<int>&) { answer = 42; }));
+    EXPECT_EQ(answer, 42);
     *release = true;
     EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 5000));
 }
