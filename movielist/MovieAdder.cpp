@@ -86,12 +86,13 @@ void gather(const std::shared_ptr<MovieAdder::Work>& work, const QByteArrayList&
             const QByteArray& here, bool setFolder) {
     try {
         NameGatherer gatherer(here, kNameLookupStall);
-        for (const QByteArray& name : names) {
+        gatherer.GatherAll(names, [work](GatheredEntries entries) {
             if (work->Abandoned()) {
-                break;
+                return false;
             }
-            work->Deliver(gatherer.Gather(name));
-        }
+            work->Deliver(std::move(entries));
+            return true;
+        });
         if (setFolder && !names.isEmpty() && !work->Abandoned()) {
             gatherer.EnterFolderOf(names.front());
         }

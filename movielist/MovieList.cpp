@@ -73,9 +73,10 @@ void MovieList::AddMovies(const QByteArrayList& names, bool setFolder) {
     GatheredNames gathered{{}, moviepath::currentFolder(), true};
     try {
         NameGatherer gatherer(gathered.here, kNameLookupStall);
-        for (const QByteArray& name : names) {
-            gathered.entries.push_back(gatherer.Gather(name));
-        }
+        gatherer.GatherAll(names, [&gathered](GatheredEntries entries) {
+            gathered.entries.push_back(std::move(entries));
+            return true;
+        });
         if (setFolder && !names.isEmpty()) {
             // A folder that cannot be entered leaves the current folder as it is.
             gatherer.EnterFolderOf(names.front());

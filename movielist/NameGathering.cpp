@@ -1,6 +1,8 @@
 #include "movielist/NameGathering.h"
 
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <utility>
 
 #include "movielist/MovieListFile.h"
@@ -59,21 +61,79 @@ NameGatherer::NameGatherer(QByteArray here, std::chrono::milliseconds stall)
     : FHere(std::move(here)), FWorker(stall) {}
 
 GatheredEntries NameGatherer::Gather(const QByteArray& name) {
-    const QByteArray full = moviepath::localFullPath(name, FHere);
-    const QByteArray folder = moviepath::folderOf(full);
-    if (FStalledFolders.contains(folder)) {
-        return GivenUp(full);
-    }
-    // The work shares what it fills with this thread, which may stop waiting for it.
-    const auto result = std::make_shared<GatheredEntries>();
-    const bool done = FWorker.Run([result, name, here = FHere](std::atomic<int>& steps) {
-        *result = gatherEntries(name, here, [&steps] { ++steps; });
+    GatheredEntries result;
+    GatherAll({name}, [&result](GatheredEntries entries) {
+        result = std::move(entries);
+        return true;
     });
-    if (!done) {
-        FStalledFolders.insert(folder);
-        return GivenUp(full);
+    return result;
+}
+
+void NameGatherer::GatherAll(const QByteArrayList& names, const Deliver& deliver) {
+    qsizetype next = 0;
+    while (next < names.size()) {
+        const QByteArray full = moviepath::localFullPath(names[next], FHere);
+        if (FStalledFolders.contains(moviepath::folderOf(full))) {
+            if (!deliver(GivenUp(full))) {
+                return;
+            }
+            ++next;
+            continue;
+        }
+        const std::optional<qsizetype> stalled = GatherRun(names, next, deliver);
+        if (!stalled) {
+            return;
+        }
+        next = *stalled;
     }
-    return std::move(*result);
+}
+
+std::optional<qsizetype> NameGatherer::GatherRun(const QByteArrayList& names, qsizetype first,
+                                                 const Deliver& deliver) {
+    // Shared with the helper thread, which may go on after this thread stopped waiting for it.
+    struct Run {
+        std::mutex mutex;
+        bool abandoned = false;
+        bool refused = false;
+        qsizetype next;
+    };
+    const auto run = std::make_shared<Run>();
+    run->next = first;
+    const bool finished = FWorker.Run(
+        [run, names, deliver, here = FHere, stalled = FStalledFolders](std::atomic<int>& steps) {
+            for (qsizetype i = run->next; i < names.size(); ++i) {
+                const QByteArray full = moviepath::localFullPath(names[i], here);
+                if (stalled.contains(moviepath::folderOf(full))) {
+                    return;  // left to the caller, which knows that folder
+                }
+                GatheredEntries entries = gatherEntries(full, here, [&steps] { ++steps; });
+                const std::lock_guard lock(run->mutex);
+                if (run->abandoned) {
+                    return;
+                }
+                if (!deliver(std::move(entries))) {
+                    run->refused = true;
+                    return;
+                }
+                run->next = i + 1;
+                ++steps;
+            }
+        });
+    const std::lock_guard lock(run->mutex);
+    run->abandoned = true;
+    if (run->refused) {
+        return std::nullopt;
+    }
+    if (finished) {
+        return run->next < names.size() ? std::optional(run->next) : std::nullopt;
+    }
+    // The name being looked at when the work stalled is given up, and its folder with it.
+    const QByteArray full = moviepath::localFullPath(names[run->next], FHere);
+    FStalledFolders.insert(moviepath::folderOf(full));
+    if (!deliver(GivenUp(full))) {
+        return std::nullopt;
+    }
+    return run->next + 1;
 }
 
 GatheredEntries NameGatherer::GivenUp(const QByteArray& full) const {

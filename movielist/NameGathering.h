@@ -4,6 +4,8 @@
 #include <QByteArrayList>
 #include <QSet>
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "movielist/MovieFolder.h"
@@ -52,12 +54,25 @@ public:
 
     GatheredEntries Gather(const QByteArray& name);
 
+    // Receives the entries of each name in turn; false stops the gathering.
+    using Deliver = std::function<bool(GatheredEntries entries)>;
+    // Gathers `names` in their order, handing each one's entries to `deliver` as they are
+    // ready, from this thread or from the helper thread that looks at the names (never from
+    // both at once). The names are looked at one after another on that one helper thread
+    // while the source answers, so a long list costs no thread a name.
+    void GatherAll(const QByteArrayList& names, const Deliver& deliver);
+
     // Makes the folder of `name` the process's current folder, unless a lookup there stalled
     // before or this one stalls; false when the current folder was not changed.
     bool EnterFolderOf(const QByteArray& name);
 
 private:
     GatheredEntries GivenUp(const QByteArray& full) const;
+    // Gathers names from `first` on in one piece of work; the name to go on with (after a
+    // stall, or at a name in a folder known to stall), nothing when all are done or `deliver`
+    // refused.
+    std::optional<qsizetype> GatherRun(const QByteArrayList& names, qsizetype first,
+                                       const Deliver& deliver);
 
     QByteArray FHere;
     StallingWorker FWorker;
