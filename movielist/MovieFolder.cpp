@@ -34,7 +34,7 @@ bool isFolderPath(const QByteArray& path) {
 }
 
 // Names of the entries of `folder`, without "." and "..".
-QByteArrayList entriesOf(const QByteArray& folder) {
+QByteArrayList entriesOf(const QByteArray& folder, const Step& step) {
     QByteArrayList names;
     const DirHandle dir(opendir(folder.constData()));
     if (!dir) {
@@ -45,6 +45,7 @@ QByteArrayList entriesOf(const QByteArray& folder) {
         if (name != "." && name != "..") {
             names.append(name);
         }
+        step();
     }
     return names;
 }
@@ -53,20 +54,21 @@ QByteArray joined(const QByteArray& folder, const QByteArray& name) {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-QByteArrayList movieFilesOf(const QByteArray& folder) {
+QByteArrayList movieFilesOf(const QByteArray& folder, const Step& step) {
     QByteArrayList movies;
-    for (const QByteArray& name : entriesOf(folder)) {
+    for (const QByteArray& name : entriesOf(folder, step)) {
         const QByteArray path = joined(folder, name);
         if (!name.startsWith('.') && isMovieName(name) && isPlainFile(path)) {
             movies.append(path);
         }
+        step();
     }
     std::sort(movies.begin(), movies.end(), naturalLess);
     return movies;
 }
 
-QByteArray videoCdTrackFolder(const QByteArray& folder) {
-    for (const QByteArray& name : entriesOf(folder)) {
+QByteArray videoCdTrackFolder(const QByteArray& folder, const Step& step) {
+    for (const QByteArray& name : entriesOf(folder, step)) {
         QByteArray path = joined(folder, name);
         if (name.toLower() == "mpegav" && isFolderPath(path)) {
             return path;
@@ -114,13 +116,13 @@ bool isFolder(const QByteArray& name) {
     return !name.isEmpty() && isFolderPath(moviepath::fullPath(name));
 }
 
-QByteArrayList moviesIn(const QByteArray& folder) {
+QByteArrayList moviesIn(const QByteArray& folder, const Step& step) {
     const QByteArray full = moviepath::fullPath(folder);
-    QByteArrayList movies = movieFilesOf(full);
+    QByteArrayList movies = movieFilesOf(full, step);
     if (movies.isEmpty()) {
-        const QByteArray tracks = videoCdTrackFolder(full);
+        const QByteArray tracks = videoCdTrackFolder(full, step);
         if (!tracks.isEmpty()) {
-            movies = movieFilesOf(tracks);
+            movies = movieFilesOf(tracks, step);
         }
     }
     return movies;

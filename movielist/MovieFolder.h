@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <functional>
 
 namespace cinevan::moviefolder {
 
@@ -17,7 +18,11 @@ bool isFolder(const QByteArray& name);
 // "clip2" comes before "clip10". A folder without such files that holds a Video CD's "mpegav"
 // folder (in any case) gives that folder's tracks. Empty when nothing qualifies or the folder
 // cannot be read. Names are bytes and are kept as the file system gives them.
-QByteArrayList moviesIn(const QByteArray& folder);
+// `step` is called for every name looked at, so that a caller waiting for a large folder can
+// tell a slow listing from a stalled one.
+using Step = std::function<void()>;
+QByteArrayList moviesIn(
+    const QByteArray& folder, const Step& step = [] {});
 
 // Natural order of two names: runs of digits compare by their value, everything else byte by
 // byte without regard to the case of A..Z.

@@ -4,30 +4,16 @@
 #include <vector>
 
 #include "movielist/CommaText.h"
-#include "movielist/MovieFolder.h"
 #include "movielist/MovieListErrors.h"
 #include "movielist/MovieListFile.h"
 #include "movielist/MovieListListener.h"
 #include "movielist/MoviePath.h"
-#include "movielist/PlaylistFormats.h"
 
 namespace cinevan {
 namespace {
 
 QByteArray fieldOf(const QByteArrayList& fields, int field) {
     return field >= 0 && field < fields.size() ? fields[field] : QByteArray();
-}
-
-// A list file holds an entry a line, so a name with a line break in it cannot be kept in one:
-// it is left out rather than saved as two broken entries.
-bool holdsLineBreak(const QByteArray& name) {
-    return name.contains('\n') || name.contains('\r');
-}
-
-// The line of a newly added movie: the name in quotes, whatever it holds. Quotes inside are
-// doubled, as comma text reads them, so that the line holds exactly one field.
-QByteArray quotedName(const QByteArray& name) {
-    return '"' + QByteArray(name).replace('"', "\"\"") + '"';
 }
 
 }  // namespace
@@ -83,17 +69,34 @@ void MovieList::SetMovieField(int index, int field, const QByteArray& value) {
 }
 
 void MovieList::AddMovies(const QByteArrayList& names, bool setFolder) {
+    // Every name is resolved against the folder that was current when it was given.
+    GatheredNames gathered{{}, moviepath::currentFolder(), true};
     try {
-        // Every name is resolved against the folder that was current when it was given.
-        const QByteArray here = moviepath::currentFolder();
-        std::vector<QByteArray> baseFolders(FMovies.size(), here);
-        AppendNames(names, here, baseFolders);
+        NameGatherer gatherer(gathered.here, kNameLookupStall);
+        gatherer.GatherAll(names, [&gathered](GatheredEntries entries) {
+            gathered.entries.push_back(std::move(entries));
+            return true;
+        });
         if (setFolder && !names.isEmpty()) {
             // A folder that cannot be entered leaves the current folder as it is.
-            moviepath::setCurrentFolder(
-                moviepath::folderOf(moviepath::localFullPath(names.front(), here)));
+            gatherer.EnterFolderOf(names.front());
         }
-        MakeNamesAbsolute(baseFolders);
+    } catch (...) {
+        RefreshWindows();
+        throw;
+    }
+    AppendGathered(gathered);
+}
+
+void MovieList::AppendGathered(const GatheredNames& gathered) {
+    try {
+        const int first = gathered.first ? 0 : MovieCount();
+        std::vector<QByteArray> baseFolders(MovieCount() - first, gathered.here);
+        for (const GatheredEntries& entries : gathered.entries) {
+            FMovies.append(entries.lines);
+            baseFolders.resize(FMovies.size() - first, entries.baseFolder);
+        }
+        MakeNamesAbsolute(first, baseFolders);
         FinishAdding();
     } catch (...) {
         RefreshWindows();
@@ -109,43 +112,19 @@ void MovieList::RefreshWindows() {
     }
 }
 
-void MovieList::AppendNames(const QByteArrayList& names, const QByteArray& here,
-                            std::vector<QByteArray>& baseFolders) {
-    for (const QByteArray& name : names) {
-        const QByteArray full = moviepath::localFullPath(name, here);
-        if (moviepath::lowerExtension(full) == ".mls") {
-            // Relative names inside a list mean the list's own folder.
-            FMovies.append(movielistfile::read(full));
-            baseFolders.resize(FMovies.size(), moviepath::folderOf(full));
-        } else if (playlistformats::isPlaylist(full)) {
-            FMovies.append(playlistformats::read(full));
-            baseFolders.resize(FMovies.size(), moviepath::folderOf(full));
-        } else if (moviefolder::isFolder(full)) {
-            for (const QByteArray& movie : moviefolder::moviesIn(full)) {
-                if (!holdsLineBreak(movie)) {
-                    FMovies.append(quotedName(movie));
-                }
-            }
-        } else if (!holdsLineBreak(full)) {
-            FMovies.append(quotedName(full));
-        }
-        baseFolders.resize(FMovies.size(), here);
-    }
-}
-
-void MovieList::MakeNamesAbsolute(const std::vector<QByteArray>& baseFolders) {
+void MovieList::MakeNamesAbsolute(int first, const std::vector<QByteArray>& baseFolders) {
     struct UpdatingScope {
         explicit UpdatingScope(bool& flag) : flag(flag) { flag = true; }
         ~UpdatingScope() { flag = false; }
         bool& flag;
     } updating(FUpdating);
 
-    for (int i = 0; i < MovieCount(); ++i) {
+    for (int i = first; i < MovieCount(); ++i) {
         // Parsed once here; SetMovieField only runs for names that actually change.
         const QByteArrayList fields = commatext::read(FMovies[i]);
         for (const int field : {kFileName, kCover}) {
             const QByteArray name = fieldOf(fields, field);
-            const QByteArray full = moviepath::fullPath(name, baseFolders[i]);
+            const QByteArray full = moviepath::fullPath(name, baseFolders[i - first]);
             if (full != name) {
                 SetMovieField(i, field, full);
             }

@@ -4,6 +4,8 @@
 #include <QByteArrayList>
 #include <vector>
 
+#include "movielist/NameGathering.h"
+
 namespace cinevan {
 
 class MovieListListener;
@@ -57,7 +59,14 @@ public:
     // resolve against the current folder; relative names inside a list resolve against the
     // list's own folder, where a backslash separates folders too. With `setFolder` the folder
     // of the first name becomes the process's current folder afterwards.
+    // Each name's file-system work is given up once it stalls (see NameGatherer), so this
+    // returns in bounded time, but not quickly on a share that stopped answering: the windows
+    // add names through MovieAdder instead.
     void AddMovies(const QByteArrayList& names, bool setFolder);
+
+    // Appends entries gathered for names (see NameGatherer), makes their file and cover names
+    // absolute and refreshes as AddMovies does.
+    void AppendGathered(const GatheredNames& gathered);
 
     // Writes every line followed by CR LF. Throws EFCreateError; the list is never changed.
     void SaveMovies(const QByteArray& fileName) const;
@@ -89,11 +98,9 @@ private:
     // The field as stored, without the default title.
     QByteArray StoredField(int index, int field) const;
 
-    // Appends the entries for `names`; `baseFolders` gets, for each new entry, the folder its
-    // relative names are resolved against.
-    void AppendNames(const QByteArrayList& names, const QByteArray& here,
-                     std::vector<QByteArray>& baseFolders);
-    void MakeNamesAbsolute(const std::vector<QByteArray>& baseFolders);
+    // Resolves the names of the entries from `first` on; `baseFolders` holds, for each of them,
+    // the folder that its relative names are resolved against.
+    void MakeNamesAbsolute(int first, const std::vector<QByteArray>& baseFolders);
     void FinishAdding();
     void RefreshWindows();
 

@@ -133,7 +133,7 @@ bool mayReplace(const QByteArray& target, mode_t& mode) {
     return S_ISREG(info.st_mode) && (mode & 0222) != 0 && ::access(target.constData(), W_OK) == 0;
 }
 
-bool writeReplacing(const QByteArray& target, const QByteArray& text) {
+bool writeReplacing(const QByteArray& target, const QByteArray& text, const CommitGate& mayCommit) {
     mode_t oldMode = 0;
     if (!mayReplace(target, oldMode)) {
         return false;
@@ -145,7 +145,7 @@ bool writeReplacing(const QByteArray& target, const QByteArray& text) {
     }
     const bool done = writeAll(fd.get(), text) &&
                       (oldMode == 0 || ::fchmod(fd.get(), oldMode) == 0) &&
-                      ::fsync(fd.get()) == 0 && fd.close() &&
+                      ::fsync(fd.get()) == 0 && fd.close() && mayCommit() &&
                       ::rename(temporary.constData(), target.constData()) == 0;
     if (!done) {
         ::unlink(temporary.constData());
@@ -193,11 +193,19 @@ QByteArrayList read(const QByteArray& fileName) {
     return splitLines(readText(fd.get()));
 }
 
-void write(const QByteArray& fileName, const QByteArrayList& lines) {
+QByteArray text(const QByteArrayList& lines) {
+    return joinWithCrLf(lines);
+}
+
+void writeText(const QByteArray& fileName, const QByteArray& text, const CommitGate& mayCommit) {
     if (fileName.isEmpty() || fileName.contains('\0') ||
-        !writeReplacing(realTarget(fileName), joinWithCrLf(lines))) {
+        !writeReplacing(realTarget(fileName), text, mayCommit)) {
         throw EFCreateError(fileName);
     }
+}
+
+void write(const QByteArray& fileName, const QByteArrayList& lines) {
+    writeText(fileName, joinWithCrLf(lines));
 }
 
 }  // namespace cinevan::movielistfile

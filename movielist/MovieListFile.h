@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <functional>
 
 namespace cinevan::movielistfile {
 
@@ -14,9 +15,21 @@ QByteArrayList splitLines(const QByteArray& text);
 // Anything that is not a readable regular file yields no lines.
 QByteArrayList read(const QByteArray& fileName);
 
-// Writes every line followed by CR LF. The data goes to a temporary file beside the target
-// that replaces the target only once all of it is written and flushed, so a failure leaves the
-// old file as it was. Throws EFCreateError on any failure.
+// The text of a movie-list file: every line followed by CR LF.
+QByteArray text(const QByteArrayList& lines);
+
+// Asked just before a file written completely replaces its target; false leaves the target as
+// it was and makes the write fail.
+using CommitGate = std::function<bool()>;
+
+// Writes `text` to `fileName`. The data goes to a temporary file beside the target that
+// replaces the target only once all of it is written and flushed, so a failure leaves the old
+// file as it was. Throws EFCreateError on any failure.
+void writeText(
+    const QByteArray& fileName, const QByteArray& text,
+    const CommitGate& mayCommit = [] { return true; });
+
+// Writes text(lines) as writeText() does.
 void write(const QByteArray& fileName, const QByteArrayList& lines);
 
 }  // namespace cinevan::movielistfile

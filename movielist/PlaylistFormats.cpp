@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -13,7 +12,7 @@
 
 #include "movielist/CommaText.h"
 #include "movielist/MovieList.h"
-#include "movielist/MovieListErrors.h"
+#include "movielist/MovieListFile.h"
 #include "movielist/MoviePath.h"
 
 namespace cinevan::playlistformats {
@@ -230,12 +229,7 @@ QByteArray formatM3u8(const MovieList& list, const TimeReader& timeMs) {
 }
 
 void writeM3u8(const QByteArray& fileName, const MovieList& list, const TimeReader& timeMs) {
-    const QByteArray text = formatM3u8(list, timeMs);
-    QSaveFile file(QFile::decodeName(fileName));
-    if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(text) != text.size() ||
-        !file.commit()) {
-        throw EFCreateError(fileName);
-    }
+    movielistfile::writeText(fileName, formatM3u8(list, timeMs));
 }
 
 }  // namespace cinevan::playlistformats

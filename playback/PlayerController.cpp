@@ -41,6 +41,16 @@ private:
     const bool saved_;
 };
 
+QByteArrayList NonEmpty(const QByteArrayList& names) {
+    QByteArrayList kept;
+    for (const QByteArray& name : names) {
+        if (!name.isEmpty()) {
+            kept.append(name);
+        }
+    }
+    return kept;
+}
+
 // Device type names compare without regard to case.
 int IndexOfName(const QStringList& names, const QString& name) {
     for (int i = 0; i < names.size(); ++i) {
@@ -78,7 +88,7 @@ void PlayerController::ProcessCommandLine(const QStringList& arguments) {
     ProcessArguments(names);
 }
 
-void PlayerController::ProcessArguments(QByteArrayList names) {
+void PlayerController::ProcessArguments(QByteArrayList names, std::function<void()> then) {
     const auto isPlaySwitch = [](const QByteArray& name) {
         return name.compare("/play", Qt::CaseInsensitive) == 0;
     };
@@ -87,17 +97,23 @@ void PlayerController::ProcessArguments(QByteArrayList names) {
     if (FCloseAtEnd) {
         names.erase(playSwitch);
     }
-    {
-        FlagScope noCover(FNoCoverLoad);
-        FMovies.AddMovies(names, true);
-        if (FView.ShuffleChecked()) {
-            const int i = RandomMovie();
-            if (i >= 0) {
-                GoToMovie(i);
+    AddNames(names, true, true, [this, then = std::move(then)](bool late) {
+        if (!late || !MovieOpen()) {
+            {
+                FlagScope noCover(FNoCoverLoad);
+                if (FView.ShuffleChecked()) {
+                    const int i = RandomMovie();
+                    if (i >= 0) {
+                        GoToMovie(i);
+                    }
+                }
             }
+            BitBtnPlayClick();
         }
-    }
-    BitBtnPlayClick();
+        if (then) {
+            then();
+        }
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -623,6 +639,7 @@ int PlayerController::RandomMovie() {
 }
 
 void PlayerController::ClearMovies() {
+    FAdder.CancelAll();
     if (FMovies.MovieCount() == 0) {
         return;
     }
@@ -678,23 +695,27 @@ int PlayerController::CopyMovie(int index) {
     return copy;
 }
 
-void PlayerController::AddDroppedFiles(const QByteArrayList& names) {
-    QByteArrayList kept;
-    for (const QByteArray& name : names) {
-        if (!name.isEmpty()) {
-            kept.append(name);
+void PlayerController::AddNames(const QByteArrayList& names, bool setFolder, bool noCover,
+                                MovieAdder::Done done) {
+    auto apply = [this, noCover](const GatheredNames& gathered) {
+        std::optional<FlagScope> noCoverScope;
+        if (noCover) {
+            noCoverScope.emplace(FNoCoverLoad);
         }
-    }
-    FMovies.AddMovies(kept, FMovies.MovieCount() == 0);
+        FMovies.AppendGathered(gathered);
+    };
+    FAdder.Add(names, setFolder, std::move(apply), std::move(done));
 }
 
-void PlayerController::AddWithoutCover(const QByteArrayList& names, bool setFolder) {
-    FlagScope noCover(FNoCoverLoad);
-    if (setFolder) {
-        AddDroppedFiles(names);
-    } else {
-        FMovies.AddMovies(names, false);
+void PlayerController::PlayUnlessStarted(bool late) {
+    // Names that came in late play unless the user has opened a movie meanwhile.
+    if (!late || !MovieOpen()) {
+        BitBtnPlayClick();
     }
+}
+
+void PlayerController::AddDroppedFiles(const QByteArrayList& names) {
+    AddNames(NonEmpty(names), FMovies.MovieCount() == 0 && !FAdder.Busy());
 }
 
 void PlayerController::DropFilesOnMainWindow(const QByteArrayList& names) {
@@ -703,14 +724,12 @@ void PlayerController::DropFilesOnMainWindow(const QByteArrayList& names) {
         return;
     }
     ClearMovies();
-    AddWithoutCover(names, true);
-    BitBtnPlayClick();
+    AddNames(NonEmpty(names), true, true, [this](bool late) { PlayUnlessStarted(late); });
 }
 
 void PlayerController::LoadVideoCD(const QByteArrayList& names) {
     ClearMovies();
-    AddWithoutCover(names, false);
-    BitBtnPlayClick();
+    AddNames(names, false, true, [this](bool late) { PlayUnlessStarted(late); });
 }
 
 // ---------------------------------------------------------------------------------------------

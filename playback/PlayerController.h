@@ -12,6 +12,7 @@
 #include <optional>
 #include <random>
 
+#include "movielist/MovieAdder.h"
 #include "movielist/MovieList.h"
 #include "movielist/MovieListListener.h"
 #include "playback/EndDetector.h"
@@ -48,8 +49,9 @@ public:
 
     // Start-up and options.
     void ProcessCommandLine(const QStringList& arguments);
-    // The same for arguments as the bytes the program was given.
-    void ProcessArguments(QByteArrayList names);
+    // The same for arguments as the bytes the program was given. Names on slow storage come in
+    // after this returns; playback starts, and `then` runs, once they are all in.
+    void ProcessArguments(QByteArrayList names, std::function<void()> then = {});
     void SetCloseAtEnd(bool value) { FCloseAtEnd = value; }
     bool CloseAtEnd() const { return FCloseAtEnd; }
     void SetBreakOnError(bool value) { FBreakOnError = value; }
@@ -86,6 +88,13 @@ public:
     int MoveMovie(int from, int to);
     int CopyMovie(int index);
     void AddDroppedFiles(const QByteArrayList& names);
+    // Adds names to the list through the file system without holding up the window (see
+    // MovieAdder); `noCover` keeps the cover preview from loading while they come in, `done`
+    // runs once they are all in. Clearing the list drops names still to come.
+    void AddNames(const QByteArrayList& names, bool setFolder, bool noCover = false,
+                  MovieAdder::Done done = {});
+    // Whether names given are still being looked at.
+    bool AddingNames() const { return FAdder.Busy(); }
     // Files dropped on the main window replace the list and play.
     void DropFilesOnMainWindow(const QByteArrayList& names);
     // Loads a Video CD's track files and plays them.
@@ -160,13 +169,17 @@ private:
     void SkipMissingFile(const QByteArray& fileName);
     void ActiveMovieOpenComplete();
     void EndOfSelection();
-    void AddWithoutCover(const QByteArrayList& names, bool setFolder);
     void ApplyDeviceChoice();
+    // The play action for names just added: at once, or when they came in late, only if no
+    // movie was opened meanwhile.
+    void PlayUnlessStarted(bool late);
     void HandFocusOn();
 
     PlayerView& FView;
     mci::DeviceLayer& FDeviceLayer;
     MovieList FMovies;
+    // Destroyed before the list it fills.
+    MovieAdder FAdder;
 
     PlayState FPlayState = PlayState::Closed;
     mci::DeviceId FDeviceId = 0;

@@ -5,9 +5,13 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "platform/BoundedCall.h"
+
 namespace cinevan {
 
 namespace {
+
+constexpr int kEnterFolderLimitMs = 500;
 
 QString QtPatterns(const QString& patterns) {
     QStringList list = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
@@ -62,7 +66,10 @@ bool FileDialogDescription::Execute(QWidget* parent) {
         files_.append(QFileInfo(name).absoluteFilePath());
     }
     fileName_ = files_.first();
-    QDir::setCurrent(QFileInfo(fileName_).absolutePath());
+    // The folder chosen in becomes the current folder; one on a share that stopped answering
+    // is left alone rather than waited for.
+    callWithin(QDeadlineTimer(kEnterFolderLimitMs),
+               [folder = QFileInfo(fileName_).absolutePath()] { return QDir::setCurrent(folder); });
     return true;
 }
 

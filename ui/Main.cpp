@@ -40,6 +40,10 @@ namespace cinevan {
 
 namespace {
 
+// A disc in the drive answers within moments, one spinning up within some seconds.
+constexpr std::chrono::milliseconds kVideoCDQuickWait{500};
+constexpr std::chrono::milliseconds kVideoCDGiveUp{30000};
+
 // Changes the stay-on-top hint of a window in place. QWidget::setWindowFlag would hide the
 // window and replace its native window, which a window showing video should not go through.
 void SetStaysOnTop(QWidget& window, bool onTop) {
@@ -68,7 +72,10 @@ QString AccessibleNameOf(const QString& hint) {
 }  // namespace
 
 TFormMain::TFormMain(mci::DeviceLayer& devices, QWidget* parent)
-    : QWidget(parent), FPlayer(std::make_unique<PlayerController>(*this, devices)) {
+    : QWidget(parent),
+      FPlayer(std::make_unique<PlayerController>(*this, devices)),
+      FVideoCDSearch(
+          new BackgroundTask<std::optional<QStringList>>(kVideoCDQuickWait, kVideoCDGiveUp, this)) {
     MainLayout layout(*this);
     layout.Build();
     setAcceptDrops(true);
@@ -507,10 +514,11 @@ void TFormMain::SetCommandLine(const QStringList& arguments) {
 
 void TFormMain::TimerOpenTimer() {
     TimerOpen->stop();
-    FPlayer->ProcessArguments(FArguments);
-    if (!FPlayer->HasMovies() && VideoCDSearch::ForProgram().IsVideoCDAutoStart()) {
-        BitBtnVideoCDClick();
-    }
+    FPlayer->ProcessArguments(FArguments, [this] {
+        if (!FPlayer->HasMovies() && VideoCDSearch::ForProgram().IsVideoCDAutoStart()) {
+            BitBtnVideoCDClick();
+        }
+    });
 }
 
 void TFormMain::BitBtnOpenClick() {
@@ -530,12 +538,18 @@ void TFormMain::BitBtnOpenClick() {
 
 void TFormMain::BitBtnVideoCDClick() {
     FPlayer->SetCloseAtEnd(false);
-    const std::optional<QStringList> tracks = VideoCDSearch::ForProgram().FindVideoCD();
-    if (!tracks) {
-        return;
-    }
+    // A drive that never answers finds no disc; a slow one loads the disc when it answers.
+    FVideoCDSearch->Start([search = VideoCDSearch::ForProgram()] { return search.FindVideoCD(); },
+                          [this](const std::optional<std::optional<QStringList>>& found) {
+                              if (found && *found) {
+                                  Guarded([this, &found] { LoadVideoCDTracks(**found); });
+                              }
+                          });
+}
+
+void TFormMain::LoadVideoCDTracks(const QStringList& tracks) {
     QByteArrayList names;
-    for (const QString& track : *tracks) {
+    for (const QString& track : tracks) {
         names.append(QFile::encodeName(track));
     }
     FPlayer->LoadVideoCD(names);

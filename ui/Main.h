@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
+#include "platform/BackgroundTask.h"
 #include "playback/PlayerController.h"
 #include "playback/PlayerView.h"
 #include "ui/SystemMenu.h"
@@ -119,6 +122,7 @@ private:
     void AddSystemMenuItems();
     void UpdateAccessibleNames();
     void RefreshButtons();
+    void LoadVideoCDTracks(const QStringList& tracks);
     template <class Handler>
     void Guarded(Handler&& handler);
 
@@ -127,6 +131,8 @@ private:
     QPointer<TFormMovieList> FEditor;
     QPointer<TFormFullScreen> FFullScreen;
     QPointer<TFormAbout> FAbout;
+    // Looks for a Video CD without holding up the window on a drive that is slow to answer.
+    BackgroundTask<std::optional<QStringList>>* FVideoCDSearch = nullptr;
     QByteArrayList FArguments;
     SystemMenu FSystemMenu;
     QString FOwnCaption;

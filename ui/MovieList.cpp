@@ -19,6 +19,8 @@
 #include <utility>
 
 #include "app/StrCont.h"
+#include "movielist/ListSaver.h"
+#include "movielist/MovieListFile.h"
 #include "movielist/PlaylistFormats.h"
 #include "playback/PlayerController.h"
 #include "playback/TimeValues.h"
@@ -56,7 +58,7 @@ TFormMovieList::TFormMovieList(PlayerController& player, QWidget* parent)
     // A window of its own that stays with the main window. Not a tool window: Qt lets the
     // shortcuts and mnemonics of a tool window's parent work inside it, and the main window's
     // keys (Alt+E, Alt+S, X ...) must not act while the editor is being typed in.
-    : QWidget(parent, Qt::Window), FPlayer(player) {
+    : QWidget(parent, Qt::Window), FPlayer(player), FSaver(new ListSaver(this)) {
     MovieListLayout layout(*this);
     layout.Build();
     CreateFormStorage();
@@ -239,7 +241,7 @@ void TFormMovieList::ButtonCloseClick() {
 
 void TFormMovieList::ButtonAddClick() {
     if (OpenDialog->Execute(this)) {
-        FPlayer.List().AddMovies(EncodedNames(OpenDialog->Files()), false);
+        FPlayer.AddNames(EncodedNames(OpenDialog->Files()), false);
     }
 }
 
@@ -248,13 +250,16 @@ void TFormMovieList::ButtonSaveAsClick() {
         return;
     }
     const QByteArray name = QFile::encodeName(SaveDialog->FileName());
-    if (playlistformats::isM3u8(name)) {
-        playlistformats::writeM3u8(name, FPlayer.List(), [](const QByteArray& time) {
-            return TimeOfDayMs(TextToTime(QString::fromLocal8Bit(time), 0));
-        });
-    } else {
-        FPlayer.List().SaveMovies(name);
-    }
+    const QByteArray text =
+        playlistformats::isM3u8(name)
+            ? playlistformats::formatM3u8(
+                  FPlayer.List(),
+                  [](const QByteArray& time) {
+                      return TimeOfDayMs(TextToTime(QString::fromLocal8Bit(time), 0));
+                  })
+            : movielistfile::text(FPlayer.List().Lines());
+    // A save that takes long is reported when it ends, the window answering meanwhile.
+    FSaver->Save(name, text, [this](const QString& message) { ShowErrorBox(this, message); });
 }
 
 void TFormMovieList::ButtonClearClick() {

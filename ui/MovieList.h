@@ -17,6 +17,7 @@ class QPushButton;
 namespace cinevan {
 
 class FileDialogDescription;
+class ListSaver;
 class PlayerController;
 class TFormEdit;
 class TFormStorage;
@@ -118,6 +119,8 @@ private:
     void Guarded(Handler&& handler);
 
     PlayerController& FPlayer;
+    // Saves the list without holding up the window.
+    ListSaver* FSaver = nullptr;
     QPointer<TFormEdit> FEditDialog;
     QStringList FTitles;
     int FDragOverIndex = -1;

@@ -9,6 +9,7 @@
 #include "movielist/MovieFolder.h"
 #include "movielist/MovieList.h"
 #include "movielist/MoviePath.h"
+#include "tests/support/CurrentFolder.h"
 
 namespace cinevan {
 namespace {
@@ -16,8 +17,6 @@ namespace {
 // A folder of clips on disk, given to the movie list the way a drop or the command line does.
 class MovieFolderTest : public ::testing::Test {
 protected:
-    ~MovieFolderTest() override { moviepath::setCurrentFolder(savedFolder_); }
-
     QByteArray root() const { return QFile::encodeName(dir_.path()); }
     QByteArray path(const QByteArray& relative) const { return root() + '/' + relative; }
 
@@ -37,8 +36,8 @@ protected:
         return names;
     }
 
+    test::CurrentFolderGuard folderGuard_;
     QTemporaryDir dir_;
-    QByteArray savedFolder_ = moviepath::currentFolder();
 };
 
 TEST_F(MovieFolderTest, AFolderStandsForItsMovieFilesInNaturalOrder) {

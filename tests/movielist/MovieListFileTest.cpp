@@ -100,6 +100,22 @@ TEST_F(MovieListFileIo, CreateFailureNamesTheFile) {
     EXPECT_THROW(movielistfile::write(QFile::encodeName(dir.path()), {"a"}), EFCreateError);
 }
 
+TEST_F(MovieListFileIo, AWriteRefusedAtTheLastMomentKeepsTheOldFileAndLeavesNoTemporary) {
+    WriteFile(dir.filePath("old.mls"), "old\r\n");
+    int asked = 0;
+    EXPECT_THROW(movielistfile::writeText(path("old.mls"), "new\r\n",
+                                          [&] {
+                                              ++asked;
+                                              return false;
+                                          }),
+                 EFCreateError);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ReadFile(dir.filePath("old.mls")), "old\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.mls"});
+    movielistfile::writeText(path("old.mls"), "new\r\n", [] { return true; });
+    EXPECT_EQ(ReadFile(dir.filePath("old.mls")), "new\r\n");
+}
+
 TEST_F(MovieListFileIo, WriteProtectedTargetStaysUntouched) {
     WriteFile(dir.filePath("old.mls"), "old\r\n");
     QFile::setPermissions(dir.filePath("old.mls"), QFileDevice::ReadOwner);

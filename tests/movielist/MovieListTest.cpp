@@ -9,6 +9,7 @@
 #include "movielist/MovieListErrors.h"
 #include "movielist/MovieListListener.h"
 #include "movielist/MoviePath.h"
+#include "tests/support/CurrentFolder.h"
 
 namespace cinevan {
 namespace {
@@ -24,15 +25,6 @@ public:
     MOCK_METHOD(void, RefreshList, (bool), (override));
 };
 
-// Restores the process's current folder, which AddMovies may change.
-class CurrentFolderGuard {
-public:
-    ~CurrentFolderGuard() { moviepath::setCurrentFolder(saved_); }
-
-private:
-    QByteArray saved_ = moviepath::currentFolder();
-};
-
 class MovieListTest : public ::testing::Test {
 protected:
     QByteArray root() const { return QFile::encodeName(dir.path()); }
@@ -45,7 +37,7 @@ protected:
         out.write(bytes);
     }
 
-    CurrentFolderGuard folderGuard;
+    test::CurrentFolderGuard folderGuard;
     QTemporaryDir dir;
     MovieList list;
 };

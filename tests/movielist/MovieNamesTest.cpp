@@ -15,17 +15,10 @@
 #include "movielist/MovieList.h"
 #include "movielist/MovieListFile.h"
 #include "movielist/MoviePath.h"
+#include "tests/support/CurrentFolder.h"
 
 namespace cinevan {
 namespace {
-
-class CurrentFolderGuard {
-public:
-    ~CurrentFolderGuard() { moviepath::setCurrentFolder(saved_); }
-
-private:
-    QByteArray saved_ = moviepath::currentFolder();
-};
 
 class MovieNamesTest : public ::testing::Test {
 protected:
@@ -51,7 +44,7 @@ protected:
         return names;
     }
 
-    CurrentFolderGuard folderGuard;
+    test::CurrentFolderGuard folderGuard;
     QTemporaryDir dir;
     MovieList list;
 };

@@ -8,9 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 #include "app/AlterEgo.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
+#include "tests/support/HangingShare.h"
 #include "tests/support/SimulatedWindows.h"
 #include "ui/Main.h"
 
@@ -47,13 +49,15 @@ protected:
     QString Disc() const { return folder_.path() + "/disc"; }
     static QString OptionsFile() { return CompanionFile(ProgramFilePath(), ".ini"); }
 
-    // The disc is in CD-ROM drive sr1; the program's folder is on sr0 or on a hard disk.
-    void Mount(bool programOnCd) {
+    // The disc is in CD-ROM drive sr1, mounted at `disc` (Disc() unless given); the program's
+    // folder is on sr0 or on a hard disk.
+    void Mount(bool programOnCd, const QString& disc = {}) {
         QFile mounts(folder_.path() + "/mounts");
         ASSERT_TRUE(mounts.open(QIODevice::WriteOnly | QIODevice::Truncate));
         const QByteArray program = programOnCd ? "/dev/sr0 " : "/dev/sda1 ";
         mounts.write(program + MountField(QCoreApplication::applicationDirPath()) +
-                     " iso9660 ro 0 0\n/dev/sr1 " + MountField(Disc()) + " iso9660 ro 0 0\n");
+                     " iso9660 ro 0 0\n/dev/sr1 " + MountField(disc.isEmpty() ? Disc() : disc) +
+                     " iso9660 ro 0 0\n");
     }
 
     // A Video CD with two tracks; their paths in the order the folder lists them.
@@ -113,6 +117,30 @@ TEST_F(VideoCDButtonTest, WithoutADiscNothingChanges) {
     EXPECT_EQ(ListedFiles(), QByteArrayList{QFile::encodeName(movie)});
     EXPECT_EQ(main_->Player().State(), PlayState::Playing);
     EXPECT_FALSE(main_->Player().CloseAtEnd());
+}
+
+TEST_F(VideoCDButtonTest, ADriveThatNeverAnswersHoldsNothingUp) {
+    std::optional<test::HangingShare> share(std::in_place);
+    if (!share->mounted()) {
+        GTEST_SKIP() << "FUSE cannot be mounted here";
+    }
+    Mount(false, share->path(QStringLiteral("disc")));
+    const QString movie = folder_.path() + "/other.mpg";
+    QFile(movie).open(QIODevice::WriteOnly);
+    main_->Player().ProcessCommandLine({movie});
+    ASSERT_EQ(main_->Player().State(), PlayState::Playing);
+
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    QTest::mouseClick(main_->BitBtnVideoCD, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fired; }, 5000)) << "the event loop runs";
+    EXPECT_EQ(ListedFiles(), QByteArrayList{QFile::encodeName(movie)});
+
+    // The drive answers at last, with an error: still no disc, and nothing changes.
+    share.reset();
+    QTest::qWait(1000);
+    EXPECT_EQ(ListedFiles(), QByteArrayList{QFile::encodeName(movie)});
+    EXPECT_EQ(main_->Player().State(), PlayState::Playing);
 }
 
 // One test only writes the options file next to the test program, so that test processes
