@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Long-run check, run by hand: the real player loops a three-entry movie list on one device
 # under its own Xvfb for MINUTES minutes, and once a minute the resident memory, the open
-# file descriptors, the threads and the CPU time used so far go into a CSV file. A leak
-# shows as a column that keeps growing; CPU time that keeps growing shows playback went on.
+# file descriptors, the threads, the CPU time used so far and the machine's load average go
+# into a CSV file. A leak shows as a column that keeps growing; CPU time that keeps growing
+# shows playback went on.
 #
 #   bench/soak.sh DEVICE MINUTES OUT.csv [PLAYER]
 #     DEVICE   ActiveMovie (libmpv) or MPEGVideo (GStreamer)
@@ -70,10 +71,12 @@ sample() {
     fds=$(ls "/proc/$player_pid/fd" | wc -l)
     # utime and stime are fields 14 and 15; the command name before them may hold spaces.
     cpu=$(sed 's/.*) //' "/proc/$player_pid/stat" | awk -v t="$ticks" '{printf "%.1f", ($12 + $13) / t}')
-    echo "$1,$(date -u +%H:%M:%S),$rss,$fds,$threads,$cpu"
+    # The machine's load average over the last minute: other work slows playback down.
+    load=$(cut -d' ' -f1 /proc/loadavg)
+    echo "$1,$(date -u +%H:%M:%S),$rss,$fds,$threads,$cpu,$load"
 }
 
-echo "minute,time_utc,rss_kib,fds,threads,cpu_s" >"$out"
+echo "minute,time_utc,rss_kib,fds,threads,cpu_s,load" >"$out"
 sleep 10 # start-up and the first movie opened
 for ((minute = 0; minute <= minutes; minute++)); do
     if ! kill -0 "$player_pid" 2>/dev/null; then

@@ -138,8 +138,8 @@ MciError DeviceLayer::close(DeviceId id) {
         return Error::InvalidDeviceId;
     }
     devices_.erase(it);
-    // A closed movie frees its decoders' buffers across the allocator's per-thread arenas;
-    // glibc keeps those pages unless asked, so a long looping list would keep growing.
+    // A closed movie leaves its decoders' freed buffers in the allocator's arena (the program
+    // keeps to one, see platform/MallocArenas.h); glibc keeps those pages unless asked.
     malloc_trim(0);
     return Error::None;
 }
