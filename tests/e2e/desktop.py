@@ -177,8 +177,13 @@ class Desktop:
                 try:
                     process.wait(10)
                 except subprocess.TimeoutExpired:
+                    # A thread stuck in a hung file system holds a killed process until the
+                    # file system answers; its test ends that file system afterwards.
                     process.kill()
-                    process.wait()
+                    try:
+                        process.wait(5)
+                    except subprocess.TimeoutExpired:
+                        pass
             if process.stdout:
                 process.stdout.close()
         shutil.rmtree(self.home, ignore_errors=True)
