@@ -229,11 +229,7 @@ TEST_F(GstVideoWindowTest, ClicksOnThePictureReachTheWidgetBelow) {
     ASSERT_EQ(device.play(0, 20000), mci::Error::None);
     ASSERT_TRUE(showsPlayingMovie(host_));
 
-    const QPoint middle = host_.mapToGlobal(host_.rect().center());
-    const int clicked = QProcess::execute(
-        QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QString::number(middle.x()), QString::number(middle.y()),
-         QStringLiteral("click"), QStringLiteral("1")});
+    const int clicked = clickMiddleOf(host_);
     if (clicked < 0) {
         GTEST_SKIP() << "xdotool is not installed";
     }

@@ -68,11 +68,7 @@ TEST(MpvSurfaceOnDisplay, ClicksOnThePictureReachTheWidgetBelow) {
     ASSERT_EQ(device.play(0, 20000), mci::Error::None);
     ASSERT_TRUE(showsPlayingMovie(host));
 
-    const QPoint middle = host.mapToGlobal(host.rect().center());
-    const int clicked = QProcess::execute(
-        QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QString::number(middle.x()), QString::number(middle.y()),
-         QStringLiteral("click"), QStringLiteral("1")});
+    const int clicked = clickMiddleOf(host);
     if (clicked < 0) {
         GTEST_SKIP() << "xdotool is not installed";
     }

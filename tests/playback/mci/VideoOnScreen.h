@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
@@ -48,6 +49,16 @@ inline bool showsPlayingMovie(const QWidget& widget) {
         previous = now;
     }
     return false;
+}
+
+// Clicks the middle of `widget` as a user does, through the X server; xdotool's exit status,
+// negative when it is not installed.
+inline int clickMiddleOf(const QWidget& widget) {
+    const QPoint middle = widget.mapToGlobal(widget.rect().center());
+    return QProcess::execute(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(middle.x()), QString::number(middle.y()),
+         QStringLiteral("click"), QStringLiteral("1")});
 }
 
 class ClickCounter : public QWidget {
