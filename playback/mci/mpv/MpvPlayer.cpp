@@ -404,9 +404,10 @@ void MpvPlayer::setVideoWindow(quint64 window) {
 
 void MpvPlayer::seekAgainAfterOutputChange() {
     // A new video output makes the engine read the video stream again from just before the
-    // current picture. Begun while a seek is still decoding towards its target, near the end
-    // of a short file, that second read never delivers a picture: the engine then waits for
-    // good, "seeking" at the target. A fresh seek to where playback is replaces both reads.
+    // current picture. On a short file already read to its end, that read was seen to never
+    // deliver a picture: the engine then waited for good, "seeking" at the start, with no
+    // video output configured. A fresh exact seek to the pending target, or to where playback
+    // is, starts the stream afresh instead.
     if (!loaded_ || atEnd_) {
         return;
     }
