@@ -58,5 +58,32 @@ TEST(EndDetectorTest, ResetForgetsEarlierSamples) {
     EXPECT_TRUE(detector.Tick(119500, 120000));
 }
 
+TEST(EndDetectorTest, APositionThatNeverMovesEndsTheSelectionAfterEightSeconds) {
+    for (const qint32 stuckAt : {0, 60000}) {
+        EndDetector detector;
+        detector.Reset();
+        // The first tick finds the position; each later one that finds it again counts.
+        for (int tick = 0; tick < EndDetector::kStuckTicks; ++tick) {
+            EXPECT_FALSE(detector.Tick(stuckAt, 120000)) << stuckAt << " tick " << tick;
+        }
+        EXPECT_TRUE(detector.Tick(stuckAt, 120000)) << stuckAt;
+    }
+}
+
+TEST(EndDetectorTest, MovingOrResettingStartsTheCountOfUnmovedTicksAgain) {
+    EndDetector detector;
+    detector.Reset();
+    for (int tick = 0; tick < EndDetector::kStuckTicks; ++tick) {
+        detector.Tick(0, 120000);
+    }
+    EXPECT_FALSE(detector.Tick(40, 120000)) << "it moved";
+    for (int tick = 0; tick < EndDetector::kStuckTicks - 1; ++tick) {
+        EXPECT_FALSE(detector.Tick(40, 120000)) << "tick " << tick;
+    }
+    detector.Reset();
+    EXPECT_FALSE(detector.Tick(40, 120000)) << "a new play command counts afresh";
+    EXPECT_FALSE(detector.Tick(40, 120000));
+}
+
 }  // namespace
 }  // namespace cinevan

@@ -148,6 +148,31 @@ TEST_F(StallTest, AShortHoldInTheMiddleIsNotTheEnd) {
     EXPECT_EQ(AdvanceTime(130000), 123000) << "ends only when the stop is reached";
 }
 
+// A device that goes on "playing" with its position stuck for good, at the start (it never got
+// going) or in the middle: the list goes on eight seconds after the position first read the
+// stuck value, on the first tick at or after it.
+TEST_F(StallTest, APositionStuckForGoodAtTheStartEndsTheEntryAfterEightSeconds) {
+    mci::SimulatedElement stuck;
+    stuck.lengthMs = 120000;
+    stuck.stallAtMs = 0;
+    AddMovies({MakeMovie("stuck.mpg", stuck), MakeMovie("next.mpg", 60000)});
+    player->BitBtnPlayClick();
+
+    EXPECT_EQ(AdvanceTime(60000), 500 + 8000);
+    EXPECT_EQ(player->State(), PlayState::Playing) << "the next entry plays";
+}
+
+TEST_F(StallTest, APositionStuckForGoodInTheMiddleEndsTheEntryAfterEightSeconds) {
+    mci::SimulatedElement stuck;
+    stuck.lengthMs = 120000;
+    stuck.stallAtMs = 30000;
+    AddMovies({MakeMovie("stuck.mpg", stuck), MakeMovie("next.mpg", 60000)});
+    player->BitBtnPlayClick();
+
+    EXPECT_EQ(AdvanceTime(100000), 30000 + 8000);
+    EXPECT_EQ(player->State(), PlayState::Playing);
+}
+
 TEST_F(StallTest, APauseNearTheEndIsNotAStallOnceResumed) {
     AddMovies({MakeMovie("a.mpg", 120000), MakeMovie("next.mpg", 60000)});
     player->BitBtnPlayClick();

@@ -310,7 +310,7 @@ MciError MpvPlayer::playRange(quint32 fromMs, quint32 toMs) {
     restingMs_.reset();
     endMs_ = toMs;
     setProperty("end", seconds(toMs));
-    if (command({"seek", seconds(fromMs).toLatin1().constData(), "absolute+exact"}) < 0) {
+    if (seekExactly(fromMs / 1000.0)) {
         return Error::Driver;
     }
     positionSec_ = fromMs / 1000.0;
@@ -353,11 +353,20 @@ MciError MpvPlayer::seek(quint32 toMs) {
         endMs_ = 0;
         setProperty("end", "none");
     }
-    if (command({"seek", seconds(toMs).toLatin1().constData(), "absolute+exact"}) < 0) {
+    if (seekExactly(toMs / 1000.0)) {
         return Error::Driver;
     }
     positionSec_ = toMs / 1000.0;
     restingMs_ = qMin(toMs, lengthMs());
+    return Error::None;
+}
+
+MciError MpvPlayer::seekExactly(double targetSec) {
+    const QByteArray target = QByteArray::number(targetSec, 'f', 3);
+    if (command({"seek", target.constData(), "absolute+exact"}) < 0) {
+        return Error::Driver;
+    }
+    seekTargetSec_ = targetSec;
     return Error::None;
 }
 
@@ -390,6 +399,25 @@ void MpvPlayer::setVideoWindow(quint64 window) {
         setProperty("vo", "gpu");
     }
     restoreVideoTrack(track);
+    seekAgainAfterOutputChange();
+}
+
+void MpvPlayer::seekAgainAfterOutputChange() {
+    // A new video output makes the engine read the video stream again from just before the
+    // current picture. On a short file already read to its end, that read was seen to never
+    // deliver a picture: the engine then waited for good, "seeking" at the start, with no
+    // video output configured. A fresh exact seek to the pending target, or to where playback
+    // is, starts the stream afresh instead.
+    if (!loaded_ || atEnd_) {
+        return;
+    }
+    double targetSec = positionSec_;
+    if (seekTargetSec_) {
+        targetSec = *seekTargetSec_;
+    } else {
+        mpv_get_property(handle_.get(), "time-pos", MPV_FORMAT_DOUBLE, &targetSec);
+    }
+    seekExactly(std::max(targetSec, 0.0));
 }
 
 QByteArray MpvPlayer::videoTrack() const {
@@ -450,6 +478,10 @@ void MpvPlayer::drainEvents() {
 void MpvPlayer::handleEvent(const mpv_event& event) {
     if (event.event_id == MPV_EVENT_END_FILE) {
         loaded_ = false;
+        return;
+    }
+    if (event.event_id == MPV_EVENT_PLAYBACK_RESTART) {
+        seekTargetSec_.reset();
         return;
     }
     if (event.event_id != MPV_EVENT_PROPERTY_CHANGE) {

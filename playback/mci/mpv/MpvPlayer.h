@@ -59,6 +59,8 @@ public:
 private:
     QByteArray videoTrack() const;
     void restoreVideoTrack(const QByteArray& track);
+    void seekAgainAfterOutputChange();
+    MciError seekExactly(double targetSec);
     MciError startEngine();
     void loadFile(const QByteArray& file);
     void handleLoadEvent(const mpv_event& event);
@@ -87,6 +89,8 @@ private:
     // Position while the player rests after a seek (its target) or, playing sound only, after
     // a pause: the engine's own sound clock can be off by the output's buffer then.
     std::optional<quint32> restingMs_;
+    // Target of the last seek, until the engine has shown its first picture after it.
+    std::optional<double> seekTargetSec_;
     quint64 optionsGeneration_ = 0;
     std::atomic<bool> wakeupPending_{false};
 

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWidget>
 
@@ -51,6 +52,63 @@ TEST(MpvSurfaceOnDisplay, ShowsTheMovieInEachWindowItMovesTo) {
 
     ASSERT_EQ(device.window(nullptr), mci::Error::None);
     EXPECT_EQ(surface->attachedWindow(), 0u) << "a surface without a host releases the engine";
+}
+
+// A window manager for the test's lifetime, as on a desktop; none when it is not installed.
+class WindowManager {
+public:
+    WindowManager() {
+        const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+        if (!openbox.isEmpty()) {
+            process_.start(openbox, {});
+            process_.waitForStarted();
+            QTest::qWait(500);
+        }
+    }
+    ~WindowManager() {
+        process_.terminate();
+        process_.waitForFinished(3000);
+    }
+
+private:
+    QProcess process_;
+};
+
+// As the player goes through a list: a new device for each entry, its window given just
+// before the play command, so the engine's video output starts while the play's seek runs.
+TEST(MpvSurfaceOnDisplay, ShortMoviesInARowEachPlayToTheirEnd) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "set CINEVAN_TEST_DISPLAY and run under a display";
+    }
+    const WindowManager windowManager;
+    QWidget host;
+    host.setGeometry(0, 0, 352, 288);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+
+    // The engine hung on one entry in about thirty before the fix.
+    constexpr int kEntries = 24;
+    int ended = 0;
+    for (int entry = 0; entry < kEntries; ++entry) {
+        mci::MpvDevice device;
+        ASSERT_EQ(device.openElement(mediaFixture("short-mpeg1.mpg")), mci::Error::None);
+        quint32 length = 0;
+        ASSERT_EQ(device.statusLength(length), mci::Error::None);
+        ASSERT_GT(length, 900u);
+        ASSERT_EQ(device.putDestination(host.rect()), mci::Error::None);
+        ASSERT_EQ(device.window(&host), mci::Error::None);
+        ASSERT_EQ(device.play(0, length), mci::Error::None);
+        quint32 position = 0;
+        const bool atEnd = QTest::qWaitFor(
+            [&] {
+                return device.statusPosition(position) == mci::Error::None && position >= length;
+            },
+            6000);
+        EXPECT_TRUE(atEnd) << "entry " << entry << " stayed at " << position << " of " << length;
+        ended += atEnd ? 1 : 0;
+        ASSERT_EQ(device.window(nullptr), mci::Error::None);
+    }
+    EXPECT_EQ(ended, kEntries);
 }
 
 TEST(MpvSurfaceOnDisplay, ClicksOnThePictureReachTheWidgetBelow) {
