@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "playback/mci/EngineWindow.h"
 #include "playback/mci/gst/GstPlayer.h"
 
 namespace cinevan::mci::gst {
@@ -41,13 +42,9 @@ void waitForServer(xcb_connection_t* connection) {
 GstVideoWindow::GstVideoWindow(GstPlayer& player, QWidget* parent)
     : QWidget(parent), player_(player) {
     setObjectName(QStringLiteral("GstVideoWindow"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+    makeEngineWindow(*this);
     setAttribute(Qt::WA_PaintOnScreen);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    // Only this widget needs a window of its own; its ancestors stay plain widgets.
-    setAttribute(Qt::WA_DontCreateNativeAncestors);
-    setAttribute(Qt::WA_NativeWindow);
 }
 
 GstVideoWindow::~GstVideoWindow() {

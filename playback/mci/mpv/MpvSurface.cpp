@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "playback/mci/EngineWindow.h"
 #include "playback/mci/mpv/MpvPlayer.h"
 
 namespace cinevan::mci {
@@ -43,11 +44,7 @@ bool MpvSurface::available() {
 
 MpvSurface::MpvSurface(MpvPlayer& player, QWidget* parent) : QWidget(parent), player_(player) {
     setObjectName(QStringLiteral("MpvSurface"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    // Only this widget needs a window of its own; its ancestors stay plain widgets.
-    setAttribute(Qt::WA_DontCreateNativeAncestors);
-    setAttribute(Qt::WA_NativeWindow);
+    makeEngineWindow(*this);
 }
 
 MpvSurface::~MpvSurface() {
