@@ -5,8 +5,9 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format ccache
-  # Qt 6 widgets and the OpenGL widget the video is rendered into
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libgl1-mesa-dri
+  # Qt 6 widgets (Qt Gui's build files look for the OpenGL headers); Mesa's software OpenGL
+  # for libmpv's video output where there is no graphics driver
+  qt6-base-dev qt6-base-dev-tools libgl-dev libgl1-mesa-dri
   # media engines
   libmpv-dev mpv
   # the libmpv video window inside the program's X11 window
