@@ -26,6 +26,7 @@
 #include "app/StrCont.h"
 #include "controls/ImageEx.h"
 #include "pictures/Picture.h"
+#include "platform/BackgroundCall.h"
 #include "platform/Numeric.h"
 #include "settings/FormStorage.h"
 #include "ui/About.h"
@@ -72,10 +73,7 @@ QString AccessibleNameOf(const QString& hint) {
 }  // namespace
 
 TFormMain::TFormMain(mci::DeviceLayer& devices, QWidget* parent)
-    : QWidget(parent),
-      FPlayer(std::make_unique<PlayerController>(*this, devices)),
-      FVideoCDSearch(
-          new BackgroundTask<std::optional<QStringList>>(kVideoCDQuickWait, kVideoCDGiveUp, this)) {
+    : QWidget(parent), FPlayer(std::make_unique<PlayerController>(*this, devices)) {
     MainLayout layout(*this);
     layout.Build();
     setAcceptDrops(true);
@@ -539,12 +537,16 @@ void TFormMain::BitBtnOpenClick() {
 void TFormMain::BitBtnVideoCDClick() {
     FPlayer->SetCloseAtEnd(false);
     // A drive that never answers finds no disc; a slow one loads the disc when it answers.
-    FVideoCDSearch->Start([search = VideoCDSearch::ForProgram()] { return search.FindVideoCD(); },
-                          [this](const std::optional<std::optional<QStringList>>& found) {
-                              if (found && *found) {
-                                  Guarded([this, &found] { LoadVideoCDTracks(**found); });
-                              }
-                          });
+    FVideoCDSearch = std::make_unique<QObject>();
+    callInBackground(
+        FVideoCDSearch.get(), QDeadlineTimer(kVideoCDGiveUp),
+        [search = VideoCDSearch::ForProgram()] { return search.FindVideoCD(); },
+        [this](const std::optional<std::optional<QStringList>>& found) {
+            if (found && *found) {
+                Guarded([this, &found] { LoadVideoCDTracks(**found); });
+            }
+        },
+        kVideoCDQuickWait);
 }
 
 void TFormMain::LoadVideoCDTracks(const QStringList& tracks) {

@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 
-#include "platform/BackgroundTask.h"
 #include "playback/PlayerController.h"
 #include "playback/PlayerView.h"
 #include "ui/SystemMenu.h"
@@ -132,7 +131,8 @@ private:
     QPointer<TFormFullScreen> FFullScreen;
     QPointer<TFormAbout> FAbout;
     // Looks for a Video CD without holding up the window on a drive that is slow to answer.
-    BackgroundTask<std::optional<QStringList>>* FVideoCDSearch = nullptr;
+    // Receives the answer of the Video CD search under way; replaced to give that search up.
+    std::unique_ptr<QObject> FVideoCDSearch;
     QByteArrayList FArguments;
     SystemMenu FSystemMenu;
     QString FOwnCaption;
