@@ -19,6 +19,7 @@
 #include "controls/ImageEx.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureFormats.h"
+#include "platform/BoundedCall.h"
 
 namespace cinevan {
 
@@ -66,12 +67,26 @@ QIcon PreviewGlyph() {
     return QIcon(pixmap);
 }
 
-bool IsLoadableFile(const QString& path) {
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.exists() && info.isFile() && info.isReadable();
+// Asks the file system on a thread of its own, as the answer may never come.
+std::optional<bool> CheckWithin(const QString& path, bool (*check)(const QFileInfo&)) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    return callWithin(QDeadlineTimer(kFileCheckLimitMs),
+                      [path, check] { return check(QFileInfo(path)); });
 }
 
 }  // namespace
+
+bool IsLoadableFile(const QString& path) {
+    return CheckWithin(path,
+                       [](const QFileInfo& info) { return info.isFile() && info.isReadable(); })
+        .value_or(false);
+}
+
+std::optional<bool> FolderExists(const QString& path) {
+    return CheckWithin(path, [](const QFileInfo& info) { return info.isDir(); });
+}
 
 int MulDiv(int a, int b, int c) {
     if (c == 0) {
@@ -281,13 +296,19 @@ void TOpenPictureDialog::Configure(QFileDialog& dialog) const {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(FFilterIndex - 1, filters.first()));
     }
-    const QFileInfo current(FFileName);
+    // The file dialog looks names up on the window's thread: one on a share that stopped
+    // answering is left out rather than waited for.
+    const QString folder = QFileInfo(FFileName).absolutePath();
+    const std::optional<bool> folderExists =
+        FFileName.isEmpty() ? std::optional(false) : FolderExists(folder);
     if (!FInitialDir.isEmpty()) {
-        dialog.setDirectory(FInitialDir);
-    } else if (!FFileName.isEmpty() && current.dir().exists()) {
-        dialog.setDirectory(current.absolutePath());
+        if (FolderExists(FInitialDir)) {
+            dialog.setDirectory(FInitialDir);
+        }
+    } else if (folderExists.value_or(false)) {
+        dialog.setDirectory(folder);
     }
-    if (!FFileName.isEmpty()) {
+    if (!FFileName.isEmpty() && folderExists) {
         dialog.selectFile(FFileName);
     }
 }
