@@ -342,10 +342,18 @@ void TFormMain::dropEvent(QDropEvent* event) {
 void TFormMain::RefreshButtons() {
     const PlayerController& player = *FPlayer;
     const bool playing = player.State() == PlayState::Playing;
+    QPushButton* const shown = playing ? BitBtnPause : BitBtnPlay;
+    QPushButton* const hidden = playing ? BitBtnPlay : BitBtnPause;
+    // Play and Pause share one place: the focus on the one going away goes to the other, also
+    // in an inactive window, rather than wherever Qt would pass it on.
+    const bool focusOnHidden = focusWidget() == hidden;
     BitBtnPlay->setVisible(!playing);
     BitBtnPause->setVisible(playing);
     BitBtnPlay->setEnabled(player.PlayEnabled());
     BitBtnPause->setEnabled(player.PauseEnabled());
+    if (focusOnHidden) {
+        (shown->isEnabled() ? static_cast<QWidget*>(shown) : TrackBar)->setFocus();
+    }
     BitBtnStop->setEnabled(player.StopEnabled());
     BitBtnPrior->setEnabled(player.PriorEnabled());
     BitBtnNext->setEnabled(player.NextEnabled());
