@@ -16,10 +16,10 @@
 #include <functional>
 #include <limits>
 
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureFormats.h"
-#include "platform/BoundedCall.h"
 
 namespace cinevan {
 
@@ -67,26 +67,7 @@ QIcon PreviewGlyph() {
     return QIcon(pixmap);
 }
 
-// Asks the file system on a thread of its own, as the answer may never come.
-std::optional<bool> CheckWithin(const QString& path, bool (*check)(const QFileInfo&)) {
-    if (path.isEmpty()) {
-        return false;
-    }
-    return callWithin(QDeadlineTimer(kFileCheckLimitMs),
-                      [path, check] { return check(QFileInfo(path)); });
-}
-
 }  // namespace
-
-bool IsLoadableFile(const QString& path) {
-    return CheckWithin(path,
-                       [](const QFileInfo& info) { return info.isFile() && info.isReadable(); })
-        .value_or(false);
-}
-
-std::optional<bool> FolderExists(const QString& path) {
-    return CheckWithin(path, [](const QFileInfo& info) { return info.isDir(); });
-}
 
 int MulDiv(int a, int b, int c) {
     if (c == 0) {

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <optional>
 
 class QDialog;
 class QFileDialog;
@@ -25,17 +24,6 @@ int MulDiv(int a, int b, int c);
 // centred when it fits, otherwise its longer side fitted to the box and anchored at the
 // box's top-left corner. A square-ish landscape picture may come out taller than the box.
 QRect PreviewRect(const QRect& box, QSize picture);
-
-// How long the window waits for the file system to say whether a picture file or a folder is
-// there. A share whose server stopped answering never says; the window must not wait for it.
-inline constexpr int kFileCheckLimitMs = 500;
-
-// True when `path` names a regular file that may be read. A file system that does not answer
-// within kFileCheckLimitMs counts as no.
-bool IsLoadableFile(const QString& path);
-
-// Whether `path` names a folder; nothing when the file system does not answer in time.
-std::optional<bool> FolderExists(const QString& path);
 
 // Converts a filter of "description|patterns|description|patterns..." pairs (patterns
 // separated by ';') into the name filters of a Qt file dialog.

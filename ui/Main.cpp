@@ -24,6 +24,7 @@
 #include "app/AppInit.h"
 #include "app/ApplicationTitle.h"
 #include "app/StrCont.h"
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "pictures/Picture.h"
 #include "platform/Numeric.h"
@@ -389,9 +390,11 @@ void TFormMain::LoadCoverPreview() {
     }
     const MovieList& list = FPlayer->List();
     try {
-        const QByteArray cover = list.GetMovieField(list.Current(), MovieList::kCover);
-        if (!cover.isEmpty()) {
-            ImagePreview->picture()->loadFromFile(QFile::decodeName(cover));
+        // A cover on a share that stopped answering is passed over after a moment's wait.
+        const QString cover =
+            QFile::decodeName(list.GetMovieField(list.Current(), MovieList::kCover));
+        if (IsLoadableFile(cover)) {
+            ImagePreview->picture()->loadFromFile(cover);
         }
     } catch (const std::exception&) {
         ImagePreview->picture()->clear();

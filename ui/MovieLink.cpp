@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/StrCont.h"
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "controls/MaskEdit.h"
 #include "controls/OpenPictureDialog.h"

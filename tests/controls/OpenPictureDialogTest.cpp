@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"

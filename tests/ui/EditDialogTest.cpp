@@ -21,6 +21,7 @@
 #include <optional>
 
 #include "app/StrCont.h"
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "controls/MaskEdit.h"
 #include "controls/OpenPictureDialog.h"
