@@ -16,6 +16,7 @@
 #include <functional>
 #include <limits>
 
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureFormats.h"
@@ -64,11 +65,6 @@ QIcon PreviewGlyph() {
     painter.drawLine(QPointF(10, 10), QPointF(14, 14));
     painter.end();
     return QIcon(pixmap);
-}
-
-bool IsLoadableFile(const QString& path) {
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.exists() && info.isFile() && info.isReadable();
 }
 
 }  // namespace
@@ -281,13 +277,19 @@ void TOpenPictureDialog::Configure(QFileDialog& dialog) const {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(FFilterIndex - 1, filters.first()));
     }
-    const QFileInfo current(FFileName);
+    // The file dialog looks names up on the window's thread: one on a share that stopped
+    // answering is left out rather than waited for.
+    const QString folder = QFileInfo(FFileName).absolutePath();
+    const std::optional<bool> folderExists =
+        FFileName.isEmpty() ? std::optional(false) : FolderExists(folder);
     if (!FInitialDir.isEmpty()) {
-        dialog.setDirectory(FInitialDir);
-    } else if (!FFileName.isEmpty() && current.dir().exists()) {
-        dialog.setDirectory(current.absolutePath());
+        if (FolderExists(FInitialDir)) {
+            dialog.setDirectory(FInitialDir);
+        }
+    } else if (folderExists.value_or(false)) {
+        dialog.setDirectory(folder);
     }
-    if (!FFileName.isEmpty()) {
+    if (!FFileName.isEmpty() && folderExists) {
         dialog.selectFile(FFileName);
     }
 }

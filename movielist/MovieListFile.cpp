@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "movielist/MovieListErrors.h"
+#include "movielist/SaveTemporaries.h"
 
 // File names are bytes handed to the POSIX calls unchanged: decoding them into QString and back
 // would replace bytes that are not valid in the locale's encoding.
@@ -109,10 +110,9 @@ QByteArray realTarget(const QByteArray& fileName) {
 
 // Creates a new file beside `target`; its name is returned in `name`.
 UniqueFd createTemporary(const QByteArray& target, QByteArray& name) {
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray prefix = target.left(slash + 1) + '.' + target.mid(slash + 1) + '.';
+    const savetemporaries::Writer writer = savetemporaries::thisWriter();
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        name = savetemporaries::nameFor(target, writer, QRandomGenerator::global()->generate());
         UniqueFd fd(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (fd.valid() || errno != EEXIST) {
             return fd;
@@ -138,6 +138,8 @@ bool writeReplacing(const QByteArray& target, const QByteArray& text, const Comm
     if (!mayReplace(target, oldMode)) {
         return false;
     }
+    // What earlier saves of this list left when they were killed goes before this one writes.
+    savetemporaries::removeLeftovers(target);
     QByteArray temporary;
     UniqueFd fd = createTemporary(target, temporary);
     if (!fd.valid()) {

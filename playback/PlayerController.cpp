@@ -211,6 +211,10 @@ void PlayerController::FileChecked(quint64 step, bool exists) {
     if (!FOpening || FOpening->step != step) {
         return;
     }
+    if (OpeningOutdated()) {
+        ReopenCurrent();
+        return;
+    }
     if (!exists) {
         const QByteArray name = FOpening->name;
         const bool shown = FOpening->shown;
@@ -266,9 +270,13 @@ void PlayerController::TryNextType() {
 }
 
 void PlayerController::DeviceOpened(quint64 step, mci::MciError error, mci::DeviceId id) {
-    if (!FOpening || FOpening->step != step) {
+    const bool awaited = FOpening && FOpening->step == step;
+    if (!awaited || OpeningOutdated()) {
         if (id != 0) {
             FDeviceLayer.close(id);  // an answer nobody waits for any more
+        }
+        if (awaited) {
+            ReopenCurrent();
         }
         return;
     }
@@ -289,6 +297,22 @@ void PlayerController::OpenFailed() {
     if (!FDevices.contains(kActiveMovie, Qt::CaseInsensitive) &&
         !FDevices.contains(kMpegVideo, Qt::CaseInsensitive)) {
         ReportMissingDriver();
+    }
+}
+
+// The entry being opened got another file name meanwhile (the list was edited): what opens
+// must be the file the list now names.
+bool PlayerController::OpeningOutdated() const {
+    return FOpening &&
+           FMovies.GetMovieField(FMovies.Current(), MovieList::kFileName) != FOpening->name;
+}
+
+void PlayerController::ReopenCurrent() {
+    const bool shown = FOpening->shown;
+    FOpening.reset();
+    StartOpening(FMovies.GetMovieField(FMovies.Current(), MovieList::kFileName));
+    if (shown && !FOpening) {
+        FView.RefreshDisplay();
     }
 }
 

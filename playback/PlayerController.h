@@ -163,6 +163,8 @@ private:
     void DeviceOpened(quint64 step, mci::MciError error, mci::DeviceId id);
     void OpenFailed();
     void MovieOpened();
+    bool OpeningOutdated() const;
+    void ReopenCurrent();
     void AbandonOpening();
     void StopMovie();
     void ReportMissingDriver();

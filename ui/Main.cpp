@@ -24,6 +24,7 @@
 #include "app/AppInit.h"
 #include "app/ApplicationTitle.h"
 #include "app/StrCont.h"
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "pictures/Picture.h"
 #include "platform/BackgroundCall.h"
@@ -340,10 +341,18 @@ void TFormMain::dropEvent(QDropEvent* event) {
 void TFormMain::RefreshButtons() {
     const PlayerController& player = *FPlayer;
     const bool playing = player.State() == PlayState::Playing;
+    QPushButton* const shown = playing ? BitBtnPause : BitBtnPlay;
+    QPushButton* const hidden = playing ? BitBtnPlay : BitBtnPause;
+    // Play and Pause share one place: the focus on the one going away goes to the other, also
+    // in an inactive window, rather than wherever Qt would pass it on.
+    const bool focusOnHidden = focusWidget() == hidden;
     BitBtnPlay->setVisible(!playing);
     BitBtnPause->setVisible(playing);
     BitBtnPlay->setEnabled(player.PlayEnabled());
     BitBtnPause->setEnabled(player.PauseEnabled());
+    if (focusOnHidden) {
+        (shown->isEnabled() ? static_cast<QWidget*>(shown) : TrackBar)->setFocus();
+    }
     BitBtnStop->setEnabled(player.StopEnabled());
     BitBtnPrior->setEnabled(player.PriorEnabled());
     BitBtnNext->setEnabled(player.NextEnabled());
@@ -379,9 +388,11 @@ void TFormMain::LoadCoverPreview() {
     }
     const MovieList& list = FPlayer->List();
     try {
-        const QByteArray cover = list.GetMovieField(list.Current(), MovieList::kCover);
-        if (!cover.isEmpty()) {
-            ImagePreview->picture()->loadFromFile(QFile::decodeName(cover));
+        // A cover on a share that stopped answering is passed over after a moment's wait.
+        const QString cover =
+            QFile::decodeName(list.GetMovieField(list.Current(), MovieList::kCover));
+        if (IsLoadableFile(cover)) {
+            ImagePreview->picture()->loadFromFile(cover);
         }
     } catch (const std::exception&) {
         ImagePreview->picture()->clear();

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/StrCont.h"
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "controls/MaskEdit.h"
 #include "controls/OpenPictureDialog.h"
@@ -280,7 +281,8 @@ void TFormEdit::LoadPicture(MovieList& list, int index) {
     OpenPictureDialog->SetFileName(cover);
     ImageLink->picture()->clear();
     try {
-        if (!cover.isEmpty()) {
+        // A cover on a share that stopped answering is passed over after a moment's wait.
+        if (IsLoadableFile(cover)) {
             ImageLink->picture()->loadFromFile(cover);
         }
     } catch (const std::exception&) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
 #include <QImageReader>
@@ -13,10 +14,14 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <optional>
 
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"
+#include "platform/BoundedCall.h"
+#include "tests/support/HangingShare.h"
 
 namespace cinevan {
 namespace {
@@ -270,6 +275,78 @@ TEST(OpenPictureDialog, PreviewPanelSitsRightOfTheStandardControls) {
     EXPECT_LE(panelBounds.right(), dialogBounds.right());
     EXPECT_EQ(panelBounds.width(), 169);
     EXPECT_GT(panelBounds.height(), 180);
+}
+
+// Pictures named on a share whose server stopped answering: the window waits for the share no
+// longer than a moment and takes the names as no picture files.
+class DeadSharePictureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        share_.emplace();
+        if (!share_->mounted()) {
+            GTEST_SKIP() << "FUSE cannot be mounted here";
+        }
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        ASSERT_TRUE(image.save(good_, "BMP"));
+        clock_.start();
+    }
+    void TearDown() override {
+        if (share_ && share_->mounted()) {
+            share_.reset();
+            EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))
+                << "the checks left waiting end with the share";
+        }
+    }
+
+    QString dead(const char* name) const { return share_->path(QString::fromLatin1(name)); }
+    // Far below the two minutes the share keeps every lookup waiting.
+    bool answeredInTime() const { return clock_.elapsed() < kFileCheckLimitMs + 4000; }
+
+    QTemporaryDir folder_;
+    const QString good_ = folder_.filePath("good.bmp");
+    std::optional<test::HangingShare> share_;
+    QElapsedTimer clock_;
+};
+
+TEST_F(DeadSharePictureTest, ASelectionOnTheShareShowsNoPicture) {
+    Picture picture;
+    TPicturePanel panel(picture);
+    panel.SelectionChange(good_);
+    ASSERT_TRUE(panel.PreviewButton->isEnabled());
+    clock_.restart();
+    panel.SelectionChange(dead("cover.bmp"));
+    EXPECT_TRUE(answeredInTime()) << clock_.elapsed() << " ms";
+    EXPECT_EQ(panel.PictureLabel->text(), "Picture:");
+    EXPECT_FALSE(panel.PreviewButton->isEnabled());
+    EXPECT_EQ(picture.width(), 0);
+    EXPECT_FALSE(IsLoadableFile(dead("other.bmp")));
+    EXPECT_TRUE(IsLoadableFile(good_)) << "healthy storage still answers";
+}
+
+TEST_F(DeadSharePictureTest, TheDialogOpensOnAPresetNameOrFolderOnTheShare) {
+    for (const bool asFolder : {false, true}) {
+        SCOPED_TRACE(asFolder ? "initial folder" : "file name");
+        TOpenPictureDialog dialog;
+        if (asFolder) {
+            dialog.SetInitialDir(dead("covers"));
+        } else {
+            dialog.SetFileName(dead("covers/cover.bmp"));
+        }
+        std::optional<qint64> shownAfter;
+        QString label;
+        clock_.restart();
+        OnNextModal([&](QWidget* modal) {
+            shownAfter = clock_.elapsed();
+            label = modal->findChild<TPicturePanel*>("PicturePanel")->PictureLabel->text();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        EXPECT_FALSE(dialog.Execute());
+        ASSERT_TRUE(shownAfter);
+        EXPECT_TRUE(answeredInTime())
+            << *shownAfter << " ms to show, " << clock_.elapsed() << " ms in all";
+        EXPECT_EQ(label, "") << "nothing on the share is shown";
+    }
 }
 
 }  // namespace

@@ -79,6 +79,31 @@ class DeadShareTest(unittest.TestCase):
             self.assertEqual(desktop.wait_title(main, r"^clip-mpeg2 - \[5/5\]$", timeout=120),
                              "clip-mpeg2 - [5/5]")
 
+    def test_the_edit_dialog_and_the_cover_browser_open_on_a_cover_on_the_share(self):
+        movie = os.path.join(MEDIA, "clip-mpeg1.mpg")
+        cover = os.path.join(self.share, "covers", "cover.bmp")
+        movie_list = os.path.join(self.folder, "covers.mls")
+        with open(movie_list, "w", encoding="utf-8") as out:
+            out.write(f'"{movie}","Clip","{cover}"\r\n')
+        with Desktop() as desktop:
+            desktop.start(PLAYER, [movie_list])
+            main = desktop.find_window("Cinevan")
+            desktop.wait_title(main, r"^Clip - \[1/1\]$", timeout=30)
+            desktop.key(main, "alt+e")
+            editor = desktop.find_window("^Movie List Editor$", timeout=20)
+            desktop.key(editor, "Return")
+            edit = desktop.find_window("^Edit Movie Link$", timeout=20)
+            # The browser starts on the entry's cover, whose folder does not answer.
+            desktop.key(edit, "alt+b")
+            desktop.find_window("^Browse Cover Image$", timeout=15)
+            desktop.xdotool("key", "Escape")
+            wait_for(lambda: not desktop.search_visible("^Browse Cover Image$"), "browser to close")
+            if desktop.search_visible("^Edit Movie Link$"):
+                desktop.xdotool("key", "Escape")
+            wait_for(lambda: not desktop.search_visible("^Edit Movie Link$"), "dialog to close")
+            desktop.key(main, "F1")
+            desktop.find_window("About this program", timeout=10)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -13,10 +14,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "movielist/MovieList.h"
 #include "movielist/MovieListErrors.h"
+#include "movielist/SaveTemporaries.h"
 #include "tests/support/Files.h"
 
 namespace cinevan {
@@ -181,6 +184,100 @@ TEST_F(SaveInterruptionTest, KilledAtAnyPointLeavesTheOldFileOrTheNewOne) {
     EXPECT_GT(killedWhileWriting, 0) << "some kills came while the new list was being written";
     std::printf("killed while writing: %d, finished before the kill: %d\n", killedWhileWriting,
                 finished);
+}
+
+// A save killed while writing leaves its temporary beside the list; the next save of that list
+// removes it, and nothing that may belong to a save still going on or to someone else.
+TEST_F(SaveInterruptionTest, TheNextSaveRemovesWhatAKilledSaveLeftAndNothingElse) {
+    SavingChild child(source_, target_);
+    ASSERT_TRUE(child.Ready());
+    const QByteArray oldText = MovieListText(10, "old");
+    QStringList left;
+    for (int trial = 0; trial < 20 && left.isEmpty(); ++trial) {
+        WriteFile(target_, oldText);
+        const WriteWatch watch(folder_.path());
+        const pid_t saver = child.StartSave();
+        ASSERT_NE(saver, 0);
+        ASSERT_TRUE(watch.wait(30000)) << "the save begins to write";
+        ::kill(saver, SIGKILL);
+        child.Ended();
+        left = Others(folder_.path(), {"source.mls", "target.mls"});
+    }
+    ASSERT_EQ(left.size(), 1) << "a kill came while the list was being written";
+    ASSERT_EQ(ReadFile(target_), oldText);
+
+    const QByteArray target = QFile::encodeName(target_);
+    const std::optional<savetemporaries::Writer> killed =
+        savetemporaries::writerOf(target, QFile::encodeName(left.first()));
+    ASSERT_TRUE(killed) << left.first().toStdString();
+    const savetemporaries::Writer self = savetemporaries::thisWriter();
+    ASSERT_EQ(killed->host, self.host);
+    const auto plant = [](const QByteArray& name) {
+        WriteFile(QFile::decodeName(name), "partial");
+        return QFileInfo(QFile::decodeName(name)).fileName();
+    };
+    const QString deadToo = plant(savetemporaries::nameFor(target, *killed, 7));
+    const QStringList kept{
+        plant(savetemporaries::nameFor(target, self, 1)),
+        plant(savetemporaries::nameFor(target, {::getppid(), self.host}, 2)),
+        plant(savetemporaries::nameFor(
+            target,
+            {killed->pid,
+             self.host == "0badc0de" ? QByteArray("0badc0df") : QByteArray("0badc0de")},
+            3)),
+        plant(
+            savetemporaries::nameFor(QFile::encodeName(folder_.filePath("other.mls")), *killed, 4)),
+    };
+    const QString foreign = plant(savetemporaries::nameFor(target, *killed, 5));
+    const bool chowned =
+        ::chown(QFile::encodeName(folder_.filePath(foreign)).constData(), 65534, 65534) == 0;
+    if (!chowned) {
+        QFile::remove(folder_.filePath(foreign));
+    }
+    const QString link =
+        QFileInfo(QFile::decodeName(savetemporaries::nameFor(target, *killed, 6))).fileName();
+    ASSERT_TRUE(QFile::link(source_, folder_.filePath(link)));
+    const QString folder =
+        QFileInfo(QFile::decodeName(savetemporaries::nameFor(target, *killed, 8))).fileName();
+    ASSERT_TRUE(QDir(folder_.path()).mkdir(folder));
+
+    MovieList list;
+    list.AddMovies({QFile::encodeName(source_)}, false);
+    list.SaveMovies(target);
+    EXPECT_EQ(ReadFile(target_), MovieListText(kEntries, "new"));
+    QStringList expected = kept + QStringList{link, folder};
+    if (chowned) {
+        expected.append(foreign);
+    }
+    QStringList now =
+        QDir(folder_.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    now.removeAll("source.mls");
+    now.removeAll("target.mls");
+    expected.sort();
+    now.sort();
+    EXPECT_EQ(now, expected) << "removed: " << left.first().toStdString() << " and "
+                             << deadToo.toStdString();
+}
+
+TEST(SaveTemporaryNames, OnlyNamesOfTheSameListWithAWriterAreTemporaries) {
+    const QByteArray target = "/lists/my list.mls";
+    const savetemporaries::Writer writer{4321, "00c0ffee"};
+    const QByteArray name = savetemporaries::nameFor(target, writer, 35);
+    EXPECT_EQ(name, "/lists/.my list.mls.4321-00c0ffee.z");
+    const auto parsed = savetemporaries::writerOf(target, name.mid(7));
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->pid, 4321);
+    EXPECT_EQ(parsed->host, "00c0ffee");
+    for (const QByteArray other :
+         {"my list.mls", ".my list.mls.", ".my list.mls.abc", ".my list.mls.4321-00c0ffee",
+          ".my list.mls.4321-00c0ffee.", ".my list.mls.4321-00c0ffee.z.z",
+          ".my list.mls.4321-00C0FFEE.z", ".my list.mls.4321-c0ffee.z", ".my list.mls.-00c0ffee.z",
+          ".my list.mls.0-00c0ffee.z", ".my list.mls.99999999999-00c0ffee.z",
+          ".my list.mls.4321-00c0ffee.Z", ".other.mls.4321-00c0ffee.z",
+          ".my list.mls.x.4321-00c0ffee.z", ".my list.mls.1k1a2b3"}) {
+        EXPECT_FALSE(savetemporaries::writerOf(target, other)) << other.constData();
+    }
 }
 
 // A small tmpfs mounted for the life of the object: a disk that fills up.

@@ -182,6 +182,34 @@ TEST_F(OpeningTest, EditingTheListWhileOpeningLeavesTheOpenAlone) {
     ExpectConsistent();
 }
 
+// The entry being opened gets another file name (and selection) before the device answers:
+// the old file's open is given up and the new file opens, with the selection the list now
+// gives. (The look for a file on a share that does not answer: HangingShareTest.)
+TEST_F(OpeningTest, ANewFileNameForTheEntryBeingOpenedOpensTheNewFile) {
+    mci::SimulatedElement later;
+    later.answersLater = true;
+    later.lengthMs = 120000;
+    const QString renamed = MakeMovie(QStringLiteral("renamed.mpg"), later);
+    AddMovies({slow_, quick_});
+    player->BitBtnPlayClick();
+    ASSERT_EQ(sim.log->heldOpenCount(), 1u);
+    ExpectOpening();
+    player->List().SetMovieField(0, MovieList::kFileName, QFile::encodeName(renamed));
+    player->List().SetMovieField(0, MovieList::kStart, "0:00:10");
+    player->List().SetMovieField(0, MovieList::kStop, "0:00:20");
+    EXPECT_TRUE(player->Opening());
+    AnswerUntilDone();
+
+    EXPECT_EQ(player->State(), PlayState::Playing);
+    EXPECT_EQ(CurrentFile(), renamed);
+    EXPECT_EQ(Opens(),
+              (QStringList{"ActiveMovie: " + Open(slow_), "ActiveMovie: " + Open(renamed)}));
+    EXPECT_EQ(Last(Transport()).toStdString(), "play 10000 20000");
+    EXPECT_EQ(layer.openCount(), 1u) << "the old file's device was let go";
+    EXPECT_EQ(sim.log->heldOpenCount(), 0u);
+    ExpectConsistent();
+}
+
 TEST_F(OpeningTest, ChoosingAnotherDeviceWhileOpeningOpensTheEntryOnIt) {
     AddMovies({slow_});
     player->MenuItemUpdateDeviceClick();
@@ -291,6 +319,19 @@ TEST_F(HangingShareTest, AFileThatDoesNotAnswerIsSkippedWhileTheEventLoopRuns) {
     EXPECT_EQ(player->List().Current(), 1) << "the list goes on as for a missing file";
     EXPECT_EQ(player->State(), PlayState::Playing);
     EXPECT_EQ(CurrentFile(), quick_);
+}
+
+TEST_F(HangingShareTest, ANewFileNameWhileTheOldOneIsLookedUpOpensTheNewFile) {
+    const QString renamed = MakeMovie(QStringLiteral("renamed.mpg"), 60000);
+    player->BitBtnPlayClick();
+    ASSERT_TRUE(player->Opening());
+    player->List().SetMovieField(0, MovieList::kFileName, QFile::encodeName(renamed));
+    EXPECT_GT(TicksWhileOpening(), 2);
+    EXPECT_EQ(player->List().Current(), 0) << "the entry is not skipped as missing";
+    EXPECT_EQ(player->State(), PlayState::Playing);
+    EXPECT_EQ(Last(Transport()).toStdString(), "play 0 60000");
+    EXPECT_TRUE(view.errors.isEmpty());
+    ExpectConsistent();
 }
 
 TEST_F(HangingShareTest, WithBreakOnErrorTheFileIsReportedMissing) {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QMessageBox>
@@ -19,6 +20,9 @@
 #include <functional>
 #include <optional>
 
+#include "controls/FileCheck.h"
+#include "controls/ImageEx.h"
+#include "pictures/Picture.h"
 #include "platform/BoundedCall.h"
 #include "tests/support/CurrentFolder.h"
 #include "tests/support/Files.h"
@@ -163,6 +167,17 @@ TEST_F(DeadShareWindowsTest, ClearingTheListDropsTheNamesStillToCome) {
     QTest::qWait(static_cast<int>(kNameLookupStall.count()) + 1000);
     EXPECT_EQ(Player().List().MovieCount(), 0);
     EXPECT_EQ(editor_->ListBoxMovies->count(), 0);
+}
+
+TEST_F(DeadShareWindowsTest, ACoverOnTheShareLeavesThePreviewEmptyAfterAMoment) {
+    Player().ProcessCommandLine({local("a.mpg")});
+    Player().BitBtnStopClick();
+    Player().List().SetMovieField(0, MovieList::kCover, QFile::encodeName(dead("cover.bmp")));
+    QElapsedTimer clock;
+    clock.start();
+    main_->LoadCoverPreview();
+    EXPECT_LT(clock.elapsed(), kFileCheckLimitMs + 2000) << "well before the picture's own limit";
+    EXPECT_EQ(main_->ImagePreview->picture()->width(), 0);
 }
 
 TEST_F(DeadShareWindowsTest, ASaveToTheShareShowsTheErrorBoxLaterAndKeepsTheList) {

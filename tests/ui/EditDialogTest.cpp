@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -17,14 +18,18 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <optional>
 
 #include "app/StrCont.h"
+#include "controls/FileCheck.h"
 #include "controls/ImageEx.h"
 #include "controls/MaskEdit.h"
 #include "controls/OpenPictureDialog.h"
 #include "pictures/Picture.h"
+#include "platform/BoundedCall.h"
 #include "playback/mci/simulated/SimulatedDevice.h"
 #include "tests/support/Files.h"
+#include "tests/support/HangingShare.h"
 #include "tests/support/ModalDialogs.h"
 #include "tests/support/SimulatedWindows.h"
 #include "ui/Main.h"
@@ -317,6 +322,34 @@ TEST_F(EditDialogTest, ClearRemovesTheCoverAndTheMainPreview) {
     QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
     EXPECT_EQ(Field(0, MovieList::kCover), "");
     EXPECT_EQ(main_->ImagePreview->picture()->width(), 0);
+}
+
+// The entry's cover on a share whose server stopped answering: the dialog opens after a
+// moment's wait without it, keeps its name, and another cover can still be chosen.
+TEST_F(EditDialogTest, ACoverOnAShareThatStoppedAnsweringIsPassedOver) {
+    std::optional<test::HangingShare> share(std::in_place);
+    if (!share->mounted()) {
+        GTEST_SKIP() << "FUSE cannot be mounted here";
+    }
+    const QString dead = share->path(QStringLiteral("covers/cover.bmp"));
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    SetField(1, MovieList::kCover, Cover("old.bmp", 40, 30));
+    Open(1);
+    ASSERT_EQ(edit_->ImageLink->picture()->width(), 40);
+    edit_->hide();
+    SetField(1, MovieList::kCover, dead);
+    QElapsedTimer clock;
+    clock.start();
+    Open(1);
+    EXPECT_LT(clock.elapsed(), kFileCheckLimitMs + 2000) << "well before the picture's own limit";
+    EXPECT_EQ(edit_->ImageLink->picture()->width(), 0);
+    EXPECT_EQ(edit_->OpenPictureDialog->FileName(), dead);
+    QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
+    EXPECT_EQ(Field(1, MovieList::kCover), dead) << "OK keeps the name as it was";
+
+    share.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))
+        << "the checks left waiting end with the share";
 }
 
 TEST_F(EditDialogTest, BrowseLoadsTheChosenCoverAndReportsBadPictures) {

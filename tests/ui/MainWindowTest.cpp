@@ -33,6 +33,11 @@ protected:
 
     void Load(const QStringList& names) { Player().ProcessCommandLine(names); }
     PlayState State() { return Player().State(); }
+    // The control that has the focus in the main window, or gets it back when it is activated.
+    QString FocusName() const {
+        const QWidget* focused = main_->focusWidget();
+        return focused ? focused->objectName() : QString();
+    }
 };
 
 TEST_F(MainWindowTest, EmptyListShowsOnlyADisabledPlayButton) {
@@ -123,6 +128,54 @@ TEST_F(MainWindowTest, FocusFollowsPlayAndPauseButKeyShortcutsLeaveIt) {
     EXPECT_EQ(State(), PlayState::Paused);
     QTest::keyClick(&w, Qt::Key_X);
     EXPECT_EQ(State(), PlayState::Closed);
+}
+
+// Play and Pause share one place: when the shown one swaps while it holds the focus, the focus
+// goes to the one that took its place, never to the hidden one, also in a window that is not
+// active at the time (the focus it gets back on activation).
+TEST_F(MainWindowTest, TheFocusNeverStaysOnTheHiddenOfPlayAndPause) {
+    TFormMain& w = *main_;
+    const auto focusIsShown = [&w] {
+        const QWidget* focused = w.focusWidget();
+        return focused && focused->isVisible() && focused->isEnabled();
+    };
+    Load({Movie("a.mpg"), Movie("b.mpg")});
+    ASSERT_EQ(State(), PlayState::Playing);
+
+    w.BitBtnPause->setFocus();
+    QTest::keyClick(&w, Qt::Key_X);
+    ASSERT_EQ(State(), PlayState::Closed);
+    EXPECT_EQ(FocusName().toStdString(), "BitBtnPlay") << "Stop: Play took Pause's place";
+    QTest::keyClick(&w, Qt::Key_Z);
+    ASSERT_EQ(State(), PlayState::Playing);
+    EXPECT_EQ(FocusName().toStdString(), "BitBtnPause") << "Z: Pause took Play's place";
+
+    w.BitBtnPause->setFocus();
+    QWidget other;
+    ASSERT_TRUE(ShowActive(other));
+    ASSERT_EQ(FocusName().toStdString(), "BitBtnPause");
+    w.Player().BitBtnStopClick();
+    ASSERT_EQ(State(), PlayState::Closed);
+    EXPECT_EQ(FocusName().toStdString(), "BitBtnPlay") << "stopped from another window";
+    other.hide();
+    ASSERT_TRUE(ShowActive(w));
+    EXPECT_TRUE(w.BitBtnPlay->hasFocus());
+
+    w.Player().BitBtnSkipClick(+1);
+    w.Player().BitBtnPlayClick();
+    ASSERT_EQ(State(), PlayState::Playing);
+    w.BitBtnPause->setFocus();
+    for (int tick = 0; tick < 20 && State() == PlayState::Playing; ++tick) {
+        sim_.clock->advance(60000);
+        w.Player().ActiveMovieTimer();
+    }
+    ASSERT_NE(State(), PlayState::Playing) << "the last entry ends";
+    EXPECT_EQ(FocusName().toStdString(), "BitBtnPlay") << "end of the list";
+
+    for (int press = 0; press < 30; ++press) {
+        QTest::keyClick(QApplication::focusWidget(), press < 15 ? Qt::Key_Tab : Qt::Key_Backtab);
+        ASSERT_TRUE(focusIsShown()) << "Tab " << press;
+    }
 }
 
 // Prior and Next, as buttons and as the C and V keys, step one entry through the list.
