@@ -10,7 +10,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop, WindowGone, settle, wait_for  # noqa: E402
+from desktop import Desktop, settle, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 
@@ -88,10 +88,7 @@ class StoredSettingsTest(unittest.TestCase):
                 desktop.xdotool("windowmove", "--sync", editor, "400", "200")
                 self.placed = settle(lambda: desktop.geometry(editor),
                                      lambda seen: seen[2:] == (320, 260))
-                try:
-                    desktop.key(editor, "Escape")  # Close
-                except WindowGone:
-                    pass  # the editor closed before the key was released
+                desktop.closing_key(editor, "Escape")  # Close
                 wait_for(lambda: not desktop.search_visible("^Movie List Editor$"),
                          "the editor closes")
 
