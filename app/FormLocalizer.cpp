@@ -240,6 +240,12 @@ void FormLocalizer::Localize(QWidget* form) const {
     LocalizeChildren(form, section);
 }
 
+void FormLocalizer::LocalizeComponent(QObject* component, const QWidget& form) const {
+    const QByteArray section = form.objectName().toLocal8Bit();
+    LocalizeObject(component, section, false);
+    LocalizeChildren(component, section);
+}
+
 void FormLocalizer::LocalizeChildren(QObject* parent, const QByteArray& section) const {
     const QObjectList children = parent->children();
     for (QObject* child : children) {

@@ -76,6 +76,8 @@ public:
     explicit FormLocalizer(const PrivateProfile& catalog) : catalog_(catalog) {}
 
     void Localize(QWidget* form) const;
+    // The same for one component made after its window was localised, and what is below it.
+    void LocalizeComponent(QObject* component, const QWidget& form) const;
 
 private:
     void LocalizeObject(QObject* object, const QByteArray& section, bool isForm) const;

@@ -117,6 +117,13 @@ void TStringContainer::LocalizeForm(QWidget* form) const {
     FormLocalizer(*FIniFile).Localize(form);
 }
 
+void TStringContainer::LocalizeComponent(QObject* component, const QWidget& form) const {
+    if (!FIniFile) {
+        throw EStringContainerError("File name is not given");
+    }
+    FormLocalizer(*FIniFile).LocalizeComponent(component, form);
+}
+
 TStringContainer& StringContainer() {
     static TStringContainer instance;
     return instance;

@@ -8,6 +8,7 @@
 
 #include "platform/PrivateProfile.h"
 
+class QObject;
 class QWidget;
 
 namespace cinevan {
@@ -60,6 +61,8 @@ public:
     // EStringContainerError "File name is not given" without a file name, and ELocalizeError
     // when a property cannot be set.
     void LocalizeForm(QWidget* form) const;
+    // Localises a component that `form` creates on first use, as LocalizeForm would have.
+    void LocalizeComponent(QObject* component, const QWidget& form) const;
 
 private:
     struct Item {

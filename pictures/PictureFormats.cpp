@@ -27,18 +27,25 @@ std::unique_ptr<Graphic> decodeJpegGraphic(QByteArrayView data, const ProgressHa
     return graphic;
 }
 
+// The formats always read: by the decoders here or the readers Qt itself ships. WebP needs a
+// plug-in that may be missing.
+const QList<PictureFormat>& ownFormats() {
+    static const QList<PictureFormat> formats{
+        {QStringLiteral("Bitmaps"), {QStringLiteral("bmp"), QStringLiteral("dib")}},
+        {QStringLiteral("JPEG Compliant"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
+        {QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}},
+        {QStringLiteral("Icons"), {QStringLiteral("ico")}},
+        {QStringLiteral("Metafiles"), {QStringLiteral("wmf"), QStringLiteral("emf")}},
+        {QStringLiteral("Portable Network Graphics"), {QStringLiteral("png")}},
+    };
+    return formats;
+}
+
 }  // namespace
 
 const QList<PictureFormat>& pictureFormats() {
     static const QList<PictureFormat> formats = [] {
-        QList<PictureFormat> list{
-            {QStringLiteral("Bitmaps"), {QStringLiteral("bmp"), QStringLiteral("dib")}},
-            {QStringLiteral("JPEG Compliant"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
-            {QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}},
-            {QStringLiteral("Icons"), {QStringLiteral("ico")}},
-            {QStringLiteral("Metafiles"), {QStringLiteral("wmf"), QStringLiteral("emf")}},
-            {QStringLiteral("Portable Network Graphics"), {QStringLiteral("png")}},
-        };
+        QList<PictureFormat> list = ownFormats();
         if (qtReadsWebp()) {
             list.append({QStringLiteral("WebP"), {QStringLiteral("webp")}});
         }
@@ -49,7 +56,11 @@ const QList<PictureFormat>& pictureFormats() {
 
 bool isKnownExtension(const QString& extension) {
     const QString lower = extension.toLower();
-    for (const PictureFormat& format : pictureFormats()) {
+    // Only WebP needs the question to Qt, which loads every image plug-in.
+    if (lower == QLatin1String("webp")) {
+        return qtReadsWebp();
+    }
+    for (const PictureFormat& format : ownFormats()) {
         if (format.extensions.contains(lower)) {
             return true;
         }

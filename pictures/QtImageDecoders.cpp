@@ -128,6 +128,9 @@ QImage readWithQt(QByteArrayView data, const char* format, int imageIndex) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
+    // The caller has checked the signature of `format`; guessing from the contents would load
+    // and ask every image plug-in.
+    reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(false);
     if (imageIndex > 0 && !reader.jumpToImage(imageIndex)) {
         return QImage();

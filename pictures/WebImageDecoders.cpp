@@ -25,7 +25,9 @@ QImage decodePng(QByteArrayView data) {
 }
 
 bool qtReadsWebp() {
-    return QImageReader::supportedImageFormats().contains("webp");
+    // Asking loads every image plug-in; their set does not change while the program runs.
+    static const bool reads = QImageReader::supportedImageFormats().contains("webp");
+    return reads;
 }
 
 QImage decodeWebp(QByteArrayView data) {

@@ -107,13 +107,20 @@ bool IsSizeable(const QWidget& window) {
 
 }  // namespace
 
-// Keeps the settings key open for one save or restore, or for one value outside them.
+// Keeps the settings key open for one save or restore, or for one value outside them. A
+// batched scope that opened the key stores all values written inside it with Commit().
 class TFormPlacement::KeyScope {
 public:
-    explicit KeyScope(TFormPlacement& placement) : FPlacement(placement) {
+    enum class Writes { AtOnce, Batched };
+
+    explicit KeyScope(TFormPlacement& placement, Writes writes = Writes::AtOnce)
+        : FPlacement(placement) {
         if (!placement.FKey) {
             FOwned = std::make_unique<SettingsKey>(placement.FIniFileName, placement.FUseRegistry);
             placement.FKey = FOwned.get();
+            if (writes == Writes::Batched) {
+                FOwned->DeferWrites();
+            }
         }
     }
     ~KeyScope() {
@@ -125,6 +132,12 @@ public:
     KeyScope& operator=(const KeyScope&) = delete;
 
     SettingsKey& Key() const { return *FPlacement.FKey; }
+    // An enclosing scope that opened the key commits its values itself.
+    void Commit() const {
+        if (FOwned) {
+            FOwned->Commit();
+        }
+    }
 
 private:
     TFormPlacement& FPlacement;
@@ -246,11 +259,13 @@ void TFormPlacement::SaveWindowState() {
     if (!FOwner || (FActive && !FWasRestored)) {
         return;
     }
-    const KeyScope scope(*this);
+    // One rewrite of the settings file for the whole placement.
+    const KeyScope scope(*this, KeyScope::Writes::Batched);
     WritePlacement();
     WriteValue(QStringLiteral("Visible"), FInDestroy ? QStringLiteral("1") : QStringLiteral("0"));
     WriteStoredProps();
     emit OnSavePlacement();
+    scope.Commit();
     FWasSaved = true;
 }
 

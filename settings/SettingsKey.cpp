@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -112,8 +113,28 @@ void SettingsKey::CreateSection(const QString& section) {
 
 void SettingsKey::Write(const QString& section, const QString& name, const QString& value) {
     CreateSection(section);
-    const QByteArray before = FileStamp(settings_->fileName());
     settings_->setValue(ValueKey(section, name), value);
+    if (!deferred_) {
+        Sync(name);
+    } else if (firstPending_.isEmpty()) {
+        firstPending_ = name;
+    }
+}
+
+void SettingsKey::DeferWrites() {
+    deferred_ = true;
+}
+
+void SettingsKey::Commit() {
+    deferred_ = false;
+    const QString first = std::exchange(firstPending_, QString());
+    if (!first.isEmpty()) {
+        Sync(first);
+    }
+}
+
+void SettingsKey::Sync(const QString& name) {
+    const QByteArray before = FileStamp(settings_->fileName());
     settings_->sync();
     if (settings_->status() == QSettings::FormatError &&
         FileStamp(settings_->fileName()) != before) {

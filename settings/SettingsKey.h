@@ -35,8 +35,17 @@ public:
     // The value, or `fallback` when the section or the value does not exist. Throws
     // ESettingsError for a value that is not a string.
     QString Read(const QString& section, const QString& name, const QString& fallback) const;
-    // Writes the value at once. Throws ESettingsError when it cannot be stored.
+    // Writes the value at once, or keeps it for Commit() while writes are deferred. Throws
+    // ESettingsError when it cannot be stored.
     void Write(const QString& section, const QString& name, const QString& value);
+
+    // Keeps the values written from now on in memory, where Read already finds them, so that
+    // many values cost one rewrite of the file. Values still pending when the key is closed
+    // are stored then, without a report.
+    void DeferWrites();
+    // Stores the values kept since DeferWrites() in one go and writes at once again. Throws
+    // ESettingsError naming the first of them when they cannot be stored.
+    void Commit();
 
     // Where the values of this key are kept (a file, or the registry path on Windows).
     QString Location() const;
@@ -45,11 +54,16 @@ private:
     QString ValueKey(const QString& section, const QString& name) const;
     void CreateSection(const QString& section);
     void Open();
+    // Stores what is pending; throws ESettingsError naming `name` when that fails.
+    void Sync(const QString& name);
 
     QString keyPath_;
     bool useRegistry_;
     std::unique_ptr<QSettings> settings_;
     bool created_ = false;
+    bool deferred_ = false;
+    // The first value written while writes are deferred, for the report of a failure.
+    QString firstPending_;
 };
 
 }  // namespace cinevan

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <utility>
 
 #include "platform/BoundedCall.h"
 
@@ -56,6 +57,23 @@ FileDialogDescription::FileDialogDescription(Kind kind, const QString& name, Opt
     setObjectName(name);
 }
 
+const QString& FileDialogDescription::Filter() const {
+    if (makeFilter_) {
+        filter_ = std::exchange(makeFilter_, nullptr)();
+    }
+    return filter_;
+}
+
+void FileDialogDescription::SetFilter(const QString& value) {
+    makeFilter_ = nullptr;
+    filter_ = value;
+}
+
+void FileDialogDescription::SetFilterMaker(std::function<QString()> make) {
+    filter_.clear();
+    makeFilter_ = std::move(make);
+}
+
 bool FileDialogDescription::Execute(QWidget* parent) {
     const QStringList chosen = runner_ ? runner_(*this, parent) : RunFileDialog(parent);
     if (chosen.isEmpty()) {
@@ -86,7 +104,7 @@ void FileDialogDescription::Configure(QFileDialog& dialog) const {
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !options_.testFlag(OverwritePrompt));
     }
     dialog.setDefaultSuffix(defaultExt_);
-    const QStringList filters = NameFiltersOf(filter_);
+    const QStringList filters = NameFiltersOf(Filter());
     dialog.setNameFilters(filters);
     if (!defaultExt_.isEmpty()) {
         // A name typed without extension gets the one of the chosen file type, the default
@@ -112,7 +130,8 @@ QStringList FileDialogDescription::RunFileDialog(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    const int index = static_cast<int>(NameFiltersOf(filter_).indexOf(dialog.selectedNameFilter()));
+    const int index =
+        static_cast<int>(NameFiltersOf(Filter()).indexOf(dialog.selectedNameFilter()));
     if (index >= 0) {
         filterIndex_ = index + 1;
     }

@@ -56,8 +56,11 @@ public:
     const QString& FileName() const { return fileName_; }
     void SetFileName(const QString& value) { fileName_ = value; }
     // Pairs of description and patterns, all separated by '|'; patterns are separated by ';'.
-    const QString& Filter() const { return filter_; }
-    void SetFilter(const QString& value) { filter_ = value; }
+    const QString& Filter() const;
+    void SetFilter(const QString& value);
+    // A filter that is costly to make is made by `make` when it is first read, unless
+    // SetFilter() replaces it before.
+    void SetFilterMaker(std::function<QString()> make);
     const QString& InitialDir() const { return initialDir_; }
     void SetInitialDir(const QString& value) { initialDir_ = value; }
     const QString& Title() const { return title_; }
@@ -73,7 +76,8 @@ private:
     int filterIndex_ = 1;
     QString defaultExt_;
     QString fileName_;
-    QString filter_;
+    mutable QString filter_;
+    mutable std::function<QString()> makeFilter_;
     QString initialDir_;
     QString title_;
 };

@@ -152,7 +152,6 @@ void TFormEdit::CreateControls() {
     CreateSelectionGroup();
     CheckBoxSelection->raise();
     CreateBottomPanel();
-    CreatePictureDialog();
     LabelFileName->setBuddy(EditFileName);
     LabelTitle->setBuddy(EditTitle);
     LabelStart->setBuddy(EditStart);
@@ -207,14 +206,27 @@ void TFormEdit::CreateBottomPanel() {
     ButtonOK->setDefault(true);
 }
 
+TOpenPictureDialog& TFormEdit::PictureDialog() {
+    if (!FPictureDialog) {
+        CreatePictureDialog();
+    }
+    return *FPictureDialog;
+}
+
+// The picture formats it lists come from the image plug-ins, which only Browse needs.
 void TFormEdit::CreatePictureDialog() {
-    OpenPictureDialog = new TOpenPictureDialog(this);
-    OpenPictureDialog->setObjectName(QStringLiteral("OpenPictureDialog"));
-    OpenPictureDialog->SetTitle(QStringLiteral("Browse Cover Image"));
-    OpenPictureDialog->SetOptions(
+    FPictureDialog = new TOpenPictureDialog(this);
+    FPictureDialog->setObjectName(QStringLiteral("OpenPictureDialog"));
+    FPictureDialog->SetTitle(QStringLiteral("Browse Cover Image"));
+    FPictureDialog->SetOptions(
         TOpenPictureDialog::ofHideReadOnly | TOpenPictureDialog::ofNoChangeDir |
         TOpenPictureDialog::ofPathMustExist | TOpenPictureDialog::ofFileMustExist);
-    OpenPictureDialog->SetFilter(PictureFilter());
+    FPictureDialog->SetFilter(PictureFilter());
+    try {
+        StringContainer().LocalizeComponent(FPictureDialog, *this);
+    } catch (...) {
+        // The dialog keeps its built-in texts, as the window does.
+    }
 }
 
 void TFormEdit::ConnectHandlers() {
@@ -278,7 +290,7 @@ void TFormEdit::FormShow() {
 
 void TFormEdit::LoadPicture(MovieList& list, int index) {
     const QString cover = QString::fromLocal8Bit(list.GetMovieField(index, MovieList::kCover));
-    OpenPictureDialog->SetFileName(cover);
+    FCoverFileName = cover;
     ImageLink->picture()->clear();
     try {
         // A cover on a share that stopped answering is passed over after a moment's wait.
@@ -295,18 +307,21 @@ void TFormEdit::CheckBoxSelectionClick() {
 }
 
 void TFormEdit::ButtonClearClick() {
-    OpenPictureDialog->SetFileName(QString());
+    FCoverFileName.clear();
     ImageLink->picture()->clear();
 }
 
 void TFormEdit::ButtonImageClick() {
-    const bool chosen = OpenPictureDialog->Execute();
+    TOpenPictureDialog& dialog = PictureDialog();
+    dialog.SetFileName(FCoverFileName);
+    const bool chosen = dialog.Execute();
     ReturnActivation(*this);
     if (!chosen) {
         return;
     }
+    FCoverFileName = dialog.FileName();
     ImageLink->picture()->clear();
-    RunGuarded(this, [this] { ImageLink->picture()->loadFromFile(OpenPictureDialog->FileName()); });
+    RunGuarded(this, [this] { ImageLink->picture()->loadFromFile(FCoverFileName); });
 }
 
 void TFormEdit::ShowTime(TMaskEdit* edit, double value) const {
@@ -399,8 +414,7 @@ void TFormEdit::ButtonOKClick() {
             MovieList& list = FPlayer.List();
             const bool selection = CheckBoxSelection->isChecked();
             list.SetMovieField(index, MovieList::kTitle, EditTitle->text().toLocal8Bit());
-            list.SetMovieField(index, MovieList::kCover,
-                               OpenPictureDialog->FileName().toLocal8Bit());
+            list.SetMovieField(index, MovieList::kCover, FCoverFileName.toLocal8Bit());
             list.SetMovieField(index, MovieList::kStart,
                                selection ? StoredTime(EditStart) : QByteArray());
             list.SetMovieField(index, MovieList::kStop,

@@ -70,7 +70,11 @@ public:
     QFrame* PanelBottom = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
-    TOpenPictureDialog* OpenPictureDialog = nullptr;
+
+    // The cover file the dialog shows and OK stores.
+    const QString& CoverFileName() const { return FCoverFileName; }
+    // The Browse dialog, made when it is first needed.
+    TOpenPictureDialog& PictureDialog();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -95,6 +99,8 @@ private:
     PlayerController& FPlayer;
     const TFormMovieList& FEditor;
     TImageEx& FCoverPreview;
+    TOpenPictureDialog* FPictureDialog = nullptr;
+    QString FCoverFileName;
 };
 
 }  // namespace cinevan

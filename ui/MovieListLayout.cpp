@@ -160,12 +160,16 @@ void MovieListLayout::CreateDialogs() {
         new FileDialogDescription(FileDialogDescription::Kind::Open, QStringLiteral("OpenDialog"),
                                   FileDialogDescription::AllowMultiSelect, &w);
     w.OpenDialog->SetTitle(QStringLiteral("Open Movies"));
-    w.OpenDialog->SetFilter(
-        QStringLiteral("Movie lists (*.mls)|*.mls|"
-                       "Playlists (*.m3u;*.m3u8;*.xspf)|*.m3u;*.m3u8;*.xspf|"
-                       "Movie files (*.mpg;*.mpeg;*.dat)|*.mpg;*.mpeg;*.dat|All video files|") +
-        videotypes::videoPatterns().join(QLatin1Char(';')) +
-        QStringLiteral("|All files (*.*)|*.*"));
+    // The video patterns come from the shared MIME database: read when the dialog first opens.
+    w.OpenDialog->SetFilterMaker([] {
+        return QStringLiteral(
+                   "Movie lists (*.mls)|*.mls|"
+                   "Playlists (*.m3u;*.m3u8;*.xspf)|*.m3u;*.m3u8;*.xspf|"
+                   "Movie files (*.mpg;*.mpeg;*.dat)|*.mpg;*.mpeg;*.dat|"
+                   "All video files|") +
+               videotypes::videoPatterns().join(QLatin1Char(';')) +
+               QStringLiteral("|All files (*.*)|*.*");
+    });
     w.SaveDialog =
         new FileDialogDescription(FileDialogDescription::Kind::Save, QStringLiteral("SaveDialog"),
                                   FileDialogDescription::OverwritePrompt, &w);

@@ -325,6 +325,13 @@ class Desktop:
         self.xdotool("windowactivate", "--sync", window, check=False)
         self.xdotool("key", "--window", window, "--clearmodifiers", *keys)
 
+    def closing_key(self, window, *keys):
+        """Keys that close `window`: it may be gone before the last key is released."""
+        try:
+            self.key(window, *keys)
+        except WindowGone:
+            pass
+
     def activate(self, window, timeout=10):
         """Makes `window` the active one and waits until the window manager says it is."""
         deadline = time.time() + timeout

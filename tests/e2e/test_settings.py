@@ -88,7 +88,9 @@ class StoredSettingsTest(unittest.TestCase):
                 desktop.xdotool("windowmove", "--sync", editor, "400", "200")
                 self.placed = settle(lambda: desktop.geometry(editor),
                                      lambda seen: seen[2:] == (320, 260))
-                desktop.key(editor, "Escape")  # Close
+                desktop.closing_key(editor, "Escape")  # Close
+                wait_for(lambda: not desktop.search_visible("^Movie List Editor$"),
+                         "the editor closes")
 
             def reopen_editor(main):
                 editor = open_editor(main)

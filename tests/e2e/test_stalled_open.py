@@ -71,7 +71,7 @@ class StalledOpenTest(unittest.TestCase):
     def close_and_end(self, desktop, main, process, share):
         """Closes the window, which goes at once, then ends the share: the process ends once
         the lookups the kernel holds in the share have ended."""
-        desktop.key(main, "alt+F4")
+        desktop.closing_key(main, "alt+F4")
         wait_for(lambda: not desktop.search_visible(r"Stalled|Real|Cinevan|Movie List Editor"),
                  "the window closes without waiting for the share", 4)
         share.__exit__(None, None, None)

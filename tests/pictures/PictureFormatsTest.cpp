@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
 
 #include "pictures/Picture.h"
 #include "pictures/PictureError.h"
+#include "pictures/PictureFormats.h"
 #include "pictures/RasterGraphic.h"
+#include "pictures/WebImageDecoders.h"
 #include "tests/pictures/PictureFixtures.h"
 
 namespace cinevan {
@@ -95,6 +98,38 @@ TEST(PictureFormatsExtra, ExtensionIsMatchedWithoutRegardToCase) {
     EXPECT_EQ(picture.graphic()->kind(), Graphic::Kind::Jpeg);
     picture.loadFromFile(test::writeTempFile("bare.dib", bmp));
     EXPECT_EQ(picture.graphic()->kind(), Graphic::Kind::Bitmap);
+}
+
+// The image plug-ins of Qt mapped into this process, by file.
+std::string loadedImagePlugins() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly)) {
+        return "unreadable /proc/self/maps";
+    }
+    QByteArrayList plugins;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const QByteArray file = line.mid(line.lastIndexOf(' ') + 1);
+        if (file.contains("/imageformats/") && !plugins.contains(file)) {
+            plugins.append(file);
+        }
+    }
+    return plugins.join(' ').toStdString();
+}
+
+// Covers the program decodes itself need none of Qt's image plug-ins, whose loading costs a
+// cover preview more than the decoding; asking about WebP loads them.
+TEST(PictureFormatsExtra, OwnFormatsLoadWithoutTheImagePlugins) {
+    ASSERT_EQ(loadedImagePlugins(), "") << "nothing before the test";
+    Picture picture;
+    picture.loadFromFile(
+        test::writeTempFile("cover.bmp", test::readBytes(pictureFixture("quad24.bmp"))));
+    picture.loadFromFile(
+        test::writeTempFile("cover.jpg", test::readBytes(pictureFixture("quad.jpg"))));
+    EXPECT_EQ(picture.width(), 64);
+    EXPECT_EQ(loadedImagePlugins(), "");
+
+    EXPECT_EQ(pictures::isKnownExtension(QStringLiteral("WEBP")), pictures::qtReadsWebp());
+    EXPECT_EQ(pictures::isKnownExtension(QStringLiteral("tiff")), false);
 }
 
 // Little-endian helpers for hand-made bitmaps.

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRect>
 #include <QScopeGuard>
@@ -20,6 +23,7 @@
 #include "platform/PrivateProfile.h"
 #include "settings/FormStorage.h"
 #include "settings/PlacementText.h"
+#include "settings/SettingsKey.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace cinevan {
@@ -66,6 +70,40 @@ protected:
         }
         event->setAccepted(!RefuseClose);
     }
+};
+
+// Counts the times a file is written in its folder: in place, or replaced by a finished copy
+// linked or renamed to its name.
+class FileWrites {
+public:
+    explicit FileWrites(const QString& file)
+        : name_(QFile::encodeName(QFileInfo(file).fileName())),
+          fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        inotify_add_watch(fd_, QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
+                          IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO);
+    }
+    ~FileWrites() { ::close(fd_); }
+    FileWrites(const FileWrites&) = delete;
+    FileWrites& operator=(const FileWrites&) = delete;
+
+    int Count() {
+        alignas(inotify_event) char buffer[16384];
+        for (ssize_t length; (length = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && name_ == event->name) {
+                    ++count_;
+                }
+                at += ssize_t(sizeof(inotify_event)) + event->len;
+            }
+        }
+        return count_;
+    }
+
+private:
+    QByteArray name_;
+    int fd_;
+    int count_ = 0;
 };
 
 class FormStorageTest : public ::testing::Test {
@@ -133,6 +171,63 @@ TEST_F(FormStorageTest, CloseSavesPlacementUnderPlainAndResolutionNames) {
     EXPECT_EQ(Stored("CheckBoxLoop_Checked"), "True");
     EXPECT_EQ(Stored("CheckBoxFullScreen_Checked"), "False");
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+}
+
+TEST_F(FormStorageTest, CloseWritesTheFileOnceAndANewWindowReadsEverythingBack) {
+    QString restoredDevice;
+    const auto storeDevice = [&restoredDevice](StoredWindow& window) {
+        TFormPlacement& storage = *window.Storage;
+        QObject::connect(&storage, &TFormPlacement::OnSavePlacement, &storage,
+                         [&storage] { storage.WriteValue("CurrentDevice", "MPEGVideo"); });
+        QObject::connect(&storage, &TFormPlacement::OnRestorePlacement, &storage,
+                         [&storage, &restoredDevice] {
+                             restoredDevice = storage.ReadValue("CurrentDevice", "ActiveMovie");
+                         });
+    };
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(ConfigFile()).absolutePath()));
+    {
+        StoredWindow window;
+        storeDevice(window);
+        ShowAndWait(window);
+        EXPECT_EQ(restoredDevice, "ActiveMovie");
+        window.SetFrameRect(QRect(130, 70, 320, 240));
+        window.CheckBoxLoop->setChecked(true);
+        window.CheckBoxFullScreen->setChecked(true);
+        FileWrites writes(ConfigFile());
+        ASSERT_TRUE(window.close());
+        EXPECT_EQ(writes.Count(), 1) << "one rewrite for all values of the window";
+    }
+    EXPECT_EQ(Stored("Visible"), "0") << "nothing is left for the destruction to save";
+
+    StoredWindow restarted;
+    storeDevice(restarted);
+    ShowAndWait(restarted);
+    EXPECT_EQ(restarted.frameGeometry(), QRect(130, 70, 320, 240));
+    EXPECT_TRUE(restarted.CheckBoxLoop->isChecked());
+    EXPECT_TRUE(restarted.CheckBoxFullScreen->isChecked());
+    EXPECT_EQ(restoredDevice, "MPEGVideo");
+    for (const char* name : {"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos"}) {
+        EXPECT_TRUE(Raw(name).isValid()) << name;
+    }
+    EXPECT_EQ(Stored("NormPos" + Suffix()), "130,70,450,310");
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+}
+
+TEST_F(FormStorageTest, SaveStoppedByAFailingHandlerKeepsWhatItHadWritten) {
+    StoredWindow window;
+    TFormPlacement& storage = *window.Storage;
+    QObject::connect(&storage, &TFormPlacement::OnSavePlacement, &storage, [&storage] {
+        storage.WriteValue("CurrentDevice", "MPEGVideo");
+        throw ESettingsError("Invalid data type for 'Other'");
+    });
+    ShowAndWait(window);
+    window.CheckBoxLoop->setChecked(true);
+    ASSERT_TRUE(window.close());
+    storage.SetActive(false);  // no second try at destruction
+    EXPECT_EQ(errors_, QStringList{"Invalid data type for 'Other'"});
+    EXPECT_EQ(Stored("ShowCmd"), "1");
+    EXPECT_EQ(Stored("CheckBoxLoop_Checked"), "True");
+    EXPECT_EQ(Stored("CurrentDevice"), "MPEGVideo");
 }
 
 TEST_F(FormStorageTest, ShowRestoresTheRectangleOfThisScreenSizeFirst) {

@@ -121,7 +121,7 @@ TEST_F(EditDialogTest, ShowsTheEntryAndItsDefaultTitle) {
     EXPECT_TRUE(edit_->EditFileName->isReadOnly());
     EXPECT_EQ(edit_->EditTitle->text(), "Summer Trip.v2");
     EXPECT_TRUE(edit_->EditTitle->hasFocus());
-    EXPECT_EQ(edit_->OpenPictureDialog->FileName(), "");
+    EXPECT_EQ(edit_->CoverFileName(), "");
     EXPECT_EQ(edit_->ImageLink->picture()->width(), 0);
 
     QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
@@ -315,7 +315,7 @@ TEST_F(EditDialogTest, ClearRemovesTheCoverAndTheMainPreview) {
     ASSERT_EQ(main_->ImagePreview->picture()->width(), 40);
 
     Open(0);
-    EXPECT_EQ(edit_->OpenPictureDialog->FileName(), cover);
+    EXPECT_EQ(edit_->CoverFileName(), cover);
     EXPECT_EQ(edit_->ImageLink->picture()->width(), 40);
     QTest::mouseClick(edit_->ButtonClear, Qt::LeftButton);
     EXPECT_EQ(edit_->ImageLink->picture()->width(), 0);
@@ -382,7 +382,7 @@ TEST_F(EditDialogTest, BrowseLoadsTheChosenCoverAndReportsBadPictures) {
     choose(good);
     edit_->ButtonImageClick();
     EXPECT_EQ(edit_->ImageLink->picture()->width(), 50);
-    EXPECT_EQ(QFileInfo(edit_->OpenPictureDialog->FileName()), QFileInfo(good));
+    EXPECT_EQ(QFileInfo(edit_->CoverFileName()), QFileInfo(good));
 
     choose(bad);
     QString message;
@@ -418,6 +418,39 @@ TEST_F(EditDialogTest, LayoutWithCoverAndSelection) {
     }
 }
 
+TEST_F(EditDialogTest, BrowseDialogIsMadeOnFirstUseAndOpensAtTheCover) {
+    const QString cover = Cover("cover.bmp", 40, 30);
+    Load({Movie("a.mpg")});
+    SetField(0, MovieList::kCover, cover);
+    Open(0);
+    EXPECT_EQ(edit_->findChild<TOpenPictureDialog*>(), nullptr) << "showing needs no dialog";
+
+    QString title;
+    QStringList selected;
+    QStringList filters;
+    WhenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+              [&](QWidget* w) {
+                  auto* dialog = static_cast<QFileDialog*>(w);
+                  title = dialog->windowTitle();
+                  selected = dialog->selectedFiles();
+                  filters = dialog->nameFilters();
+                  dialog->reject();
+              });
+    edit_->ButtonImageClick();
+    EXPECT_EQ(title, "Browse Cover Image");
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(QFileInfo(selected.first()), QFileInfo(cover));
+    ASSERT_FALSE(filters.isEmpty());
+    EXPECT_TRUE(filters.first().startsWith("All Images")) << filters.first().toStdString();
+    EXPECT_TRUE(filters.last().startsWith("All Files")) << filters.last().toStdString();
+    EXPECT_EQ(edit_->findChildren<TOpenPictureDialog*>().size(), 1);
+    EXPECT_EQ(&edit_->PictureDialog(), edit_->findChild<TOpenPictureDialog*>()) << "made once";
+    EXPECT_EQ(edit_->CoverFileName(), cover) << "a cancelled Browse keeps the cover";
+
+    QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
+    EXPECT_EQ(Field(0, MovieList::kCover), cover);
+}
+
 TEST_F(EditDialogTest, CatalogReplacesTextsFilterAndEditMask) {
     const QString catalog = folder_.filePath("cinevan.str");
     test::WriteFile(catalog,
@@ -426,11 +459,13 @@ TEST_F(EditDialogTest, CatalogReplacesTextsFilterAndEditMask) {
                     "EditStart.EditMask=!90.00.00;1;*\r\nSpeedButtonStop.Hint=Jetzt\r\n"
                     "LabelTitle.Caption=\r\n");
     StringContainer().SetFileName(catalog);
-    const TFormEdit localized(main_->Player(), *editor_, *main_->ImagePreview);
+    TFormEdit localized(main_->Player(), *editor_, *main_->ImagePreview);
+    // The Browse dialog is made on first use, with the catalog the program keeps bound.
+    const TOpenPictureDialog& browse = localized.PictureDialog();
     StringContainer().SetFileName(QString());
     EXPECT_EQ(localized.windowTitle(), "Link bearbeiten");
-    EXPECT_EQ(localized.OpenPictureDialog->Title(), "Titelbild");
-    EXPECT_EQ(localized.OpenPictureDialog->Filter(), "Bilder|*.bmp");
+    EXPECT_EQ(browse.Title(), "Titelbild");
+    EXPECT_EQ(browse.Filter(), "Bilder|*.bmp");
     EXPECT_EQ(localized.EditStart->EditMask(), "!90.00.00;1;*");
     EXPECT_EQ(localized.EditStart->inputMask(), "09.99.99;*");
     EXPECT_EQ(localized.EditStop->inputMask(), "09:99:99;_");

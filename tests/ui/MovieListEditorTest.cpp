@@ -476,6 +476,28 @@ TEST_F(MovieListEditorTest, FileDialogsAreDescribedForTheCatalogAndConfigured) {
     EXPECT_EQ(editor_->findChild<FileDialogDescription*>("OpenDialog"), editor_->OpenDialog);
 }
 
+TEST(FileDialogDescription, CostlyFilterIsMadeOnFirstReadOnlyAndACatalogTextSkipsIt) {
+    int made = 0;
+    const auto maker = [&made] {
+        ++made;
+        return QStringLiteral("Videos|*.mp4;*.mkv");
+    };
+    FileDialogDescription open(FileDialogDescription::Kind::Open, "OpenDialog", {}, nullptr);
+    open.SetFilterMaker(maker);
+    EXPECT_EQ(made, 0);
+    QFileDialog dialog;
+    open.Configure(dialog);
+    EXPECT_EQ(dialog.nameFilters(), QStringList{"Videos (*.mp4 *.mkv)"});
+    EXPECT_EQ(open.Filter(), "Videos|*.mp4;*.mkv");
+    EXPECT_EQ(made, 1) << "made once, then kept";
+
+    FileDialogDescription localized(FileDialogDescription::Kind::Open, "OpenDialog", {}, nullptr);
+    localized.SetFilterMaker(maker);
+    ASSERT_TRUE(localized.setProperty("Filter", QStringLiteral("Filme|*.mpg")));
+    EXPECT_EQ(localized.Filter(), "Filme|*.mpg");
+    EXPECT_EQ(made, 1) << "the catalog's text replaces the one not yet made";
+}
+
 TEST_F(MovieListEditorTest, CatalogReplacesDialogTextsAndShortcutCaptions) {
     const QString catalogFile = folder_.filePath("cinevan.str");
     test::WriteFile(catalogFile,
