@@ -343,7 +343,7 @@ TEST_F(EditDialogTest, ACoverOnAShareThatStoppedAnsweringIsPassedOver) {
     Open(1);
     EXPECT_LT(clock.elapsed(), kFileCheckLimitMs + 2000) << "well before the picture's own limit";
     EXPECT_EQ(edit_->ImageLink->picture()->width(), 0);
-    EXPECT_EQ(edit_->OpenPictureDialog->FileName(), dead);
+    EXPECT_EQ(edit_->CoverFileName(), dead);
     QTest::mouseClick(edit_->ButtonOK, Qt::LeftButton);
     EXPECT_EQ(Field(1, MovieList::kCover), dead) << "OK keeps the name as it was";
 
