@@ -3,6 +3,7 @@
 #include <gst/app/gstappsink.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "playback/mci/gst/GstHandles.h"
 
@@ -28,6 +29,8 @@ gint64 frameEnd(GstSample* sample) {
     const guint64 duration = GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) : 0;
     return static_cast<gint64>(start + duration);
 }
+
+std::atomic<int> probesRun{0};
 
 class ProbePipeline {
 public:
@@ -107,9 +110,14 @@ private:
 }  // namespace
 
 gint64 probeVideoEnd(const QByteArray& uri, gint64 searchFromNs, int timeoutMs) {
+    ++probesRun;
     const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMs) * 1000;
     ProbePipeline probe(uri);
     return probe.run(searchFromNs, deadline);
+}
+
+int videoEndProbeCount() {
+    return probesRun;
 }
 
 }  // namespace cinevan::mci::gst
