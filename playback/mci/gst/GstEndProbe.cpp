@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "playback/mci/gst/GstHandles.h"
+#include "playback/mci/gst/GstSequenceEnd.h"
 
 namespace cinevan::mci::gst {
 
@@ -57,6 +58,7 @@ public:
         g_object_set(unheard, "sync", FALSE, nullptr);
         g_object_set(playbin_.get(), "uri", uri.constData(), "video-sink", sink_, "audio-sink",
                      unheard, "flags", kPlayVideoOnly, nullptr);
+        completeMpegVideoSequences(playbin_.get());
     }
     ~ProbePipeline() {
         if (playbin_) {

@@ -9,6 +9,7 @@
 #include "playback/mci/gst/GstLengthCache.h"
 #include "playback/mci/gst/GstOptions.h"
 #include "playback/mci/gst/GstSegmentClipper.h"
+#include "playback/mci/gst/GstSequenceEnd.h"
 #include "playback/mci/gst/GstVideoCdSource.h"
 #include "playback/mci/gst/GstVideoOutput.h"
 #include "playback/mci/vcd/VideoCdTrack.h"
@@ -155,6 +156,7 @@ MciError GstOpening::build(bool silent) {
     g_object_set(pipeline_.get(), "uri", facts_.uri.constData(), "video-sink", videoSink_,
                  "audio-sink", audioSink_, "flags", kPlayFlags, nullptr);
     clipper_->attach(pipeline_.get());
+    completeMpegVideoSequences(pipeline_.get());
     return Error::None;
 }
 
