@@ -26,14 +26,20 @@ struct Decoded {
     gint64 lastEndNs = -1;
 };
 
-Decoded pullAll(GstElement* pipeline, GstElement* sink) {
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+// The pictures `sink` takes until the end of the stream.
+Decoded pullToTheEnd(GstElement* sink) {
     Decoded decoded;
     while (const SamplePtr sample{gst_app_sink_pull_sample(GST_APP_SINK(sink))}) {
         GstBuffer* buffer = gst_sample_get_buffer(sample.get());
         ++decoded.pictures;
         decoded.lastEndNs = GST_BUFFER_PTS(buffer) + GST_BUFFER_DURATION(buffer);
     }
+    return decoded;
+}
+
+Decoded pullAll(GstElement* pipeline, GstElement* sink) {
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    const Decoded decoded = pullToTheEnd(sink);
     gst_element_set_state(pipeline, GST_STATE_NULL);
     return decoded;
 }
@@ -70,6 +76,37 @@ Decoded decodeWithPlaybin(const char* fixture, bool completeSequences) {
     return pullAll(playbin.get(), sink);
 }
 
+// Decodes clip-mpeg1.mpg to its end, seeks back to 3 s and decodes to the end again, through
+// playbin (`decoder` null) or a pipeline with `decoder`.
+std::pair<Decoded, Decoded> seekBackAfterTheEnd(const char* decoder) {
+    ElementPtr pipeline;
+    GstElement* sink = nullptr;
+    if (decoder == nullptr) {
+        pipeline.reset(gst_element_factory_make("playbin", nullptr));
+        sink = gst_element_factory_make("appsink", nullptr);
+        const QByteArray uri = QUrl::fromLocalFile(mediaFixture("clip-mpeg1.mpg")).toEncoded();
+        g_object_set(pipeline.get(), "uri", uri.constData(), "video-sink", sink, "audio-sink",
+                     gst_element_factory_make("fakesink", nullptr), "flags", 0x1 | 0x40, nullptr);
+        mci::gst::completeMpegVideoSequences(pipeline.get());
+    } else {
+        const QByteArray description =
+            "filesrc location=\"" + QFile::encodeName(mediaFixture("clip-mpeg1.mpg")) +
+            "\" ! mpegpsdemux ! mpegvideoparse ! " + decoder + " ! appsink name=pictures";
+        pipeline.reset(gst_parse_launch(description.constData(), nullptr));
+        sink = gst_bin_get_by_name(GST_BIN(pipeline.get()), "pictures");
+        gst_object_unref(sink);  // the pipeline keeps it
+    }
+    g_object_set(sink, "sync", FALSE, nullptr);
+    gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+    const Decoded whole = pullToTheEnd(sink);
+    EXPECT_TRUE(gst_element_seek_simple(pipeline.get(), GST_FORMAT_TIME,
+                                        GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                        3 * GST_SECOND));
+    const Decoded again = pullToTheEnd(sink);
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    return {whole, again};
+}
+
 }  // namespace
 
 // ffmpeg ends a stream without a sequence end code, mplex with one: libmpeg2 yields every
@@ -87,6 +124,14 @@ TEST(GstSequenceEnd, LibMpeg2YieldsTheLastPictures) {
         EXPECT_EQ(completed.pictures, reference.pictures);
         EXPECT_EQ(completed.lastEndNs, reference.lastEndNs);
     }
+    // After the end (and the end code handed in), a seek back decodes on to the end again, as
+    // with gst-libav.
+    const auto [whole, again] = seekBackAfterTheEnd(nullptr);
+    const auto [libavWhole, libavAgain] = seekBackAfterTheEnd("avdec_mpegvideo");
+    EXPECT_EQ(whole.pictures, libavWhole.pictures);
+    EXPECT_EQ(again.pictures, libavAgain.pictures);
+    EXPECT_EQ(again.lastEndNs, libavAgain.lastEndNs);
+    EXPECT_GT(again.pictures, 0);
     // Without the end code, libmpeg2 keeps pictures back.
     EXPECT_LT(decodeWithPlaybin("clip-mpeg1.mpg", false).pictures,
               decodeWithLibav("clip-mpeg1.mpg").pictures);
