@@ -36,21 +36,19 @@ FeatureList decodersFor(const char* caps) {
     return FeatureList(g_list_sort(accepting, gst_plugin_feature_rank_compare_func));
 }
 
-}  // namespace
-
-void preferLightMpegDecoders() {
-    if (!qEnvironmentVariableIsEmpty("GST_PLUGIN_FEATURE_RANK")) {
-        return;
-    }
-    // libmpg123 and gst-libav's MPEG audio decoders are all marginal, a tie decodebin breaks by
-    // name in favour of "avdec_". One step up, mpg123 still stays below every parser.
-    if (const FeaturePtr mpg123 = feature("mpg123audiodec");
-        mpg123 && gst_plugin_feature_get_rank(mpg123.get()) <= GST_RANK_MARGINAL) {
+// libmpg123 and gst-libav's MPEG audio decoders are all marginal, a tie decodebin breaks by name
+// in favour of "avdec_". One step up, libmpg123 still stays below every parser.
+void preferMpg123() {
+    const FeaturePtr mpg123 = feature("mpg123audiodec");
+    if (mpg123 && gst_plugin_feature_get_rank(mpg123.get()) == GST_RANK_MARGINAL) {
         gst_plugin_feature_set_rank(mpg123.get(), GST_RANK_MARGINAL + 1);
     }
-    // Raising libmpeg2 above gst-libav's primary rank would tie it with mpegvideoparse and
-    // skip the parser; gst-libav's MPEG-1 and MPEG-2 video decoders go just below libmpeg2
-    // instead, as the fallback for the streams libmpeg2 refuses.
+}
+
+// Raising libmpeg2 above gst-libav's primary rank would tie it with mpegvideoparse and skip
+// the parser; gst-libav's MPEG-1 and MPEG-2 video decoders go just below libmpeg2 instead, as
+// the fallback for the streams libmpeg2 refuses.
+void preferLibMpeg2() {
     const FeaturePtr mpeg2 = feature("mpeg2dec");
     const guint rank = mpeg2 ? gst_plugin_feature_get_rank(mpeg2.get()) : guint(GST_RANK_NONE);
     if (rank <= GST_RANK_MARGINAL) {
@@ -64,6 +62,16 @@ void preferLightMpegDecoders() {
             gst_plugin_feature_set_rank(rival, rank - 1);
         }
     }
+}
+
+}  // namespace
+
+void preferLightMpegDecoders() {
+    if (!qEnvironmentVariableIsEmpty("GST_PLUGIN_FEATURE_RANK")) {
+        return;
+    }
+    preferMpg123();
+    preferLibMpeg2();
 }
 
 QByteArray decoderFor(const char* caps) {
