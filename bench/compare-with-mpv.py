@@ -452,9 +452,11 @@ def median(values):
 
 
 class RunDesktop(Desktop):
-    """A private desktop whose cache folder is shared by all runs: GStreamer keeps its
-    plug-in registry there, and a fresh one would be rebuilt (by gst-plugin-scanner, a
-    child of the player) in every run, as only on a user's very first start."""
+    """A private desktop whose cache folder and HOME are shared by all runs: GStreamer keeps
+    its plug-in registry in the cache, and a fresh one would be rebuilt (by gst-plugin-scanner,
+    a child of the player) in every run, as only on a user's very first start. The registry
+    also remembers where some plug-ins (frei0r, LADSPA, LV2, libvisual) look for their own
+    plug-ins under HOME; in a HOME of its own every run would scan those again."""
 
     def __init__(self, cache, accessibility=False):
         super().__init__(*SCREEN, accessibility=accessibility)
@@ -463,6 +465,8 @@ class RunDesktop(Desktop):
     def __enter__(self):
         super().__enter__()
         self.env["XDG_CACHE_HOME"] = self.cache
+        self.env["HOME"] = os.path.join(self.cache, "home")
+        os.makedirs(self.env["HOME"], mode=0o700, exist_ok=True)
         return self
 
 
@@ -610,7 +614,9 @@ METHOD = [
     "- The cache folder (XDG_CACHE_HOME) is shared by all runs and one uncounted run of "
     "each program fills it first: with an empty one, GStreamer rebuilds its plug-in "
     "registry at every start (about a fifth of the player's CPU with the \"MPEGVideo\" "
-    "device, seen with `perf`), which a user meets only once.",
+    "device, seen with `perf`), which a user meets only once. HOME is shared too: the "
+    "registry notes the folders under HOME where frei0r, LADSPA, LV2 and libvisual look for "
+    "their plug-ins, and rescans those four in a HOME it has not seen.",
     "- CPU, wall and peak RSS: `/usr/bin/time -f '%U %S %M %e'` around the whole program "
     "playing a 10 s 352x288 25 fps MPEG-1 clip (ffmpeg `testsrc2`, MP2 sound) to its end; "
     "CPU is user + system time.",

@@ -15,6 +15,8 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav
+  # MPEG-1/2 video through libmpeg2 and MPEG audio through libmpg123, lighter than gst-libav
+  gstreamer1.0-plugins-ugly
   # the GStreamer video output into our native window (ximagesink, xvimagesink)
   gstreamer1.0-x
   # Video CD tracks read from the disc's raw sectors

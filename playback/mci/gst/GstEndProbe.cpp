@@ -3,8 +3,10 @@
 #include <gst/app/gstappsink.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "playback/mci/gst/GstHandles.h"
+#include "playback/mci/gst/GstSequenceEnd.h"
 
 namespace cinevan::mci::gst {
 
@@ -28,6 +30,8 @@ gint64 frameEnd(GstSample* sample) {
     const guint64 duration = GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) : 0;
     return static_cast<gint64>(start + duration);
 }
+
+std::atomic<int> probesRun{0};
 
 class ProbePipeline {
 public:
@@ -54,6 +58,7 @@ public:
         g_object_set(unheard, "sync", FALSE, nullptr);
         g_object_set(playbin_.get(), "uri", uri.constData(), "video-sink", sink_, "audio-sink",
                      unheard, "flags", kPlayVideoOnly, nullptr);
+        completeMpegVideoSequences(playbin_.get());
     }
     ~ProbePipeline() {
         if (playbin_) {
@@ -107,9 +112,14 @@ private:
 }  // namespace
 
 gint64 probeVideoEnd(const QByteArray& uri, gint64 searchFromNs, int timeoutMs) {
+    ++probesRun;
     const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMs) * 1000;
     ProbePipeline probe(uri);
     return probe.run(searchFromNs, deadline);
+}
+
+int videoEndProbeCount() {
+    return probesRun;
 }
 
 }  // namespace cinevan::mci::gst

@@ -13,4 +13,7 @@ namespace cinevan::mci::gst {
 // Returns -1 when the end cannot be found within `timeoutMs`.
 gint64 probeVideoEnd(const QByteArray& uri, gint64 searchFromNs, int timeoutMs);
 
+// How many times probeVideoEnd() has run in this process.
+int videoEndProbeCount();
+
 }  // namespace cinevan::mci::gst

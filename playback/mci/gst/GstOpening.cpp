@@ -6,8 +6,10 @@
 #include "platform/BoundedCall.h"
 #include "playback/mci/ReadableFile.h"
 #include "playback/mci/gst/GstEndProbe.h"
+#include "playback/mci/gst/GstLengthCache.h"
 #include "playback/mci/gst/GstOptions.h"
 #include "playback/mci/gst/GstSegmentClipper.h"
+#include "playback/mci/gst/GstSequenceEnd.h"
 #include "playback/mci/gst/GstVideoCdSource.h"
 #include "playback/mci/gst/GstVideoOutput.h"
 #include "playback/mci/vcd/VideoCdTrack.h"
@@ -98,7 +100,9 @@ void GstOpening::stop() {
 }
 
 MciError GstOpening::run(QDeadlineTimer deadline) {
-    const bool rawTrack = VideoCdTrack::open(element_) != nullptr;
+    const std::unique_ptr<VideoCdTrack> track = VideoCdTrack::open(element_);
+    const bool rawTrack = track != nullptr;
+    identity_ = GstMovieIdentity::of(element_, rawTrack ? track->size() : -1);
     if (!rawTrack) {
         if (const MciError error = checkReadableFile(element_); error != Error::None) {
             return error;
@@ -152,6 +156,7 @@ MciError GstOpening::build(bool silent) {
     g_object_set(pipeline_.get(), "uri", facts_.uri.constData(), "video-sink", videoSink_,
                  "audio-sink", audioSink_, "flags", kPlayFlags, nullptr);
     clipper_->attach(pipeline_.get());
+    completeMpegVideoSequences(pipeline_.get());
     return Error::None;
 }
 
@@ -203,8 +208,14 @@ MciError GstOpening::readFacts() {
 }
 
 // MPEG program streams carry no length: the tail is decoded to find where the last picture
-// ends. Without time left for that, the demuxer's estimate stands.
+// ends, once per movie and process. Without time left for that, the demuxer's estimate stands.
 void GstOpening::measureLength(QDeadlineTimer deadline) {
+    GstLengthCache& cache = GstLengthCache::shared();
+    if (const auto known = cache.find(identity_, facts_.source, facts_.originNs)) {
+        facts_.demuxerDurationNs = known->demuxerDurationNs;
+        facts_.lengthMs = known->lengthMs;
+        return;
+    }
     gint64 duration = -1;
     for (int attempt = 0; attempt < 10 && !deadline.hasExpired(); ++attempt) {
         if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) &&
@@ -224,6 +235,7 @@ void GstOpening::measureLength(QDeadlineTimer deadline) {
     const gint64 end = probeMs > 0 ? probeVideoEnd(facts_.uri, searchFrom, int(probeMs)) : -1;
     if (end > facts_.originNs) {
         facts_.lengthMs = toMs(end - facts_.originNs + GST_MSECOND / 2);
+        cache.remember(identity_, {facts_.source, facts_.originNs, duration, facts_.lengthMs});
     } else {
         facts_.lengthMs = duration > 0 ? toMs(duration) : 0;
     }

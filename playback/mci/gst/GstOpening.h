@@ -10,6 +10,7 @@
 
 #include "playback/mci/MciTypes.h"
 #include "playback/mci/gst/GstHandles.h"
+#include "playback/mci/gst/GstLengthCache.h"
 
 namespace cinevan::mci::gst {
 
@@ -62,6 +63,7 @@ private:
     GstElement* videoSink_ = nullptr;  // owned by the pipeline
     GstElement* audioSink_ = nullptr;  // owned by the pipeline
     bool audioFailed_ = false;
+    GstMovieIdentity identity_;
     GstMovieFacts facts_;
 };
 

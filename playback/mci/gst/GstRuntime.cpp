@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "playback/mci/gst/GstDecoderChoice.h"
 #include "playback/mci/gst/GstHandles.h"
 
 namespace cinevan::mci::gst {
@@ -16,6 +17,9 @@ bool ensureInitialized() {
         initialized = gst_init_check(nullptr, nullptr, &error);
         if (error != nullptr) {
             g_error_free(error);
+        }
+        if (initialized) {
+            preferLightMpegDecoders();
         }
     });
     return initialized;

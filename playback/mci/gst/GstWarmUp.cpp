@@ -2,6 +2,7 @@
 
 #include <gst/gst.h>
 
+#include "playback/mci/gst/GstDecoderChoice.h"
 #include "playback/mci/gst/GstOptions.h"
 #include "playback/mci/gst/GstRuntime.h"
 
@@ -10,13 +11,20 @@ namespace cinevan::mci::gst {
 namespace {
 
 // One element of every plug-in a playbin pipeline for an MPEG program stream loads while it
-// prerolls: the type finder, demuxer, parsers, decoders (gst-libav brings FFmpeg along),
-// converters and sinks. Elements that are not installed are passed over. The sound output is
-// loaded only when the sound goes somewhere.
+// prerolls: the type finder, demuxer, parsers, converters and sinks. Elements that are not
+// installed are passed over. The decoders are the ones decodebin will choose, the sound output
+// is loaded only when the sound goes somewhere.
 constexpr const char* kMpegPipelineElements[] = {
-    "playbin",          "typefind",       "mpegpsdemux",    "mpegvideoparse",    "mpegaudioparse",
-    "avdec_mpeg2video", "avdec_mp2float", "mpg123audiodec", "videoconvertscale", "ximagesink",
-    "audioconvert",     "audioresample",  "volume",         "fakesink",          "appsink",
+    "playbin",           "typefind",   "mpegpsdemux",  "mpegvideoparse", "mpegaudioparse",
+    "videoconvertscale", "ximagesink", "audioconvert", "audioresample",  "volume",
+    "fakesink",          "appsink",
+};
+
+// What mpegvideoparse and mpegaudioparse hand to the decoders of a Video CD or MPEG-1 movie.
+constexpr const char* kMpegStreamCaps[] = {
+    "video/mpeg, mpegversion=(int)1, systemstream=(boolean)false, parsed=(boolean)true",
+    "audio/mpeg, mpegversion=(int)1, layer=(int)2, rate=(int)44100, channels=(int)2, "
+    "parsed=(boolean)true",
 };
 
 // The type finder that recognises MPEG program streams lives in a plug-in of its own.
@@ -46,6 +54,13 @@ int loadMpegPlugins() {
     int loaded = 0;
     for (const char* name : kMpegPipelineElements) {
         loaded += loadFeature(GST_PLUGIN_FEATURE_CAST(gst_element_factory_find(name))) ? 1 : 0;
+    }
+    for (const char* caps : kMpegStreamCaps) {
+        const QByteArray decoder = decoderFor(caps);
+        if (!decoder.isEmpty()) {
+            loaded +=
+                loadFeature(GST_PLUGIN_FEATURE_CAST(gst_element_factory_find(decoder))) ? 1 : 0;
+        }
     }
     if (!silentAudioOutput(GstOptions::current().sound)) {
         loaded +=

@@ -4,8 +4,8 @@
 
 namespace cinevan::mci::gst {
 
-// Loads the plug-ins an MPEG playbin pipeline is built from (and the FFmpeg libraries the
-// decoders pull in), so that the first open does not pay for it. Initialises GStreamer when
+// Loads the plug-ins an MPEG playbin pipeline is built from, with the decoders it will choose,
+// so that the first open does not pay for it. Initialises GStreamer when
 // that has not happened yet. Returns how many of those elements could be loaded.
 // GStreamer serialises plug-in loading, so this may run while a pipeline is being built.
 int loadMpegPlugins();
