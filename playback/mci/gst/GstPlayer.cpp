@@ -266,7 +266,7 @@ MciError GstPlayer::seek(quint32 toMs) {
     return Error::None;
 }
 
-void GstPlayer::post(Command command, std::function<void(Outcome)> done) {
+void GstPlayer::post(Command command, std::function<void()> done) {
     const std::shared_ptr<GstElement> pipeline(GST_ELEMENT(gst_object_ref(pipeline_.get())),
                                                ObjectUnref{});
     ++pendingCommands_;
@@ -278,8 +278,7 @@ void GstPlayer::post(Command command, std::function<void(Outcome)> done) {
         });
 }
 
-void GstPlayer::commandEnded(std::optional<Outcome> outcome,
-                             const std::function<void(Outcome)>& done) {
+void GstPlayer::commandEnded(std::optional<Outcome> outcome, const std::function<void()>& done) {
     --pendingCommands_;
     if (streamError_ != Error::None) {
         return;  // the movie is over already
@@ -297,7 +296,7 @@ void GstPlayer::commandEnded(std::optional<Outcome> outcome,
         return;
     }
     if (done) {
-        done(*outcome);
+        done();
     }
 }
 
@@ -336,7 +335,7 @@ void GstPlayer::seekTo(qint64 fromMs, qint64 stopMs, GstState before, GstState a
         }
     };
     const quint64 seek = ++lastSeek_;
-    post(command, [this, seek](Outcome) { seekSettled(seek); });
+    post(command, [this, seek] { seekSettled(seek); });
     lastPositionMs_ = fromMs;
     settling_ = true;
     atEnd_ = false;

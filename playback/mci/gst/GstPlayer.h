@@ -51,7 +51,9 @@ public:
     // goes is left to stop its pipeline by itself.
     void beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done);
     bool isOpen() const { return opened_; }
-    // Stops the pipeline and lets it go (see stopPipeline()); movie commands fail afterwards.
+    // Stops the pipeline on the command thread, after the commands under way, and lets it go;
+    // waits a moment for that only when no command is under way. Movie commands fail
+    // afterwards.
     void close();
 
     MciError sourceSize(QSize& size) const;
@@ -87,10 +89,11 @@ private:
     // How a command on the pipeline ended on the command thread.
     enum class Outcome { Done, Refused, Unsettled };
     using Command = std::function<Outcome(GstElement* pipeline)>;
-    // Queues `command` behind those before it; `done` gets the outcome on the GUI thread. A
-    // command that does not finish in time turns the movie into a stuck source.
-    void post(Command command, std::function<void(Outcome)> done = {});
-    void commandEnded(std::optional<Outcome> outcome, const std::function<void(Outcome)>& done);
+    // Queues `command` behind those before it; `done` runs on the GUI thread once it has been
+    // done. A command that does not finish in time turns the movie into a stuck source, one
+    // the pipeline refuses into a failed one.
+    void post(Command command, std::function<void()> done = {});
+    void commandEnded(std::optional<Outcome> outcome, const std::function<void()>& done);
     MciError setState(GstState state);
     void drainBus();
     // Seeks the pipeline (first put into `before`, afterwards into `after`; VOID_PENDING
