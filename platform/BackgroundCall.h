@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -68,9 +69,13 @@ private:
 // most once and never after `receiver` is destroyed. Work that misses its deadline is left to
 // finish by itself; it must own or share everything it touches, and its result is dropped on
 // whichever thread lets go of it last.
-template <typename Work, typename Answer>
-void callInBackground(QObject* receiver, QDeadlineTimer deadline, Work work, Answer answer,
-                      std::chrono::milliseconds quickWait = std::chrono::milliseconds(0)) {
+//
+// callInBackgroundVia() is the same call with the work handed to `start` (a callable taking a
+// std::function<void()>) instead of a thread of its own: a queue that runs it later, say.
+template <typename Start, typename Work, typename Answer>
+void callInBackgroundVia(Start start, QObject* receiver, QDeadlineTimer deadline, Work work,
+                         Answer answer,
+                         std::chrono::milliseconds quickWait = std::chrono::milliseconds(0)) {
     using Result = decltype(work());
     using Box = detail::ResultBox<Result>;
     const auto box = std::make_shared<Box>(receiver);
@@ -86,7 +91,7 @@ void callInBackground(QObject* receiver, QDeadlineTimer deadline, Work work, Ans
     };
     box->receiverGone = QObject::connect(receiver, &QObject::destroyed, [box] { box->close(); });
 
-    runWithin(QDeadlineTimer(0), [box, finish, work = std::move(work)]() mutable {
+    start([box, finish, work = std::move(work)]() mutable {
         box->put(work(), [box, finish] {
             if (!box->answered) {
                 finish(box->take(std::chrono::milliseconds(0)));
@@ -105,6 +110,14 @@ void callInBackground(QObject* receiver, QDeadlineTimer deadline, Work work, Ans
                            receiver,
                            [box, finish] { finish(box->take(std::chrono::milliseconds(0))); });
     }
+}
+
+template <typename Work, typename Answer>
+void callInBackground(QObject* receiver, QDeadlineTimer deadline, Work work, Answer answer,
+                      std::chrono::milliseconds quickWait = std::chrono::milliseconds(0)) {
+    callInBackgroundVia(
+        [](std::function<void()> job) { runWithin(QDeadlineTimer(0), std::move(job)); }, receiver,
+        deadline, std::move(work), std::move(answer), quickWait);
 }
 
 }  // namespace cinevan

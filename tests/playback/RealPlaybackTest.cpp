@@ -15,6 +15,7 @@
 #include "tests/playback/FakeView.h"
 #include "tests/playback/mci/FakeVideoCd.h"
 #include "tests/support/HangingShare.h"
+#include "tests/support/LoopGapMeter.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan {
@@ -188,6 +189,41 @@ TEST_P(RealPlayer, AStalledDiscNeitherHoldsUpTheWindowNorTheOtherEntries) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return devices_->openingCount() > 0; }, 5000));
     player_.reset();  // the program closes while the drive is stuck
     devices_.reset();
+
+    stalled.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))
+        << "the work left on the stuck drive ends once the drive answers again";
+}
+
+TEST_P(RealPlayer, ADiscThatStopsAnsweringWhilePlayingEndsItsEntryWithoutHoldingTheWindow) {
+    if (QLatin1String(GetParam()) != QLatin1String("MPEGVideo")) {
+        GTEST_SKIP() << "closing a libmpv device still waits up to 500 ms for a stuck reader";
+    }
+    const test::FakeVideoCd disc;
+    PlayList({Entry(disc.file("MPEGAV/AVSEQ01.DAT")), Entry(test::mediaFixture("clip-mpeg1.mpg"))});
+    ASSERT_TRUE(WaitUntilOpened());
+    ASSERT_EQ(player_->State(), PlayState::Playing);
+    QTest::qWait(300);
+    std::optional<test::StalledDrive> stalled(std::in_place, 0);
+    QTest::qWait(1500);  // the engine's reader runs into the stalled drive
+
+    test::LoopGapMeter gaps;
+    view_.DragThumbTo(3);  // a seek on the track bar while playing
+    QTest::qWait(50);
+    player_->BitBtnPauseClick();
+    QTest::qWait(50);
+    player_->BitBtnPlayClick();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return player_->List().Current() == 1 && !player_->Opening(); }, 30000))
+        << "the stuck entry ends";
+    EXPECT_EQ(player_->State(), PlayState::Playing) << "and the next one plays";
+    player_->ItemButtonsClick(2);  // Stop
+    player_->GoToMovie(0);
+    player_->BitBtnPlayClick();
+    QTest::qWait(50);
+    player_.reset();  // the program closes while the drive is stuck
+    devices_.reset();
+    EXPECT_LT(gaps.longestMs(), 500) << "no command waited for the drive";
 
     stalled.reset();
     EXPECT_TRUE(QTest::qWaitFor([] { return boundedWorkRunning == 0; }, 20000))

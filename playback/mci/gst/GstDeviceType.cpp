@@ -10,7 +10,8 @@ QString GstDeviceType::name() const {
 }
 
 std::unique_ptr<MediaDevice> GstDeviceType::create() {
-    if (!gst::ensureInitialized()) {
+    // Initialising may take seconds: the device's open waits for it off the GUI thread.
+    if (gst::initializationFailed()) {
         return nullptr;
     }
     return std::make_unique<GstDevice>();

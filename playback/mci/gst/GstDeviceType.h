@@ -9,7 +9,8 @@ namespace cinevan::mci {
 class GstDeviceType : public DeviceType {
 public:
     QString name() const override;
-    // nullptr when GStreamer cannot be initialised.
+    // nullptr once GStreamer is known not to initialise; until then a device whose open
+    // answers Error::CannotLoadDriver if it does not.
     std::unique_ptr<MediaDevice> create() override;
     // Loads the MPEG pipeline's plug-ins on a thread of its own, once.
     void prepare() override;

@@ -18,8 +18,15 @@ namespace {
 
 constexpr qint64 kMaxLeadMs = 12000;
 constexpr gint64 kHalfFrameNs = 20 * GST_MSECOND;
-// How long a seek may keep the caller waiting (it normally takes a few milliseconds).
-constexpr int kSeekWaitMs = kOpenTimeLimitMs / 2;
+// How long a command on the pipeline may take before the source counts as stuck; a seek
+// with its preroll normally takes a few milliseconds.
+constexpr int kCommandTimeLimitMs = kOpenTimeLimitMs / 2;
+// How long closing waits for a pipeline to stop when no command is under way.
+constexpr int kStopWaitMs = 250;
+
+GstClockTime remainingNs(QDeadlineTimer deadline) {
+    return static_cast<GstClockTime>(std::max<qint64>(deadline.remainingTimeNSecs(), 0));
+}
 
 std::shared_ptr<GstVideoOutput> makeVideoOutput() {
     return GstVideoOutput::available() ? std::make_shared<GstVideoOutput>() : nullptr;
@@ -72,12 +79,27 @@ GstPlayer::~GstPlayer() {
 
 void GstPlayer::close() {
     bus_.reset();
+    commandAnswers_ = std::make_unique<QObject>();
+    pendingCommands_ = 0;
     if (videoSink_ != nullptr && output_) {
         // A pipeline that takes long to stop must not draw into a window that may go away.
         output_->showIn(videoSink_, 0);
     }
     videoSink_ = nullptr;
-    stopPipeline(std::move(pipeline_), clipper_, output_);
+    if (!pipeline_) {
+        return;
+    }
+    // The stop comes after the commands under way; it is waited for a moment only when none
+    // is, since one that is has the source to wait for.
+    const bool idle = commands_.idle();
+    const std::shared_ptr<GstElement> pipeline(pipeline_.release(), ObjectUnref{});
+    commands_.post([pipeline, clipper = clipper_, output = output_] {
+        // Stops every streaming thread; none calls into the clipper or draws afterwards.
+        gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    });
+    if (idle) {
+        commands_.waitUntilIdle(QDeadlineTimer(kStopWaitMs));
+    }
 }
 
 void GstPlayer::beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done) {
@@ -90,16 +112,20 @@ void GstPlayer::beginOpen(const QString& element, QDeadlineTimer deadline, OpenD
         done(Error::None);
         return;
     }
-    if (!ensureInitialized()) {
+    if (initializationFailed()) {
         done(Error::CannotLoadDriver);
         return;
     }
-    // The opening runs on a thread of its own; one that does not finish in time keeps its
-    // pipeline and stops it whenever the source lets it.
+    // The opening runs on a thread of its own, which also initialises GStreamer when that has
+    // not been done yet; one that does not finish in time keeps its pipeline and stops it
+    // whenever the source lets it.
     const std::shared_ptr<GstOpening> opening = shareOpening(element, clipper_, output_);
     opening_ = true;
     callInBackground(
-        openAnswers_.get(), deadline, [opening, deadline] { return opening->run(deadline); },
+        openAnswers_.get(), deadline,
+        [opening, deadline] {
+            return ensureInitialized() ? opening->run(deadline) : MciError(Error::CannotLoadDriver);
+        },
         [this, opening, done = std::move(done)](std::optional<MciError> result) {
             finishOpen(opening, result, done);
         });
@@ -180,8 +206,8 @@ MciError GstPlayer::position(quint32& ms) {
         return streamError_;
     }
     gint64 position = -1;
-    if (!settling_ && gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) &&
-        position >= 0) {
+    if (!settling_ && pendingCommands_ == 0 &&
+        gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) && position >= 0) {
         // Before the first picture the clock may read a little less than the origin.
         lastPositionMs_ = std::clamp<qint64>(toMs(position - originNs_), 0, lengthMs_);
     }
@@ -200,10 +226,8 @@ MciError GstPlayer::playRange(quint32 fromMs, quint32 toMs) {
     drainBus();  // the end of an earlier range must not end this one
     restingTargetMs_ = -1;
     rangeStopMs_ = stop;
-    if (const MciError error = seekTo(fromMs, stop); error != Error::None) {
-        return error;
-    }
-    return setState(GST_STATE_PLAYING);
+    seekTo(fromMs, stop, GST_STATE_VOID_PENDING, GST_STATE_PLAYING);
+    return Error::None;
 }
 
 MciError GstPlayer::pause() {
@@ -221,8 +245,11 @@ MciError GstPlayer::resume() {
 }
 
 MciError GstPlayer::setState(GstState state) {
-    return gst_element_set_state(pipeline_.get(), state) == GST_STATE_CHANGE_FAILURE ? Error::Driver
-                                                                                     : Error::None;
+    post([state](GstElement* pipeline) {
+        return gst_element_set_state(pipeline, state) == GST_STATE_CHANGE_FAILURE ? Outcome::Refused
+                                                                                  : Outcome::Done;
+    });
+    return Error::None;
 }
 
 MciError GstPlayer::seek(quint32 toMs) {
@@ -233,41 +260,93 @@ MciError GstPlayer::seek(quint32 toMs) {
         return Error::OutOfRange;
     }
     drainBus();
-    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
     restingTargetMs_ = toMs;
     rangeStopMs_ = -1;
-    return seekTo(toMs, -1);
+    seekTo(toMs, -1, GST_STATE_PAUSED, GST_STATE_VOID_PENDING);
+    return Error::None;
 }
 
-MciError GstPlayer::seekTo(qint64 fromMs, qint64 stopMs) {
+void GstPlayer::post(Command command, std::function<void()> done) {
+    const std::shared_ptr<GstElement> pipeline(GST_ELEMENT(gst_object_ref(pipeline_.get())),
+                                               ObjectUnref{});
+    ++pendingCommands_;
+    commands_.call(
+        commandAnswers_.get(), QDeadlineTimer(kCommandTimeLimitMs),
+        [pipeline, command = std::move(command)] { return command(pipeline.get()); },
+        [this, done = std::move(done)](std::optional<Outcome> outcome) {
+            commandEnded(outcome, done);
+        });
+}
+
+void GstPlayer::commandEnded(std::optional<Outcome> outcome, const std::function<void()>& done) {
+    --pendingCommands_;
+    if (streamError_ != Error::None) {
+        return;  // the movie is over already
+    }
+    if (!outcome || *outcome == Outcome::Unsettled) {
+        // The source has stopped answering: the movie cannot go on.
+        streamError_ = Error::DeviceNotReady;
+        settling_ = false;
+        return;
+    }
+    if (*outcome == Outcome::Refused) {
+        // The command was reported as done to the caller; the movie reports it failed.
+        streamError_ = Error::Driver;
+        settling_ = false;
+        return;
+    }
+    if (done) {
+        done();
+    }
+}
+
+void GstPlayer::seekTo(qint64 fromMs, qint64 stopMs, GstState before, GstState after) {
     const gint64 target = streamTime(fromMs);
     const gint64 demuxerStart = std::max<gint64>(0, target - gst::fromMs(leadMs_));
     const gint64 stop = stopMs >= 0 ? streamTime(stopMs) : -1;
-    clipper_->setRange(target, stop);
     // A stop the demuxer would clamp to its short duration estimate is left to the clipper.
     const gint64 demuxerStop = stop >= 0 && stop < demuxerDurationNs_ ? stop : -1;
+    const QDeadlineTimer settleBy(kCommandTimeLimitMs);
     // A flushing seek waits for the streaming threads, and one stuck on its source would hold
-    // the caller for ever: the seek runs on a thread of its own (see BoundedCall.h).
-    const std::shared_ptr<GstElement> pipeline(GST_ELEMENT(gst_object_ref(pipeline_.get())),
-                                               ObjectUnref{});
-    const std::optional<bool> sought =
-        callWithin(QDeadlineTimer(kSeekWaitMs), [pipeline, demuxerStart, demuxerStop] {
-            const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-            return gst_element_seek(pipeline.get(), 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                                    demuxerStart, GST_SEEK_TYPE_SET, demuxerStop) != FALSE;
-        });
-    if (!sought) {
-        // The source has stopped answering: the movie cannot go on.
-        streamError_ = Error::DeviceNotReady;
-        return streamError_;
-    }
-    if (!*sought) {
-        return Error::Driver;
-    }
+    // its caller for ever: it runs on the command thread, behind the commands before it.
+    const Command command = [=, clipper = clipper_](GstElement* pipeline) {
+        if (before != GST_STATE_VOID_PENDING &&
+            gst_element_set_state(pipeline, before) == GST_STATE_CHANGE_FAILURE) {
+            return Outcome::Refused;
+        }
+        clipper->setRange(target, stop);
+        const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+        if (!gst_element_seek(pipeline, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                              demuxerStart, GST_SEEK_TYPE_SET, demuxerStop)) {
+            return Outcome::Refused;
+        }
+        if (after != GST_STATE_VOID_PENDING &&
+            gst_element_set_state(pipeline, after) == GST_STATE_CHANGE_FAILURE) {
+            return Outcome::Refused;
+        }
+        // The seek has settled once the sinks have prerolled on its target.
+        switch (gst_element_get_state(pipeline, nullptr, nullptr, remainingNs(settleBy))) {
+            case GST_STATE_CHANGE_FAILURE:
+                return Outcome::Refused;
+            case GST_STATE_CHANGE_ASYNC:
+                return Outcome::Unsettled;
+            default:
+                return Outcome::Done;
+        }
+    };
+    const quint64 seek = ++lastSeek_;
+    post(command, [this, seek] { seekSettled(seek); });
     lastPositionMs_ = fromMs;
     settling_ = true;
     atEnd_ = false;
-    return Error::None;
+}
+
+void GstPlayer::seekSettled(quint64 seek) {
+    if (seek != lastSeek_) {
+        return;  // a later seek is under way
+    }
+    settling_ = false;
+    checkSeekLanded();
 }
 
 // A seek that rests paused shows its picture once prerolled. A picture later than the target
@@ -280,7 +359,7 @@ void GstPlayer::checkSeekLanded() {
     const qint64 target = restingTargetMs_;
     if (shown > streamTime(target) + kHalfFrameNs && leadMs_ < kMaxLeadMs) {
         leadMs_ *= 2;
-        seekTo(target, -1);
+        seekTo(target, -1, GST_STATE_VOID_PENDING, GST_STATE_VOID_PENDING);
         return;
     }
     restingTargetMs_ = -1;
@@ -342,10 +421,9 @@ void GstPlayer::showNewSizeWhilePaused() {
     }
     const qint64 position = lastPositionMs_;
     const bool atEnd = atEnd_;
-    if (seekTo(toMs(shown - originNs_), rangeStopMs_) == Error::None) {
-        lastPositionMs_ = position;
-        atEnd_ = atEnd;
-    }
+    seekTo(toMs(shown - originNs_), rangeStopMs_, GST_STATE_VOID_PENDING, GST_STATE_VOID_PENDING);
+    lastPositionMs_ = position;
+    atEnd_ = atEnd;
 }
 
 void GstPlayer::handleMessage(GstMessage* message) {
@@ -363,12 +441,8 @@ void GstPlayer::handleMessage(GstMessage* message) {
         }
         case GST_MESSAGE_EOS:
             // The end of the range: rest there, neither rewound nor unloaded.
-            gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+            setState(GST_STATE_PAUSED);
             atEnd_ = true;
-            break;
-        case GST_MESSAGE_ASYNC_DONE:
-            settling_ = false;
-            checkSeekLanded();
             break;
         default:
             break;

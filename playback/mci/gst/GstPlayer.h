@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/SerialWorker.h"
 #include "playback/mci/MciTypes.h"
 #include "playback/mci/gst/GstHandles.h"
 
@@ -27,9 +28,14 @@ class GstVideoOutput;
 // Times given to and reported by the player count from the movie's first picture, which in
 // an MPEG program stream carries a time stamp of about half a second; the player keeps that
 // origin and translates. Pictures go through the video output (GstVideoOutput.h) into the
-// native window a widget hands over. Bus messages are handled on the GUI thread; the open and the
-// stop of a pipeline, which wait on the source, run on threads of their own and keep the GUI thread
-// waiting for a bounded time only.
+// native window a widget hands over.
+//
+// Threading: bus messages are handled on the GUI thread, which never waits on the source.
+// The open runs on a thread of its own. Every command that may wait on the streaming threads
+// (a seek, a change to playing or paused, the stop) runs on the player's command thread in
+// the order given; the GUI thread answers from what it knows (a seek's target until it has
+// settled). A command that has not finished after a bounded time means the source has stopped
+// answering: the movie then reports Error::DeviceNotReady.
 class GstPlayer {
 public:
     GstPlayer();
@@ -45,7 +51,9 @@ public:
     // goes is left to stop its pipeline by itself.
     void beginOpen(const QString& element, QDeadlineTimer deadline, OpenDone done);
     bool isOpen() const { return opened_; }
-    // Stops the pipeline and lets it go (see stopPipeline()); movie commands fail afterwards.
+    // Stops the pipeline on the command thread, after the commands under way, and lets it go;
+    // waits a moment for that only when no command is under way. Movie commands fail
+    // afterwards.
     void close();
 
     MciError sourceSize(QSize& size) const;
@@ -78,9 +86,20 @@ private:
     bool hasMovie() const { return opened_ && pipeline_; }
     // Shared precondition of the commands that play or move the movie.
     MciError movieState() const;
+    // How a command on the pipeline ended on the command thread.
+    enum class Outcome { Done, Refused, Unsettled };
+    using Command = std::function<Outcome(GstElement* pipeline)>;
+    // Queues `command` behind those before it; `done` runs on the GUI thread once it has been
+    // done. A command that does not finish in time turns the movie into a stuck source, one
+    // the pipeline refuses into a failed one.
+    void post(Command command, std::function<void()> done = {});
+    void commandEnded(std::optional<Outcome> outcome, const std::function<void()>& done);
     MciError setState(GstState state);
     void drainBus();
-    MciError seekTo(qint64 fromMs, qint64 stopMs);
+    // Seeks the pipeline (first put into `before`, afterwards into `after`; VOID_PENDING
+    // leaves it as it is) so that it plays from `fromMs` and stops at `stopMs` (-1: the end).
+    void seekTo(qint64 fromMs, qint64 stopMs, GstState before, GstState after);
+    void seekSettled(quint64 seek);
     void checkSeekLanded();
     void handleMessage(GstMessage* message);
     void showPictures();
@@ -95,6 +114,11 @@ private:
     ElementPtr pipeline_;
     GstElement* videoSink_ = nullptr;  // owned by the pipeline
     std::unique_ptr<GstBusWatch> bus_;
+    // Runs the pipeline's commands; declared after what its answers touch, so it goes first.
+    SerialWorker commands_;
+    // Receives the commands' answers; replaced when the movie is closed, so none comes later.
+    std::unique_ptr<QObject> commandAnswers_ = std::make_unique<QObject>();
+    int pendingCommands_ = 0;
 
     bool opened_ = false;
     bool opening_ = false;
@@ -109,6 +133,7 @@ private:
     qint64 leadMs_ = 1500;
     // A seek is under way: positions are those of its target until it has prerolled.
     bool settling_ = false;
+    quint64 lastSeek_ = 0;         // number of the latest seek, whose end ends the settling
     qint64 restingTargetMs_ = -1;  // target of a seek that rests paused, to check its picture
     // Where the last play command stops (-1: the end of the movie), and whether the pipeline
     // has got there. At the end the sinks' clock can stand well short of the last picture

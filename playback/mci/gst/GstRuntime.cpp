@@ -2,12 +2,19 @@
 
 #include <gst/gst.h>
 
+#include <atomic>
 #include <mutex>
 
 #include "playback/mci/gst/GstDecoderChoice.h"
 #include "playback/mci/gst/GstHandles.h"
 
 namespace cinevan::mci::gst {
+
+namespace {
+
+std::atomic<bool> failed = false;
+
+}  // namespace
 
 bool ensureInitialized() {
     static std::once_flag once;
@@ -21,14 +28,20 @@ bool ensureInitialized() {
         if (initialized) {
             preferLightMpegDecoders();
         }
+        failed = !initialized;
     });
     return initialized;
 }
 
+bool initializationFailed() {
+    return failed;
+}
+
 QString versionText() {
-    if (!ensureInitialized()) {
+    if (initializationFailed()) {
         return QStringLiteral("GStreamer");
     }
+    // The version is the library's own constant, readable before initialisation.
     const CharPtr text(gst_version_string());
     return QString::fromUtf8(text.get());
 }

@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 
 #include "playback/mci/gst/GstHandles.h"
-#include "playback/mci/gst/GstRuntime.h"
 
 namespace cinevan::mci::gst {
 
@@ -38,8 +37,7 @@ ElementPtr childOf(GstElement* sink, const char* name) {
 }  // namespace
 
 bool GstVideoOutput::available() {
-    return QGuiApplication::platformName() == QLatin1String("xcb") && qtConnection() != nullptr &&
-           ensureInitialized() && installed("ximagesink") && installed("videoconvertscale");
+    return QGuiApplication::platformName() == QLatin1String("xcb") && qtConnection() != nullptr;
 }
 
 GstVideoOutput::GstVideoOutput() {
@@ -64,6 +62,9 @@ GstVideoOutput::~GstVideoOutput() {
 }
 
 GstElement* GstVideoOutput::makeSink(bool smoothScaling) const {
+    if (!installed("ximagesink") || !installed("videoconvertscale")) {
+        return makeHiddenVideoSink();
+    }
     GstElement* scaler = gst_element_factory_make("videoconvertscale", kScalerName);
     GstElement* size = gst_element_factory_make("capsfilter", kSizeName);
     GstElement* renderer = gst_element_factory_make("ximagesink", kRendererName);

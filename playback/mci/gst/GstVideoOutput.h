@@ -19,7 +19,8 @@ namespace cinevan::mci::gst {
 // has gone, so that their sinks always have a window that exists.
 class GstVideoOutput {
 public:
-    // True when pictures can be shown on this platform with the sinks installed.
+    // True when pictures can be shown on this platform (an X11 display); never waits for
+    // GStreamer to initialise.
     static bool available();
 
     // Creates the hidden window; call on the GUI thread when available().
@@ -28,7 +29,9 @@ public:
     GstVideoOutput(const GstVideoOutput&) = delete;
     GstVideoOutput& operator=(const GstVideoOutput&) = delete;
 
-    // A new video sink for a pipeline (any thread); nullptr when an element is missing.
+    // A new video sink for a pipeline (any thread, once GStreamer is initialised); without the
+    // X image sink or the converter installed, one that shows nothing (makeHiddenVideoSink()).
+    // nullptr when no sink can be made.
     GstElement* makeSink(bool smoothScaling) const;
 
     // Draws the pictures of `sink` (made by makeSink()) into `window`, 0 for none.

@@ -8,6 +8,7 @@
 #include "playback/mci/mpv/MpvDeviceType.h"
 #include "tests/playback/mci/DriverContract.h"
 #include "tests/playback/mci/FakeVideoCd.h"
+#include "tests/support/LoopGapMeter.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan::test {
@@ -149,6 +150,41 @@ TEST_P(VideoCdDriver, CommandsWhileTheDriveHasStoppedAnsweringComeBackInTime) {
     quint32 ms = 0;
     device_->statusPosition(ms);
     EXPECT_LT(timer.elapsed(), mci::kOpenTimeLimitMs + kGraceMs) << "none waits for the drive";
+}
+
+// Longest time a command may keep the event loop from turning; far below the time a stuck
+// source is given, so a command that waits for the drive shows.
+constexpr qint64 kMaxLoopGapMs = 500;
+
+TEST_P(VideoCdDriver, CommandsWhileTheDriveHasStoppedAnsweringNeverHoldTheEventLoop) {
+    if (GetParam().label != QLatin1String("MPEGVideo")) {
+        GTEST_SKIP() << "closing a libmpv device still waits up to 500 ms for a stuck reader";
+    }
+    openPath(disc_.file("MPEGAV/AVSEQ01.DAT"));
+    ASSERT_EQ(device_->play(0, kFirstTrackMs), mci::Error::None);
+    QTest::qWait(300);
+    const StalledDrive stalled(0);
+    QTest::qWait(1500);  // the engine's reader runs into the stalled drive
+    LoopGapMeter gaps;
+    device_->seek(1000);
+    QTest::qWait(50);
+    device_->play(2000, kFirstTrackMs);
+    QTest::qWait(50);
+    device_->pause();
+    QTest::qWait(50);
+    device_->resume();
+    QTest::qWait(50);
+    device_->seek(4000);
+    quint32 ms = 0;
+    const bool reported =
+        QTest::qWaitFor([&] { return device_->statusPosition(ms) == mci::Error::DeviceNotReady; },
+                        2 * mci::kOpenTimeLimitMs + kGraceMs);
+    device_->play(0, kFirstTrackMs);
+    QTest::qWait(50);
+    device_.reset();
+    QTest::qWait(50);
+    EXPECT_LT(gaps.longestMs(), kMaxLoopGapMs) << "no command waits for the drive";
+    EXPECT_TRUE(reported) << "commands the drive holds up turn into a stuck source";
 }
 
 INSTANTIATE_TEST_SUITE_P(
