@@ -3,7 +3,6 @@
 #include <QFile>
 #include <algorithm>
 
-#include "platform/BoundedCall.h"
 #include "playback/mci/ReadableFile.h"
 #include "playback/mci/gst/GstEndProbe.h"
 #include "playback/mci/gst/GstLengthCache.h"
@@ -22,8 +21,6 @@ constexpr int kEndProbeTimeoutMs = 3000;
 constexpr qint64 kEndProbeSpanMs = 2500;  // decoded before the demuxer's idea of the end
 // Left at the end of the open's time for the device to take the pipeline over.
 constexpr qint64 kHandOverMs = 50;
-// How long stopping a pipeline may keep its caller waiting.
-constexpr int kStopWaitMs = 500;
 
 // playbin "flags": pictures and sound with a software volume, no subtitles; the pictures go
 // to the video sink as decoded (it converts and scales them itself in one pass).
@@ -68,18 +65,6 @@ MciError errorFor(const GError* error) {
         return Error::CannotLoadDriver;
     }
     return Error::Driver;
-}
-
-void stopPipeline(ElementPtr pipeline, std::shared_ptr<GstSegmentClipper> clipper,
-                  std::shared_ptr<GstVideoOutput> output) {
-    if (!pipeline) {
-        return;
-    }
-    const std::shared_ptr<GstElement> shared(pipeline.release(), ObjectUnref{});
-    runWithin(QDeadlineTimer(kStopWaitMs), [shared, clipper, output] {
-        // Stops every streaming thread; none calls into the clipper or draws afterwards.
-        gst_element_set_state(shared.get(), GST_STATE_NULL);
-    });
 }
 
 GstOpening::GstOpening(QString element, std::shared_ptr<GstSegmentClipper> clipper,

@@ -67,11 +67,6 @@ private:
     GstMovieFacts facts_;
 };
 
-// Stops `pipeline` and lets it go, waiting a moment at most; a pipeline whose source is stuck
-// is finished on a thread of its own, keeping the objects its threads call into alive.
-void stopPipeline(ElementPtr pipeline, std::shared_ptr<GstSegmentClipper> clipper,
-                  std::shared_ptr<GstVideoOutput> output);
-
 // The result code for an error a pipeline posted.
 MciError errorFor(const GError* error);
 
