@@ -50,9 +50,11 @@ bool IsCdRomDevice(const QString& name, const QString& sysBlockFolder) {
 }
 
 bool IsDiscImageFile(const QString& source) {
-    static const QRegularExpression imageName(QStringLiteral("\\.(cue|bin|toc|nrg|iso)$"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    return source.startsWith('/') && imageName.match(source).hasMatch() &&
+    // Never destroyed: the Video CD search runs on a thread of its own, which the program's
+    // exit handlers do not wait for.
+    static const QRegularExpression* const imageName = new QRegularExpression(
+        QStringLiteral("\\.(cue|bin|toc|nrg|iso)$"), QRegularExpression::CaseInsensitiveOption);
+    return source.startsWith('/') && imageName->match(source).hasMatch() &&
            QFileInfo(source).isFile();
 }
 
@@ -65,8 +67,9 @@ bool IsDiscImage(const QString& name, const QString& source, const QString& file
 // Device names in natural order: "sr" drives before loop devices before anything else, then
 // by the text before the number, the number and the whole name.
 auto DeviceOrderKey(const QString& name) {
-    static const QRegularExpression split(QStringLiteral("^(.*?)([0-9]*)$"));
-    const QRegularExpressionMatch m = split.match(name);
+    static const QRegularExpression* const split =
+        new QRegularExpression(QStringLiteral("^(.*?)([0-9]*)$"));
+    const QRegularExpressionMatch m = split->match(name);
     const QString prefix = m.captured(1);
     const int group = prefix == QLatin1String("sr") ? 0 : prefix == QLatin1String("loop") ? 1 : 2;
     return std::make_tuple(group, prefix, m.captured(2).toULongLong(), name);

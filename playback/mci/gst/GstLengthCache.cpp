@@ -22,8 +22,10 @@ GstMovieIdentity GstMovieIdentity::of(const QString& path, qint64 payloadBytes) 
 }
 
 GstLengthCache& GstLengthCache::shared() {
-    static GstLengthCache cache(kSharedCapacity);
-    return cache;
+    // Never destroyed: an open still running on its own thread when the program ends may look
+    // into it while the exit handlers run.
+    static GstLengthCache* const cache = new GstLengthCache(kSharedCapacity);
+    return *cache;
 }
 
 std::optional<GstMeasuredLength> GstLengthCache::find(const GstMovieIdentity& movie, QSize source,

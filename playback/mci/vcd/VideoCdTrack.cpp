@@ -66,9 +66,11 @@ struct ReadStall {
     }
 };
 
+// Never destroyed, like the pattern below: reads on threads of their own may still run while
+// the program's exit handlers do.
 ReadStall& readStall() {
-    static ReadStall stall;
-    return stall;
+    static ReadStall* const stall = new ReadStall;
+    return *stall;
 }
 
 struct Extent {
@@ -159,10 +161,10 @@ void VideoCdTrack::DiscCloser::operator()(_CdIo* disc) const {
 }
 
 bool VideoCdTrack::isTrackName(const QString& relativePath) {
-    static const QRegularExpression trackName(
-        QStringLiteral("^(mpegav/[^/]+\\.dat|mpeg2/[^/]+\\.mpg)$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return trackName.match(relativePath).hasMatch();
+    static const QRegularExpression* const trackName =
+        new QRegularExpression(QStringLiteral("^(mpegav/[^/]+\\.dat|mpeg2/[^/]+\\.mpg)$"),
+                               QRegularExpression::CaseInsensitiveOption);
+    return trackName->match(relativePath).hasMatch();
 }
 
 QByteArray VideoCdTrack::uriFor(const QString& path) {

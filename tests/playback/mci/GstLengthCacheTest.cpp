@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdlib>
 
 #include "playback/mci/gst/GstDevice.h"
 #include "playback/mci/gst/GstEndProbe.h"
@@ -131,6 +132,26 @@ TEST(GstLengthCache, AnUnchangedMovieIsMeasuredOnce) {
     file.close();
     EXPECT_EQ(openOnce(path).probes, 1);
     EXPECT_EQ(openOnce(path).probes, 0);
+}
+
+// The program may end while an open on a thread of its own still asks the cache: the exit
+// handlers must not have destroyed it. An exit handler registered before the cache was first
+// used runs after the cache's own destructor would.
+TEST(GstLengthCacheDeathTest, TheSharedCacheOutlivesTheExitHandlers) {
+    EXPECT_EXIT(
+        {
+            std::atexit([] {
+                const auto found = lengthOf(GstLengthCache::shared(), movie("/movies/a.mpg"));
+                std::_Exit(found == std::optional<qint64>(4000) ? 0 : 3);
+            });
+            // The movie looked for is the oldest, behind every other entry.
+            GstLengthCache::shared().remember(movie("/movies/a.mpg"), measured(4000));
+            for (int i = 0; i < 8; ++i) {
+                GstLengthCache::shared().remember(movie("/movies/b.mpg", 1000 + i), measured(i));
+            }
+            std::exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace cinevan::test
