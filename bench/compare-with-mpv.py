@@ -604,7 +604,7 @@ def write_report(path, results, runs, context, commands):
 
 
 METHOD = [
-    "- Every run starts a private Xvfb (800x600x24) with openbox, a temporary HOME, "
+    "- Every run starts a private Xvfb (800x600x24) with openbox, a temporary "
     "XDG_CONFIG_HOME and XDG_RUNTIME_DIR, `CINEVAN_AUDIO_OUTPUT=null` and mpv `--ao=null`. "
     "The settings file `$XDG_CONFIG_HOME/Vantrel/Cinevan/1.0.conf` holds `[Main]` "
     "`CheckBoxLoop_Checked=True` and `CurrentDevice=` the device, so that `/play` plays "
