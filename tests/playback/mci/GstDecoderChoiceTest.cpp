@@ -7,21 +7,12 @@
 #include "playback/mci/gst/GstDecoderChoice.h"
 #include "playback/mci/gst/GstDeviceType.h"
 #include "playback/mci/gst/GstRuntime.h"
+#include "tests/support/GstPlugins.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan::test {
 
 namespace {
-
-bool pluginLoaded(const char* name) {
-    GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), name);
-    if (plugin == nullptr) {
-        return false;
-    }
-    const bool loaded = gst_plugin_is_loaded(plugin);
-    gst_object_unref(plugin);
-    return loaded;
-}
 
 bool installed(const char* element) {
     GstElementFactory* factory = gst_element_factory_find(element);

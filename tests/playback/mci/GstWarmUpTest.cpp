@@ -6,21 +6,12 @@
 #include "playback/mci/gst/GstDeviceType.h"
 #include "playback/mci/gst/GstRuntime.h"
 #include "playback/mci/gst/GstWarmUp.h"
+#include "tests/support/GstPlugins.h"
 #include "tests/support/MediaFixtures.h"
 
 namespace cinevan::test {
 
 namespace {
-
-bool pluginLoaded(const char* name) {
-    GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), name);
-    if (plugin == nullptr) {
-        return false;
-    }
-    const bool loaded = gst_plugin_is_loaded(plugin);
-    gst_object_unref(plugin);
-    return loaded;
-}
 
 // The plug-ins an MPEG-1 program stream is played with: its type finder, demuxer, decoders
 // (libmpeg2 and libmpg123 from gstreamer1.0-plugins-ugly), playbin itself.
