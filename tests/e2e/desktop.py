@@ -36,6 +36,12 @@ def settle(look, holds, timeout=30, pause=0.3):
         time.sleep(pause)
 
 
+def mounted(point):
+    """Whether a file system is mounted on `point` (as the kernel's mount table says)."""
+    with open("/proc/self/mountinfo", encoding="utf-8", errors="replace") as table:
+        return any(f" {point} " in line for line in table)
+
+
 def copy_movies(folder, names, media, clip="long-mpeg1.mpg"):
     """Copies of one media fixture named `name`.mpg in `folder`; returns their paths."""
     paths = []

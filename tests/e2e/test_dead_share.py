@@ -12,18 +12,13 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop, wait_for  # noqa: E402
+from desktop import Desktop, mounted, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
 SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures",
                       "hanging-fs.py")
 BOTTOM_PANEL = 109
-
-
-def mounted(mount_point):
-    with open("/proc/self/mountinfo", encoding="utf-8", errors="replace") as table:
-        return f" {mount_point} " in table.read()
 
 
 class DeadShareTest(unittest.TestCase):

@@ -11,18 +11,13 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Accessible, Desktop, wait_for  # noqa: E402
+from desktop import Accessible, Desktop, mounted, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
 HANGING_FS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures",
                           "hanging-fs.py")
 STUCK_TITLE = r"^Stalled - \[[12]/3\]$"
-
-
-def mounted(point):
-    with open("/proc/self/mountinfo") as table:
-        return any(f" {point} " in line for line in table)
 
 
 class HangingShare:

@@ -12,18 +12,13 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop, wait_for  # noqa: E402
+from desktop import Desktop, mounted, wait_for  # noqa: E402
 
 PLAYER = os.environ["CINEVAN_BINARY"]
 MEDIA = os.environ["CINEVAN_MEDIA_DIR"]
 STALLING_FS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures",
                            "stalling-fs.py")
 STUCK_TITLE = r"^Stuck - \[1/2\]$"
-
-
-def mounted(point):
-    with open("/proc/self/mountinfo") as table:
-        return any(f" {point} " in line for line in table)
 
 
 class StallingShare:
