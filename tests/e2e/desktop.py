@@ -328,8 +328,14 @@ class Desktop:
     # -- acting ----------------------------------------------------------------------------
 
     def key(self, window, *keys):
-        self.xdotool("windowactivate", "--sync", window, check=False)
-        self.xdotool("key", "--window", window, "--clearmodifiers", *keys)
+        """Types `keys` into `window` as a person does: made active first, then typed through
+        the X test extension. Never with xdotool's --window: it decides press by press whether
+        the window still has the focus, so a key that closes the window or opens a dialog has
+        its release sent to the old window as an event, and the real key stays down. A key
+        left down holds the window manager's keyboard grab, and no key reaches any program
+        after it."""
+        self.activate(window)
+        _run(["xdotool", "key", "--clearmodifiers", *keys], self.env)
 
     def closing_key(self, window, *keys):
         """Keys that close `window`: it may be gone before the last key is released."""

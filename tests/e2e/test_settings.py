@@ -15,16 +15,6 @@ from desktop import Desktop, settle, wait_for  # noqa: E402
 PLAYER = os.environ["CINEVAN_BINARY"]
 
 
-def wait_quietly(condition, timeout):
-    """Whether `condition` holds within `timeout` seconds."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if condition():
-            return True
-        time.sleep(0.2)
-    return False
-
-
 class StoredSettingsTest(unittest.TestCase):
     def run_player(self, desktop, change=None, expected=None):
         """One run of the player, closed with Alt+F4; returns the main window's geometry,
@@ -78,19 +68,7 @@ class StoredSettingsTest(unittest.TestCase):
     def test_movie_list_editor_keeps_its_place_and_minimum_size(self):
         with Desktop() as desktop:
             def open_editor(main):
-                # Typed as a person does (the editor takes the keyboard when it opens):
-                # keys sent to a window rather than typed can reach the program wrongly.
-                # A key typed the moment the window manager activates the window can come
-                # before the program has taken the focus; only then is it typed again.
-                for attempt in range(2):
-                    desktop.activate(main)
-                    time.sleep(0.3)
-                    desktop.xdotool("key", "--clearmodifiers", "alt+e")
-                    if attempt == 0 and not wait_quietly(
-                            lambda: desktop.search_visible("^Movie List Editor$"), 8):
-                        print("Alt+E was not taken; typed again", file=sys.stderr)
-                        continue
-                    break
+                desktop.key(main, "alt+e")
                 editor = desktop.find_window("^Movie List Editor$")
                 time.sleep(0.5)
                 return editor
