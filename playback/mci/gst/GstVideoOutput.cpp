@@ -78,6 +78,9 @@ GstElement* GstVideoOutput::makeSink(bool smoothScaling) const {
     }
     // The picture fills the window; its aspect ratio is the host's business.
     g_object_set(scaler, "add-borders", FALSE, nullptr);
+    // A window resized again before the pictures of its last size arrive: the filter lets
+    // those through until the new size comes, rather than failing the stream.
+    gst_util_set_object_arg(G_OBJECT(size), "caps-change-mode", "delayed");
     g_object_set(renderer, "force-aspect-ratio", FALSE, "sync", TRUE, nullptr);
     // The sink would take the window's mouse and keyboard events away from the program.
     gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(renderer), FALSE);

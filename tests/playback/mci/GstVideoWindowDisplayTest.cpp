@@ -144,6 +144,28 @@ TEST_F(GstVideoWindowTest, PicturesKeepComingAfterMovingToAnotherHost) {
     EXPECT_TRUE(showsPlayingMovie(host_)) << "and back";
 }
 
+// A user dragging the window's edge sends a new size before the pictures of the last one
+// have arrived: pictures of an earlier size must never stop the movie.
+TEST_F(GstVideoWindowTest, SizesChangingFasterThanThePicturesKeepTheMoviePlaying) {
+    mci::GstDevice device;
+    open(device, "long-mpeg1.mpg");
+    ASSERT_EQ(device.play(0, 20000), mci::Error::None);
+    ASSERT_TRUE(showsPlayingMovie(host_));
+    for (int step = 0; step < 120; ++step) {
+        const int width = 120 + (step * 37) % 232;
+        const int height = 90 + (step * 53) % 198;
+        ASSERT_EQ(device.putDestination(QRect(0, 0, width, height)), mci::Error::None);
+        QTest::qWait(step % 3 == 0 ? 1 : 15);
+    }
+    quint32 position = 0;
+    EXPECT_EQ(device.statusPosition(position), mci::Error::None)
+        << "a picture of an earlier size must not fail the movie";
+    ASSERT_EQ(device.putDestination(QRect(0, 0, 352, 288)), mci::Error::None);
+    EXPECT_TRUE(showsPlayingMovie(host_));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return pictureBounds(shownOn(host_)) == QRect(0, 0, 352, 288); }, 5000));
+}
+
 // A paused movie has no next picture to show the new size with: the one it rests on must be
 // drawn again, stretched over the whole new rectangle, and the movie must stay where it was.
 TEST_F(GstVideoWindowTest, PausedPictureFillsEachNewDestination) {
