@@ -34,6 +34,15 @@ std::optional<QByteArray> ReadExistingFile(const QString& fileName) {
     return file.readAll();
 }
 
+// Desktops index these folders again whenever a file in them changes: one that already holds
+// `contents` is left alone.
+bool WriteIfChanged(const QString& fileName, const QByteArray& contents) {
+    if (QFileInfo::exists(fileName) && ReadExistingFile(fileName) == contents) {
+        return true;
+    }
+    return WriteWholeFile(fileName, contents);
+}
+
 QByteArray MimePackage(const QString& ext) {
     const QString pattern = (QLatin1Char('*') + ext).toHtmlEscaped();
     return QStringLiteral(
@@ -227,14 +236,14 @@ bool ShellAssociation::Register(const QString& ext, const QString& programPath) 
     if (dataFolder_.isEmpty() || configFolder_.isEmpty()) {
         return false;
     }
-    if (!WriteWholeFile(MimePackageFile(), MimePackage(ext)) ||
-        !WriteWholeFile(DesktopFile(), DesktopEntry(programPath))) {
+    if (!WriteIfChanged(MimePackageFile(), MimePackage(ext)) ||
+        !WriteIfChanged(DesktopFile(), DesktopEntry(programPath))) {
         return false;
     }
     // The user's other associations in the same file must survive.
     const std::optional<QByteArray> mimeApps = ReadExistingFile(MimeAppsFile());
     return mimeApps &&
-           WriteWholeFile(MimeAppsFile(), SetDefaultApplication(*mimeApps, kMimeType,
+           WriteIfChanged(MimeAppsFile(), SetDefaultApplication(*mimeApps, kMimeType,
                                                                 QByteArray(kDesktopId) + ';'));
 }
 

@@ -26,9 +26,9 @@ public:
     // Below $XDG_DATA_HOME and $XDG_CONFIG_HOME (or their defaults).
     static ShellAssociation ForUser();
 
-    // Writes the three files for the program at `programPath` and the extension `ext`
-    // (".mls"), whatever they held before. False as soon as one cannot be written; what was
-    // written stays.
+    // Makes the three files name the program at `programPath` and the extension `ext` (".mls"),
+    // whatever they held before; a file that already says so is not written again. False as
+    // soon as one cannot be written; what was written stays.
     bool Register(const QString& ext, const QString& programPath) const;
 
     // True when the mime database below the data folder does not yet know the type as

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <map>
+
+#include <sys/stat.h>
 
 #include "platform/ShellAssociation.h"
 
@@ -91,6 +94,31 @@ TEST_F(ShellAssociationTest, EveryStartRewritesTheFilesAndKeepsOtherAssociations
     const QByteArray desktop = ReadFile(Data() + "/applications/cinevan-movielist.desktop");
     EXPECT_TRUE(desktop.contains("Exec=\"/new/place/cinevan\" %f\n"));
     EXPECT_FALSE(desktop.contains("/old/place"));
+}
+
+// Desktops watch these folders and index them again on every change: a start that has
+// nothing new to say must leave the files as they are.
+TEST_F(ShellAssociationTest, FilesThatAlreadySayItAreNotWrittenAgain) {
+    ASSERT_TRUE(Shell().Register(".mls", "/opt/cinevan"));
+    const QStringList files = {Data() + "/applications/cinevan-movielist.desktop",
+                               Data() + "/mime/packages/cinevan-movielist.xml",
+                               Config() + "/mimeapps.list"};
+    std::map<QString, ino_t> inodes;
+    for (const QString& file : files) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &info), 0) << file.toStdString();
+        inodes[file] = info.st_ino;
+    }
+    ASSERT_TRUE(Shell().Register(".mls", "/opt/cinevan"));
+    for (const QString& file : files) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &info), 0);
+        EXPECT_EQ(info.st_ino, inodes[file]) << file.toStdString() << " was written again";
+    }
+
+    ASSERT_TRUE(Shell().Register(".mls", "/usr/bin/cinevan"));
+    EXPECT_TRUE(ReadFile(files[0]).contains("Exec=\"/usr/bin/cinevan\" %f\n"))
+        << "a program that moved is written";
 }
 
 TEST(SetDefaultApplication, AddsTheSectionOrTheKeyWhereMissing) {
