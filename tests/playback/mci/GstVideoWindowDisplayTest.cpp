@@ -190,8 +190,10 @@ TEST_F(GstVideoWindowTest, PausedPictureFillsEachNewDestination) {
         EXPECT_LT(difference(now, before), 25.0) << "the same picture, stretched";
         quint32 position = 0;
         ASSERT_EQ(device.statusPosition(position), mci::Error::None);
-        // The position may move to the time of the picture shown, not further.
-        EXPECT_NEAR(position, paused, 40) << "redrawing must not move the movie";
+        // The position may move back to the time of the picture shown, which on a busy machine
+        // can be a few pictures behind the clock the pause stopped; never forward.
+        EXPECT_LE(position, paused + 40) << "redrawing must not move the movie on";
+        EXPECT_GE(position + 200, paused) << "redrawing must not move the movie back";
     }
     const QImage rested = shownOn(host_);
     QTest::qWait(500);
