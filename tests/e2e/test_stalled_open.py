@@ -66,9 +66,20 @@ class StalledOpenTest(unittest.TestCase):
     def close_and_end(self, desktop, main, process, share):
         """Closes the window, which goes at once, then ends the share: the process ends once
         the lookups the kernel holds in the share have ended."""
+        def shown():
+            return desktop.search_visible(r"Stalled|Real|Cinevan|Movie List Editor")
+
         desktop.closing_key(main, "alt+F4")
-        wait_for(lambda: not desktop.search_visible(r"Stalled|Real|Cinevan|Movie List Editor"),
-                 "the window closes without waiting for the share", 4)
+        deadline = time.time() + 4
+        while shown() and time.time() < deadline:
+            time.sleep(0.1)
+        if shown():
+            # Under load an Alt+F4 has been seen to close nothing while the program sat idle in
+            # its event loop: typed once more, a program that answers closes now.
+            print(f"Alt+F4 closed nothing; typed again ({desktop.shown_windows()})",
+                  file=sys.stderr)
+            desktop.closing_key(main, "alt+F4")
+        wait_for(lambda: not shown(), "the window closes without waiting for the share", 4)
         share.__exit__(None, None, None)
         process.wait(30)
         log = process.stdout.read().decode(errors="replace")
